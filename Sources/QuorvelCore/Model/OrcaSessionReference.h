@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Support/Date.h"
+
+#include <nlohmann/json_fwd.hpp>
+#include <simdjson.h>
+
+#include <optional>
+#include <string>
+
+namespace quorvel {
+
+// The Orca pane in which one assistant session runs.
+struct OrcaSessionReference {
+    std::string provider;  // "claude" or "codex"
+    std::string sessionID; // lower case
+    std::string tabID;
+    std::string leafID;
+    std::string worktreeID;
+    Date observedAt;
+    std::optional<std::string> transcriptPath;
+
+    // provider + "-" + sessionID, lower-cased.
+    std::string taskID() const;
+
+    bool operator==(const OrcaSessionReference&) const = default;
+
+    // JSON object form; dates as seconds since 2001.
+    nlohmann::json toJson() const;
+    // Throws JsonDecodeError for missing or mistyped fields.
+    static OrcaSessionReference fromJson(simdjson::dom::object object);
+};
+
+} // namespace quorvel
