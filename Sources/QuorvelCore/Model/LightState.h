@@ -15,8 +15,9 @@ enum class StatusSound;
 enum class LightState { working, waiting, done, unread, failed, unknown };
 
 namespace LightStates {
-inline constexpr std::array<LightState, 6> allCases{LightState::working, LightState::waiting, LightState::done,
-                                                    LightState::unread,  LightState::failed,  LightState::unknown};
+inline constexpr std::array<LightState, 6> allCases{LightState::working, LightState::waiting,
+                                                    LightState::done,    LightState::unread,
+                                                    LightState::failed,  LightState::unknown};
 
 std::string_view rawValue(LightState state);
 std::optional<LightState> fromRawValue(std::string_view text);

@@ -3,9 +3,8 @@
 #include "Support/Date.h"
 
 #include <nlohmann/json_fwd.hpp>
-#include <simdjson.h>
-
 #include <optional>
+#include <simdjson.h>
 #include <string>
 
 namespace quorvel {
@@ -20,7 +19,7 @@ struct OrcaSessionReference {
     Date observedAt;
     std::optional<std::string> transcriptPath;
 
-    // provider + "-" + sessionID, lower-cased.
+    // provider + "-" + the session id in lower case: the id of the task it belongs to.
     std::string taskID() const;
 
     bool operator==(const OrcaSessionReference&) const = default;

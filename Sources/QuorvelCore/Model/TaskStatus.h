@@ -5,9 +5,8 @@
 #include "Support/Date.h"
 
 #include <nlohmann/json_fwd.hpp>
-#include <simdjson.h>
-
 #include <optional>
+#include <simdjson.h>
 #include <string>
 
 namespace quorvel {

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
-#include <simdjson.h>
-
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <optional>
+#include <simdjson.h>
 #include <stdexcept>
 #include <string>
 #include <string_view>

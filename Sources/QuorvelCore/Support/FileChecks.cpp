@@ -1,0 +1,31 @@
+#include "Support/FileChecks.h"
+
+#include "Model/StatusError.h"
+
+#include <unistd.h>
+
+namespace quorvel::FileChecks {
+
+FileInfo requireRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
+    FileInfo info = FileInfo::of(path);
+    if (!info.isRegular() || info.size > maxBytes)
+        throw StatusError::invalidRecord();
+    return info;
+}
+
+bool isOwnedByCurrentUser(const FileInfo& info) {
+    return info.owner == ::geteuid();
+}
+
+void requireSafeExternalTarget(const std::filesystem::path& path, std::uint64_t maxBytes) {
+    if (auto parent = FileInfo::ifExists(path.parent_path())) {
+        if (!parent->isDirectory() || !isOwnedByCurrentUser(*parent))
+            throw StatusError::invalidRecord();
+    }
+    if (auto file = FileInfo::ifExists(path)) {
+        if (!file->isRegular() || file->size > maxBytes || !isOwnedByCurrentUser(*file))
+            throw StatusError::invalidRecord();
+    }
+}
+
+} // namespace quorvel::FileChecks

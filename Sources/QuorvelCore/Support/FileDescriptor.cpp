@@ -1,0 +1,89 @@
+#include "Support/FileDescriptor.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+#include <unistd.h>
+
+namespace quorvel {
+namespace {
+
+constexpr std::uint64_t chunkSize = 1 << 20;
+
+[[noreturn]] void throwErrno(const std::filesystem::path& path) {
+    throw std::system_error(errno, std::generic_category(), path.string());
+}
+
+} // namespace
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+int FileDescriptor::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+int FileDescriptor::close() {
+    if (fd_ < 0)
+        return 0;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+}
+
+std::uint64_t FileDescriptor::seekEnd(const std::filesystem::path& pathForErrors) const {
+    const off_t end = ::lseek(fd_, 0, SEEK_END);
+    if (end < 0)
+        throwErrno(pathForErrors);
+    return static_cast<std::uint64_t>(end);
+}
+
+std::string FileDescriptor::readAt(std::uint64_t offset, std::uint64_t count,
+                                   const std::filesystem::path& pathForErrors) const {
+    std::string bytes;
+    while (bytes.size() < count) {
+        const std::uint64_t want = std::min<std::uint64_t>(count - bytes.size(), chunkSize);
+        const std::size_t before = bytes.size();
+        bytes.resize(before + want);
+        const ssize_t got = ::pread(fd_, bytes.data() + before, want, static_cast<off_t>(offset + before));
+        if (got < 0) {
+            bytes.resize(before);
+            if (errno == EINTR)
+                continue;
+            throwErrno(pathForErrors);
+        }
+        bytes.resize(before + static_cast<std::size_t>(got));
+        if (got == 0)
+            break;
+    }
+    return bytes;
+}
+
+std::string FileDescriptor::readUpTo(std::uint64_t count, const std::filesystem::path& pathForErrors) const {
+    std::string bytes;
+    while (bytes.size() < count) {
+        const std::uint64_t want = std::min<std::uint64_t>(count - bytes.size(), chunkSize);
+        const std::size_t before = bytes.size();
+        bytes.resize(before + want);
+        const ssize_t got = ::read(fd_, bytes.data() + before, want);
+        if (got < 0) {
+            bytes.resize(before);
+            if (errno == EINTR)
+                continue;
+            throwErrno(pathForErrors);
+        }
+        bytes.resize(before + static_cast<std::size_t>(got));
+        if (got == 0)
+            break;
+    }
+    return bytes;
+}
+
+} // namespace quorvel

@@ -1,0 +1,184 @@
+#include "Support/Json.h"
+
+namespace quorvel {
+namespace {
+
+std::string missingKey(std::string_view key) {
+    return "No value for key \"" + std::string(key) + "\"";
+}
+std::string wrongType(std::string_view key) {
+    return "Wrong type for key \"" + std::string(key) + "\"";
+}
+
+std::optional<simdjson::dom::element> member(simdjson::dom::object object, std::string_view key) {
+    simdjson::dom::element value;
+    if (object.at_key(key).get(value) != simdjson::SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+JsonParser::JsonParser() {
+    if (parser_.allocate(4096, maxDepth) != simdjson::SUCCESS)
+        throw std::bad_alloc();
+}
+
+simdjson::dom::element JsonParser::parse(std::string_view text) {
+    simdjson::dom::element element;
+    const auto error = parser_.parse(text.data(), text.size(), true).get(element);
+    if (error != simdjson::SUCCESS)
+        throw JsonParseError(std::string("The data is not valid JSON: ") + simdjson::error_message(error));
+    return element;
+}
+
+std::optional<simdjson::dom::element> JsonParser::tryParse(std::string_view text) {
+    simdjson::dom::element element;
+    if (parser_.parse(text.data(), text.size(), true).get(element) != simdjson::SUCCESS)
+        return std::nullopt;
+    return element;
+}
+
+std::optional<simdjson::dom::object> JsonParser::tryParseObject(std::string_view text) {
+    auto element = tryParse(text);
+    simdjson::dom::object object;
+    if (!element || element->get_object().get(object) != simdjson::SUCCESS)
+        return std::nullopt;
+    return object;
+}
+
+namespace JsonValue {
+
+std::optional<std::string_view> string(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    std::string_view text;
+    if (!value || value->get_string().get(text) != simdjson::SUCCESS)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<simdjson::dom::object> object(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    simdjson::dom::object result;
+    if (!value || value->get_object().get(result) != simdjson::SUCCESS)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<simdjson::dom::array> array(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    simdjson::dom::array result;
+    if (!value || value->get_array().get(result) != simdjson::SUCCESS)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<bool> boolean(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    bool result = false;
+    if (!value || value->get_bool().get(result) != simdjson::SUCCESS)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<double> number(simdjson::dom::element element) {
+    if (!element.is_number())
+        return std::nullopt;
+    double result = 0;
+    if (element.get_double().get(result) != simdjson::SUCCESS)
+        return std::nullopt;
+    return result;
+}
+
+std::optional<double> number(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    return value ? number(*value) : std::nullopt;
+}
+
+bool isNull(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    return value && value->is_null();
+}
+
+bool has(simdjson::dom::object object, std::string_view key) {
+    auto value = member(object, key);
+    return value && !value->is_null();
+}
+
+std::string_view requiredString(simdjson::dom::object object, std::string_view key) {
+    if (!member(object, key))
+        throw JsonDecodeError(missingKey(key));
+    if (auto text = string(object, key))
+        return *text;
+    throw JsonDecodeError(wrongType(key));
+}
+
+double requiredNumber(simdjson::dom::object object, std::string_view key) {
+    if (!member(object, key))
+        throw JsonDecodeError(missingKey(key));
+    if (auto value = number(object, key))
+        return *value;
+    throw JsonDecodeError(wrongType(key));
+}
+
+bool requiredBoolean(simdjson::dom::object object, std::string_view key) {
+    if (!member(object, key))
+        throw JsonDecodeError(missingKey(key));
+    if (auto value = boolean(object, key))
+        return *value;
+    throw JsonDecodeError(wrongType(key));
+}
+
+std::optional<std::string_view> optionalString(simdjson::dom::object object, std::string_view key) {
+    if (!has(object, key))
+        return std::nullopt;
+    return requiredString(object, key);
+}
+
+std::optional<double> optionalNumber(simdjson::dom::object object, std::string_view key) {
+    if (!has(object, key))
+        return std::nullopt;
+    return requiredNumber(object, key);
+}
+
+std::optional<bool> optionalBoolean(simdjson::dom::object object, std::string_view key) {
+    if (!has(object, key))
+        return std::nullopt;
+    return requiredBoolean(object, key);
+}
+
+simdjson::dom::object requireObject(simdjson::dom::element element) {
+    simdjson::dom::object object;
+    if (element.get_object().get(object) != simdjson::SUCCESS)
+        throw JsonDecodeError("Expected a JSON object");
+    return object;
+}
+
+} // namespace JsonValue
+
+namespace JsonText {
+
+std::string compact(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string prettySorted(const nlohmann::json& value) {
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+nlohmann::ordered_json parseEditable(std::string_view text) {
+    JsonParser validator;
+    validator.parse(text);
+    try {
+        return nlohmann::ordered_json::parse(text);
+    } catch (const nlohmann::json::exception& error) {
+        throw JsonParseError(error.what());
+    }
+}
+
+std::string pretty(const nlohmann::ordered_json& value) {
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+} // namespace JsonText
+} // namespace quorvel

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it on destruction.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::filesystem::path& child) const { return path_ / child; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes bytes, creating parent folders (default permissions).
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+std::string readFile(const std::filesystem::path& path);
+unsigned permissions(const std::filesystem::path& path); // st_mode & 07777, lstat
+// Sets the file's modification time to unixSeconds.
+void setModificationTime(const std::filesystem::path& path, double unixSeconds);
+
+// The read-only real session files shared with the project (see their SOURCES.md).
+std::filesystem::path fixturesDirectory();
+
+// Result of running a program.
+struct ProcessResult {
+    int exitStatus = -1; // exit code, or 128 + signal
+    std::string standardOutput;
+    std::string standardError;
+};
+// Runs `arguments` (arguments[0] is the program path) with `input` on standard input and the
+// given environment additions/overrides ("NAME=value").
+ProcessResult runProcess(const std::vector<std::string>& arguments, std::string_view input = {},
+                         const std::vector<std::string>& environment = {});
+
+} // namespace quorvel::testing
