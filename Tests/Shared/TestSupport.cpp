@@ -36,6 +36,24 @@ TemporaryDirectory::~TemporaryDirectory() {
     std::filesystem::remove_all(path_, error);
 }
 
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name,
+                                                     const std::optional<std::string>& value)
+    : name_(std::move(name)) {
+    if (const char* current = std::getenv(name_.c_str()))
+        previous_ = current;
+    if (value)
+        ::setenv(name_.c_str(), value->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+    if (previous_)
+        ::setenv(name_.c_str(), previous_->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
 void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path());

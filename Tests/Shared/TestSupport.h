@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,19 @@ std::string readFile(const std::filesystem::path& path);
 unsigned permissions(const std::filesystem::path& path); // st_mode & 07777, lstat
 // Sets the file's modification time to unixSeconds.
 void setModificationTime(const std::filesystem::path& path, double unixSeconds);
+
+// Sets an environment variable (or unsets it, for nothing) until destruction, then restores it.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(std::string name, const std::optional<std::string>& value);
+    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
 
 // The read-only real session files shared with the project (see their SOURCES.md).
 std::filesystem::path fixturesDirectory();

@@ -2,6 +2,7 @@
 
 #include "Orca/OrcaNavigationError.h"
 #include "Orca/OrcaNavigator.h"
+#include "Support/FileDescriptor.h"
 #include "Support/FileIO.h"
 #include "Support/Json.h"
 
@@ -29,24 +30,6 @@ constexpr const char* childLanguage = "LANG=en_US.UTF-8";
 [[noreturn]] void throwErrno(int error, const char* what) {
     throw std::system_error(error, std::generic_category(), what);
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() { close(); }
-
-    int get() const { return fd_; }
-    void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
 
 struct Pipe {
     FileDescriptor read;
@@ -122,8 +105,8 @@ public:
         ::posix_spawnattr_setsigmask(&attributes_, &none);
         ::posix_spawnattr_setsigdefault(&attributes_, &all);
         ::posix_spawnattr_setpgroup(&attributes_, 0);
-        ::posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
-                                                      POSIX_SPAWN_SETPGROUP);
+        ::posix_spawnattr_setflags(&attributes_,
+                                   POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     }
     SpawnSetup(const SpawnSetup&) = delete;
     SpawnSetup& operator=(const SpawnSetup&) = delete;
@@ -145,7 +128,8 @@ public:
         envp.push_back(nullptr);
 
         pid_t pid = 0;
-        const int error = ::posix_spawn(&pid, executable.c_str(), &actions_, &attributes_, argv.data(), envp.data());
+        const int error =
+            ::posix_spawn(&pid, executable.c_str(), &actions_, &attributes_, argv.data(), envp.data());
         if (error != 0)
             throwErrno(error, "posix_spawn");
         return pid;
@@ -206,8 +190,10 @@ std::string OrcaCommandRunner::run(const std::filesystem::path& executable,
     Pipe standardOutput;
     Pipe standardError;
     const SpawnSetup setup(standardOutput.write.get(), standardError.write.get(), home);
-    ChildProcess child(setup.spawn(executable, arguments, {"HOME=" + home.string(), childPath, childLanguage}));
-    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
+    ChildProcess child(
+        setup.spawn(executable, arguments, {"HOME=" + home.string(), childPath, childLanguage}));
+    const auto deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(timeout));
 
     standardOutput.write.close();
     standardError.write.close();

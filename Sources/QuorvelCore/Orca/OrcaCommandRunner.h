@@ -13,7 +13,8 @@ struct OrcaCommandRunner final : OrcaCommandRunning {
     double timeout = 5.0;                  // seconds, from just after the start
     std::uint64_t outputLimit = 4'000'000; // standard output and standard error together
 
-    OrcaCommandRunner(double timeout, std::uint64_t outputLimit) : timeout(timeout), outputLimit(outputLimit) {}
+    OrcaCommandRunner(double timeout, std::uint64_t outputLimit)
+        : timeout(timeout), outputLimit(outputLimit) {}
 
     // Standard output of a command that exited 0 with some output. A tool that cannot start throws
     // std::system_error; running too long, printing too much, exiting 0 silently or exiting non-zero

@@ -11,7 +11,8 @@ namespace quorvel {
 class OrcaCommandRunning {
 public:
     virtual ~OrcaCommandRunning() = default;
-    virtual std::string run(const std::filesystem::path& executable, const std::vector<std::string>& arguments) const = 0;
+    virtual std::string run(const std::filesystem::path& executable,
+                            const std::vector<std::string>& arguments) const = 0;
 };
 
 } // namespace quorvel

@@ -60,11 +60,21 @@ std::string unescapedValue(std::string_view value) {
             continue;
         }
         switch (value[++i]) {
-        case 's': text += ' '; break;
-        case 'n': text += '\n'; break;
-        case 't': text += '\t'; break;
-        case 'r': text += '\r'; break;
-        default: text += value[i]; break;
+        case 's':
+            text += ' ';
+            break;
+        case 'n':
+            text += '\n';
+            break;
+        case 't':
+            text += '\t';
+            break;
+        case 'r':
+            text += '\r';
+            break;
+        default:
+            text += value[i];
+            break;
         }
     }
     return text;
@@ -109,7 +119,8 @@ std::optional<OrcaInstallation> fromDesktopEntry(const std::filesystem::path& en
 OrcaInstallation::SearchFolders OrcaInstallation::SearchFolders::fromEnvironment() {
     SearchFolders folders;
     auto dataHome = absolutePaths(std::getenv("XDG_DATA_HOME"));
-    folders.dataFolders.push_back(dataHome.empty() ? FileIO::homeDirectory() / ".local" / "share" : dataHome.front());
+    folders.dataFolders.push_back(dataHome.empty() ? FileIO::homeDirectory() / ".local" / "share"
+                                                   : dataHome.front());
     auto dataDirs = absolutePaths(std::getenv("XDG_DATA_DIRS"));
     if (dataDirs.empty())
         dataDirs = {"/usr/local/share", "/usr/share"};
@@ -140,8 +151,9 @@ std::optional<std::string> OrcaInstallation::execProgram(std::string_view deskto
     return program;
 }
 
-std::optional<OrcaInstallation> OrcaInstallation::locate(const std::optional<std::filesystem::path>& configuredProgram,
-                                                         const SearchFolders& folders) {
+std::optional<OrcaInstallation>
+OrcaInstallation::locate(const std::optional<std::filesystem::path>& configuredProgram,
+                         const SearchFolders& folders) {
     if (configuredProgram) {
         const auto program = existingProgram(*configuredProgram);
         return program ? std::optional(installationOf(*program, std::nullopt)) : std::nullopt;

@@ -22,13 +22,13 @@ struct OrcaInstallation {
     };
 
     std::optional<std::filesystem::path> desktopEntry; // none for a configured program
-    std::filesystem::path program;                      // what starts the app, links resolved
+    std::filesystem::path program;                     // what starts the app, links resolved
     std::filesystem::path tool;
 
     // A configured program wins; otherwise the first desktop entry that is an application and names an
     // absolute, existing program. Nothing when Orca cannot be found.
-    static std::optional<OrcaInstallation> locate(const std::optional<std::filesystem::path>& configuredProgram,
-                                                  const SearchFolders& folders);
+    static std::optional<OrcaInstallation>
+    locate(const std::optional<std::filesystem::path>& configuredProgram, const SearchFolders& folders);
 
     // The program of a desktop entry's Exec value: its first word, unquoted. Nothing when absent.
     static std::optional<std::string> execProgram(std::string_view desktopEntryText);

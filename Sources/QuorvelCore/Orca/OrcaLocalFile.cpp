@@ -11,7 +11,8 @@ void validate(const std::filesystem::path& path, std::uint64_t limit) {
 
 std::string tail(const std::filesystem::path& path, std::uint64_t limit) {
     validate(path, tailFileLimit);
-    const BoundedReader reader{.headLimit = 0, .tailLimit = limit, .noLineFeed = BoundedReader::NoLineFeed::keepWhole};
+    const BoundedReader reader{
+        .headLimit = 0, .tailLimit = limit, .noLineFeed = BoundedReader::NoLineFeed::keepWhole};
     return reader.read(path);
 }
 

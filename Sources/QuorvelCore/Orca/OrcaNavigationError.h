@@ -8,7 +8,15 @@ namespace quorvel {
 // A failure to bring an Orca pane to the front; what() is the message shown to the user.
 class OrcaNavigationError : public std::exception {
 public:
-    enum class Case { failed, unavailable, invalidResponse, ambiguous, missingSession, timedOut, outputLimit };
+    enum class Case {
+        failed,
+        unavailable,
+        invalidResponse,
+        ambiguous,
+        missingSession,
+        timedOut,
+        outputLimit
+    };
 
     // Orca's own error code; the message does not show it.
     static OrcaNavigationError failed(std::string code) { return {Case::failed, std::move(code)}; }

@@ -24,7 +24,8 @@ std::vector<std::string> switchArguments(const std::string& handle) {
 
 bool isStaleHandle(const OrcaNavigationError& error) {
     return error.errorCase() == OrcaNavigationError::Case::failed &&
-           std::find(staleHandleCodes.begin(), staleHandleCodes.end(), error.code()) != staleHandleCodes.end();
+           std::find(staleHandleCodes.begin(), staleHandleCodes.end(), error.code()) !=
+               staleHandleCodes.end();
 }
 
 // The elements of an array when every one of them is an object.
@@ -59,7 +60,8 @@ bool isSessionPane(object terminal, const OrcaSessionReference& reference) {
            JsonValue::string(terminal, "tabId") == reference.tabID &&
            JsonValue::string(terminal, "leafId") == reference.leafID &&
            JsonValue::string(terminal, "worktreeId") == reference.worktreeID &&
-           JsonValue::boolean(terminal, "orphaned") != true && JsonValue::boolean(terminal, "connected") == true;
+           JsonValue::boolean(terminal, "orphaned") != true &&
+           JsonValue::boolean(terminal, "connected") == true;
 }
 
 OrcaSessionReference singleMatch(const OrcaSessionIndex& index, std::string_view taskID) {
@@ -74,7 +76,8 @@ OrcaSessionReference singleMatch(const OrcaSessionIndex& index, std::string_view
 void requireConfirmation(object result, const std::string& handle, const OrcaSessionReference& reference) {
     const auto focus = JsonValue::object(result, "focus");
     if (!focus || JsonValue::string(*focus, "handle") != handle ||
-        JsonValue::string(*focus, "tabId") != reference.tabID || JsonValue::boolean(*focus, "navigated") != true)
+        JsonValue::string(*focus, "tabId") != reference.tabID ||
+        JsonValue::boolean(*focus, "navigated") != true)
         throw OrcaNavigationError::unavailable();
 }
 
@@ -116,7 +119,8 @@ std::string OrcaNavigator::resolve(std::string_view reply, const OrcaSessionRefe
         throw OrcaNavigationError::missingSession();
 
     const auto handle = JsonValue::string(*pane, "handle");
-    if (!handle || !handle->starts_with(handlePrefix) || !Uuid::isUuidText(handle->substr(handlePrefix.size())))
+    if (!handle || !handle->starts_with(handlePrefix) ||
+        !Uuid::isUuidText(handle->substr(handlePrefix.size())))
         throw OrcaNavigationError::missingSession();
     return std::string(*handle);
 }

@@ -24,7 +24,8 @@ struct OrcaNavigator {
     // Finds the task's session in the index, lists Orca's terminals, switches to the session's one and
     // checks the confirmation. A stale terminal handle reloads the index and tries once more.
     // Throws OrcaNavigationError; errors of the index, the runner and the JSON parser pass through.
-    void open(std::string_view taskID, const std::filesystem::path& executable, const IndexSource& index) const;
+    void open(std::string_view taskID, const std::filesystem::path& executable,
+              const IndexSource& index) const;
 
     // Loads the index afresh from OrcaSessionIndex::root() at the time `now` tells, on every call.
     static IndexSource freshIndex(std::function<Date()> now);

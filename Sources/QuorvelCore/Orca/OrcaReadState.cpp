@@ -82,7 +82,8 @@ void OrcaReadState::save(const std::filesystem::path& path) const {
 }
 
 void OrcaReadState::remember(const std::vector<TaskStatus>& tasks, Date now) {
-    std::erase_if(ownership, [now](const auto& entry) { return now - entry.second.observedAt >= ownershipLifetime; });
+    std::erase_if(ownership,
+                  [now](const auto& entry) { return now - entry.second.observedAt >= ownershipLifetime; });
 
     // Every current Orca task is owned after this loop, so ownership alone decides which marks stay.
     for (const auto& task : tasks) {

@@ -16,7 +16,9 @@ namespace {
 
 using simdjson::dom::object;
 
-bool isAssistant(std::string_view agentType) { return agentType == "claude" || agentType == "codex"; }
+bool isAssistant(std::string_view agentType) {
+    return agentType == "claude" || agentType == "codex";
+}
 
 bool isWithinLength(std::string_view text, std::size_t maxCharacters) {
     return Unicode::graphemeCount(text, maxCharacters) <= maxCharacters;
@@ -69,7 +71,8 @@ std::optional<EntryFields> readEntryFields(std::string_view key, object entry) {
     if (!tabID || !Uuid::isUuidText(*tabID))
         return std::nullopt;
     const auto worktreeID = JsonValue::string(entry, "worktreeId");
-    if (!worktreeID || worktreeID->empty() || !isWithinLength(*worktreeID, OrcaSessionIndex::maxWorktreeIDLength))
+    if (!worktreeID || worktreeID->empty() ||
+        !isWithinLength(*worktreeID, OrcaSessionIndex::maxWorktreeIDLength))
         return std::nullopt;
     const auto receivedAt = JsonValue::number(entry, "receivedAt");
     if (!receivedAt || !std::isfinite(*receivedAt))
@@ -77,7 +80,8 @@ std::optional<EntryFields> readEntryFields(std::string_view key, object entry) {
     return EntryFields{*agentType, *sessionID, *tabID, *worktreeID, *receivedAt, *providerSession};
 }
 
-std::optional<OrcaSessionReference> referenceOf(std::string_view key, simdjson::dom::element value, Date now) {
+std::optional<OrcaSessionReference> referenceOf(std::string_view key, simdjson::dom::element value,
+                                                Date now) {
     object entry;
     if (value.get_object().get(entry) != simdjson::SUCCESS)
         return std::nullopt;

@@ -17,7 +17,7 @@ struct OrcaSessionIndex {
     static constexpr std::size_t maxEntries = 10'000;
     static constexpr std::size_t maxWorktreeIDLength = 8'192;
     static constexpr std::size_t maxTranscriptPathLength = 32'768;
-    static constexpr double maxAge = 604'800;        // 7 days
+    static constexpr double maxAge = 604'800; // 7 days
     static constexpr double maxFutureSkew = 60;
 
     std::vector<OrcaSessionReference> sessions;
