@@ -64,7 +64,7 @@ bool isWhiteSpace(char32_t c) {
            c == 0x3000;
 }
 
-std::string_view trimmed(std::string_view text) {
+std::string_view trimmedStart(std::string_view text) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t length = whiteSpaceLengthAt(text, start);
@@ -72,14 +72,19 @@ std::string_view trimmed(std::string_view text) {
             break;
         start += length;
     }
+    return text.substr(start);
+}
+
+std::string_view trimmed(std::string_view text) {
+    text = trimmedStart(text);
     std::size_t end = text.size();
-    while (end > start) {
+    while (end > 0) {
         const std::size_t length = whiteSpaceLengthEndingAt(text, end);
         if (length == 0)
             break;
         end -= length;
     }
-    return text.substr(start, end - start);
+    return text.substr(0, end);
 }
 
 std::string collapsedWhiteSpace(std::string_view text) {

@@ -10,6 +10,9 @@ namespace quorvel::Unicode {
 // Unicode White_Space (line breaks included).
 bool isWhiteSpace(char32_t codePoint);
 
+// Removes White_Space from the start only.
+std::string_view trimmedStart(std::string_view text);
+
 // Removes White_Space from both ends. Invalid UTF-8 is left as it is.
 std::string_view trimmed(std::string_view text);
 

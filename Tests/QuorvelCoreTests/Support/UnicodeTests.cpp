@@ -13,6 +13,12 @@ TEST(Unicode, TrimsUnicodeWhiteSpaceAndLineBreaks) {
     EXPECT_EQ(Unicode::trimmed("\u200Bx"), "\u200Bx"); // zero width space is not White_Space
 }
 
+TEST(Unicode, TrimsTheStartOnly) {
+    EXPECT_EQ(Unicode::trimmedStart("\u2003\t x y \n"), "x y \n");
+    EXPECT_EQ(Unicode::trimmedStart(" \n "), "");
+    EXPECT_EQ(Unicode::trimmedStart("\xC3 x"), "\xC3 x"); // invalid UTF-8 stops the trim
+}
+
 TEST(Unicode, CollapsesWhiteSpaceRuns) {
     EXPECT_EQ(Unicode::collapsedWhiteSpace("  fix\n\n the\tbug  "), "fix the bug");
     EXPECT_EQ(Unicode::collapsedWhiteSpace(" \u2029 "), "");

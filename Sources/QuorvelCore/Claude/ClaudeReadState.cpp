@@ -1,0 +1,30 @@
+#include "Claude/ClaudeReadState.h"
+
+#include "Support/FileIO.h"
+#include "Support/ReadMarkFile.h"
+
+namespace quorvel {
+
+std::filesystem::path ClaudeReadState::defaultURL() {
+    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/claude-read-state.json";
+}
+
+ClaudeReadState ClaudeReadState::load(const std::filesystem::path& file) {
+    return {ReadMarkFile::load(file)};
+}
+
+void ClaudeReadState::save(const std::filesystem::path& file) const {
+    ReadMarkFile::save(file, readAt);
+}
+
+bool ClaudeReadState::hasRead(const TaskStatus& task) const {
+    auto key = task.claudeSessionID();
+    return key && ReadMarkFile::covers(readAt, *key, task.updatedAt);
+}
+
+void ClaudeReadState::markRead(const TaskStatus& task, Date at) {
+    if (auto key = task.claudeSessionID())
+        ReadMarkFile::mark(readAt, *key, at, task.updatedAt);
+}
+
+} // namespace quorvel

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Model/TaskStatus.h"
+#include "Support/Date.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// The read marks of scheduled Codex tasks, per lower-case thread id.
+struct CodexAutomationReadState {
+    std::map<std::string, Date> readAt;
+
+    // "Library/Application Support/Quorvel/codex-automation-read-state.json" in the home folder.
+    static std::filesystem::path defaultURL();
+    // No marks when the file is missing; StatusError::invalidRecord for a link, a non-regular file or one
+    // above 1,000,000 bytes; the decoder's and the file system's errors as they come.
+    static CodexAutomationReadState load(const std::filesystem::path& file);
+    static CodexAutomationReadState decode(std::string_view bytes);
+    void save(const std::filesystem::path& file) const;
+
+    // A scheduled Codex task whose mark is at or after its updatedAt.
+    bool hasRead(const TaskStatus& task) const;
+    // Marks a scheduled Codex task read up to the later of `at` and its updatedAt, in whole seconds.
+    void markRead(const TaskStatus& task, Date at);
+
+    bool operator==(const CodexAutomationReadState&) const = default;
+};
+
+} // namespace quorvel

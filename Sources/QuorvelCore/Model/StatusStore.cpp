@@ -1,0 +1,66 @@
+#include "Model/StatusStore.h"
+
+#include "Model/StatusError.h"
+#include "Support/DirectoryListing.h"
+#include "Support/FileIO.h"
+#include "Support/Json.h"
+
+namespace quorvel {
+
+namespace {
+bool isIDCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+}
+} // namespace
+
+std::filesystem::path StatusStore::defaultDirectory() {
+    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/tasks";
+}
+
+bool StatusStore::isValidID(std::string_view id) {
+    if (id.empty() || id.size() > maxIDLength)
+        return false;
+    for (char c : id) {
+        if (!isIDCharacter(c))
+            return false;
+    }
+    return true;
+}
+
+std::filesystem::path StatusStore::location(std::string_view id) const {
+    if (!isValidID(id))
+        throw StatusError::invalidID();
+    return directory / (std::string(id) + ".json");
+}
+
+void StatusStore::write(const TaskStatus& status) const {
+    const std::filesystem::path file = location(status.id);
+    FileIO::createPrivateDirectories(directory);
+    FileIO::writeAtomically(file, JsonText::compact(status.toJson()), 0600);
+}
+
+void StatusStore::remove(std::string_view id) const {
+    FileIO::removeIfExists(location(id));
+}
+
+std::vector<TaskStatus> StatusStore::load() const {
+    std::vector<TaskStatus> records;
+    if (!DirectoryListing::exists(directory))
+        return records;
+    JsonParser parser;
+    for (const std::string& name : DirectoryListing::entryNames(directory)) {
+        if (DirectoryListing::pathExtension(name) == "json")
+            records.push_back(loadEntry(name, parser));
+    }
+    return records;
+}
+
+TaskStatus StatusStore::loadEntry(const std::string& name, JsonParser& parser) const {
+    const std::string bytes = FileIO::readBounded(directory / name, maxFileBytes);
+    TaskStatus status = TaskStatus::fromJson(JsonValue::requireObject(parser.parse(bytes)));
+    if (location(status.id).filename() != name)
+        throw StatusError::invalidRecord();
+    return status;
+}
+
+} // namespace quorvel

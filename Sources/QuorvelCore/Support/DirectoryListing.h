@@ -1,0 +1,21 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quorvel::DirectoryListing {
+
+// Whether anything exists at the path (a final link is followed); other lstat failures throw
+// std::system_error.
+bool exists(const std::filesystem::path& path);
+
+// The names of the folder's direct entries, hidden ones included, in the order the file system lists
+// them ("." and ".." left out). Throws std::system_error.
+std::vector<std::string> entryNames(const std::filesystem::path& directory);
+
+// The text after the last dot of a file name; empty when the name holds no dot.
+std::string_view pathExtension(std::string_view name);
+
+} // namespace quorvel::DirectoryListing

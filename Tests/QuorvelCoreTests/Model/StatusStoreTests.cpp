@@ -1,0 +1,198 @@
+#include "Model/StatusError.h"
+#include "Model/StatusStore.h"
+#include "Support/Json.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace quorvel;
+using quorvel::testing::permissions;
+using quorvel::testing::readFile;
+using quorvel::testing::TemporaryDirectory;
+using quorvel::testing::writeFile;
+
+namespace {
+
+TaskStatus localTask(std::string id, std::string name = "Build") {
+    return TaskStatus::make(std::move(id), name, LightState::working, Date{800000000.5},
+                            std::string(localStatusSource));
+}
+
+std::string recordText(std::string_view id) {
+    return JsonText::compact(localTask(std::string(id)).toJson());
+}
+
+template <typename Error> void expectLoadFails(const StatusStore& store) {
+    EXPECT_THROW(store.load(), Error);
+}
+
+template <typename Body> void expectStatusError(Body&& body, StatusError expected) {
+    try {
+        body();
+        ADD_FAILURE() << "no error thrown";
+    } catch (const StatusError& error) {
+        EXPECT_EQ(error, expected);
+    }
+}
+
+void expectLoadFailsWith(const StatusStore& store, StatusError expected) {
+    expectStatusError([&] { store.load(); }, expected);
+}
+
+} // namespace
+
+TEST(StatusStore, DefaultDirectoryLiesInTheHomeFolder) {
+    TemporaryDirectory home;
+    const char* previous = std::getenv("HOME");
+    const std::string saved = previous ? previous : "";
+    ::setenv("HOME", home.path().c_str(), 1);
+    EXPECT_EQ(StatusStore::defaultDirectory(), home / "Library/Application Support/Quorvel/tasks");
+    ::setenv("HOME", saved.c_str(), 1);
+}
+
+TEST(StatusStore, IDRuleAcceptsOnlyShortNamesOfLettersDigitsHyphensAndUnderscores) {
+    EXPECT_TRUE(StatusStore::isValidID(std::string(100, 'a')));
+    EXPECT_TRUE(StatusStore::isValidID("Build_7-x"));
+    for (const std::string& id :
+         {std::string(101, 'a'), std::string(), std::string("a b"), std::string("a.b"), std::string("a/b"),
+          std::string("../x"), std::string("caf\u00e9")})
+        EXPECT_FALSE(StatusStore::isValidID(id)) << id;
+}
+
+TEST(StatusStore, WriteReplacesTheRecordAtomicallyWithPrivatePermissions) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp / "nested" / "tasks");
+    store.write(localTask("build-7", "first"));
+    store.write(localTask("build-7", "second"));
+
+    EXPECT_EQ(permissions(temp / "nested"), 0700u);
+    EXPECT_EQ(permissions(store.directory), 0700u);
+    EXPECT_EQ(permissions(store.directory / "build-7.json"), 0600u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(store.directory), {}), 1);
+    const std::vector<TaskStatus> records = store.load();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], localTask("build-7", "second"));
+}
+
+TEST(StatusStore, WrittenFileIsCompactJsonWithOnlyThePresentKeys) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    store.write(localTask("a"));
+    const std::string text = readFile(temp / "a.json");
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_EQ(text.find(": "), std::string::npos);
+    JsonParser parser;
+    EXPECT_EQ(JsonValue::requireObject(parser.parse(text)).size(), 5u);
+}
+
+TEST(StatusStore, RoundTripKeepsEveryField) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    TaskStatus task = localTask("full");
+    task.projectName = "api";
+    task.lastTurnBoundaryAt = Date{12.25};
+    task.confirmedAttentionPending = false;
+    task.providerSessionID = "local_x";
+    task.providerSessionLastFocusedAt = Date{-3.5};
+    task.isScheduled = true;
+    store.write(task);
+    EXPECT_EQ(store.load(), std::vector<TaskStatus>{task});
+}
+
+TEST(StatusStore, InvalidIDsAreRejectedWithoutTouchingTheDisk) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp / "tasks");
+    expectStatusError([&] { store.write(localTask("a.b")); }, StatusError::invalidID());
+    expectStatusError([&] { store.write(localTask("../escape")); }, StatusError::invalidID());
+    expectStatusError([&] { store.write(localTask(std::string(101, 'x'))); }, StatusError::invalidID());
+    expectStatusError([&] { store.remove(""); }, StatusError::invalidID());
+    expectStatusError([&] { store.remove("a/b"); }, StatusError::invalidID());
+    EXPECT_FALSE(std::filesystem::exists(temp / "tasks"));
+}
+
+TEST(StatusStore, RemoveDeletesTheFileAndIgnoresAMissingOne) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    store.write(localTask("a"));
+    store.write(localTask("b"));
+    store.remove("a");
+    store.remove("never-written");
+    EXPECT_FALSE(std::filesystem::exists(temp / "a.json"));
+    EXPECT_EQ(store.load().size(), 1u);
+}
+
+TEST(StatusStore, LoadOfMissingEmptyOrForeignFolderIsEmpty) {
+    TemporaryDirectory temp;
+    EXPECT_TRUE(StatusStore(temp / "missing").load().empty());
+    EXPECT_TRUE(StatusStore(temp.path()).load().empty());
+    writeFile(temp / "notes.txt", "x");
+    writeFile(temp / "README.JSON", "x");
+    writeFile(temp / "json", "x");
+    EXPECT_TRUE(StatusStore(temp.path()).load().empty());
+}
+
+TEST(StatusStore, LoadOfAFileInsteadOfAFolderFails) {
+    TemporaryDirectory temp;
+    writeFile(temp / "file", "x");
+    expectLoadFails<std::system_error>(StatusStore(temp / "file"));
+}
+
+TEST(StatusStore, SizeCapIsInclusive) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    std::string text = recordText("a");
+    text.append(StatusStore::maxFileBytes - text.size(), ' ');
+    writeFile(temp / "a.json", text);
+    EXPECT_EQ(store.load().size(), 1u);
+    writeFile(temp / "a.json", text + " ");
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+}
+
+TEST(StatusStore, LinksFoldersAndOtherEntriesNamedJsonFailTheWholeLoad) {
+    TemporaryDirectory temp;
+    writeFile(temp / "target", recordText("x"));
+    const StatusStore store(temp / "tasks");
+    store.write(localTask("good"));
+
+    std::filesystem::create_symlink(temp / "target", store.directory / "x.json");
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+    std::filesystem::remove(store.directory / "x.json");
+
+    std::filesystem::create_directory(store.directory / "x.json");
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+    std::filesystem::remove(store.directory / "x.json");
+
+    ASSERT_EQ(::mkfifo((store.directory / "x.json").c_str(), 0600), 0);
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+}
+
+TEST(StatusStore, ContentMustMatchTheFileName) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    writeFile(temp / "a.json", recordText("b"));
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+    writeFile(temp / "a.json", recordText("a b"));
+    expectLoadFailsWith(store, StatusError::invalidID());
+    writeFile(temp / "a.json", recordText("A"));
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+}
+
+TEST(StatusStore, BrokenOrIncompleteJsonFailsWithTheDecodersError) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    writeFile(temp / "a.json", "{\"id\":\"a\",");
+    expectLoadFails<JsonParseError>(store);
+    writeFile(temp / "a.json", "[]");
+    expectLoadFails<JsonDecodeError>(store);
+    writeFile(temp / "a.json", R"({"id":"a","name":"n","state":"Working","updatedAt":1,"source":"s"})");
+    expectLoadFails<JsonDecodeError>(store);
+    writeFile(temp / "a.json", R"({"id":"a","name":"n","state":"done","updatedAt":1})");
+    expectLoadFails<JsonDecodeError>(store);
+}
+
+TEST(StatusStore, HiddenEntriesAreLoadedToo) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    writeFile(temp / ".a.json", recordText("a"));
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+}

@@ -1,0 +1,88 @@
+#include "Model/StatusError.h"
+#include "Support/Json.h"
+#include "Support/ReadMarkFile.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+using testing::TemporaryDirectory;
+using testing::writeFile;
+using Marks = ReadMarkFile::Marks;
+
+Date at(std::string_view text) {
+    return *Iso8601::parseWholeSeconds(text);
+}
+
+TEST(ReadMarkFileTests, SavesCompactWholeSecondTextInPrivateFiles) {
+    TemporaryDirectory home;
+    auto file = home / "a/b/read-state.json";
+    ReadMarkFile::save(file, {});
+    EXPECT_EQ(testing::readFile(file), R"({"readAt":{}})");
+    EXPECT_EQ(testing::permissions(home / "a"), 0700u);
+    EXPECT_EQ(testing::permissions(home / "a/b"), 0700u);
+    EXPECT_EQ(testing::permissions(file), 0600u);
+
+    Marks marks{{"B", at("2026-03-01T09:30:00Z")}, {"a", at("2026-03-01T09:30:01Z")}};
+    ReadMarkFile::save(file, marks);
+    EXPECT_EQ(testing::readFile(file),
+              R"({"readAt":{"B":"2026-03-01T09:30:00Z","a":"2026-03-01T09:30:01Z"}})");
+    EXPECT_EQ(ReadMarkFile::load(file), marks);
+}
+
+TEST(ReadMarkFileTests, DecodingRequiresWholeSecondMarksUnderReadAt) {
+    EXPECT_EQ(ReadMarkFile::decode(R"({"readAt": {"s": "2026-03-01T10:30:00+01:00"}, "other": 1})"),
+              (Marks{{"s", at("2026-03-01T09:30:00Z")}}));
+    const char* failures[] = {
+        "{}",
+        R"({"readAt": null})",
+        R"({"readAt": []})",
+        R"({"readAt": {"s": "2026-03-01T09:30:00.250Z"}})",
+        R"({"readAt": {"s": "2026-03-01"}})",
+        R"({"readAt": {"s": 794050200}})",
+        R"([])",
+    };
+    for (const char* failure : failures)
+        EXPECT_THROW(ReadMarkFile::decode(failure), JsonDecodeError) << failure;
+}
+
+TEST(ReadMarkFileTests, LoadIsBoundedToRegularFiles) {
+    TemporaryDirectory home;
+    auto file = home / "read-state.json";
+    EXPECT_EQ(ReadMarkFile::load(file), Marks{});
+
+    std::string document = R"({"readAt": {"s": "2026-03-01T09:30:00Z"}})";
+    document.resize(1'000'000, ' ');
+    writeFile(file, document);
+    EXPECT_EQ(ReadMarkFile::load(file).size(), 1u);
+
+    writeFile(file, document + " ");
+    EXPECT_THROW(ReadMarkFile::load(file), StatusError);
+
+    writeFile(home / "target.json", R"({"readAt": {}})");
+    std::filesystem::create_symlink(home / "target.json", home / "link.json");
+    EXPECT_THROW(ReadMarkFile::load(home / "link.json"), StatusError);
+    std::filesystem::create_symlink(home / "missing.json", home / "dangling.json");
+    EXPECT_THROW(ReadMarkFile::load(home / "dangling.json"), StatusError);
+    std::filesystem::create_directory(home / "folder.json");
+    EXPECT_THROW(ReadMarkFile::load(home / "folder.json"), StatusError);
+}
+
+TEST(ReadMarkFileTests, MarksAreRoundedUpToTheNextWholeSecond) {
+    Marks marks;
+    ReadMarkFile::mark(marks, "k", Date{100.25}, Date{99});
+    EXPECT_EQ(marks.at("k"), Date{101});
+    ReadMarkFile::mark(marks, "k", Date{50}, Date{80.0});
+    EXPECT_EQ(marks.at("k"), Date{80});
+    ReadMarkFile::mark(marks, "k", Date{-10.5}, Date{-20});
+    EXPECT_EQ(marks.at("k"), Date{-10});
+
+    EXPECT_TRUE(ReadMarkFile::covers(marks, "k", Date{-10}));
+    EXPECT_FALSE(ReadMarkFile::covers(marks, "k", Date{-9.5}));
+    EXPECT_FALSE(ReadMarkFile::covers(marks, "K", Date{-20}));
+}
+
+} // namespace
+} // namespace quorvel
