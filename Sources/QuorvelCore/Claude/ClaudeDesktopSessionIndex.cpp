@@ -57,14 +57,14 @@ Snapshot snapshot(const std::filesystem::path& root) {
         return result;
     JsonParser parser;
     std::size_t examined = 0;
-    DirectoryWalker::walk(root, [&](const std::filesystem::path& path) {
+    DirectoryWalker::walkWhile(root, [&](const std::filesystem::path& path) {
         if (path.extension() != ".json")
-            return DirectoryWalker::Step::proceed;
+            return true;
         if (examined == maxExaminedEntries)
-            return DirectoryWalker::Step::stop;
+            return false;
         ++examined;
         addSessionFile(result, parser, path);
-        return DirectoryWalker::Step::proceed;
+        return true;
     });
     return result;
 }

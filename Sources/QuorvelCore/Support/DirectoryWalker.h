@@ -2,17 +2,24 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace quorvel::DirectoryWalker {
 
-enum class Step { proceed, stop };
+// The names of one folder's entries in listing order, hidden ones included ("." and ".." left out).
+// Throws std::system_error when the folder cannot be listed.
+std::vector<std::string> entryNames(const std::filesystem::path& directory);
 
-// Walks the folder tree below `root` depth first, calling `visit` with the path of every entry whose
-// name does not begin with "." (files, folders, links and others alike), a folder before its contents
-// and the entries of one folder in byte order of their names. Descends only into real folders, never
-// through a symbolic link; a subfolder that cannot be opened or listed is passed over. `visit`
-// returning Step::stop ends the walk. Returns false, without visiting anything, when `root` itself
-// cannot be opened as a folder.
-bool walk(const std::filesystem::path& root, const std::function<Step(const std::filesystem::path&)>& visit);
+// Visits every entry below `root`, depth first, each folder before its contents and the entries of one
+// folder in byte order of their names. Hidden entries (names beginning with ".") are skipped with
+// everything below them, symbolic links are visited but never followed (not even when a folder is
+// replaced by one during the walk), and subfolders that cannot be listed are passed over. Returns
+// false, visiting nothing, when `root` itself cannot be listed.
+bool walk(const std::filesystem::path& root, const std::function<void(const std::filesystem::path&)>& visit);
+
+// As walk, but ends the walk as soon as `visit` returns false.
+bool walkWhile(const std::filesystem::path& root,
+               const std::function<bool(const std::filesystem::path&)>& visit);
 
 } // namespace quorvel::DirectoryWalker

@@ -1,107 +1,149 @@
 #include "Support/DirectoryWalker.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <string>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace quorvel {
 namespace {
 
-namespace fs = std::filesystem;
 using testing::TemporaryDirectory;
 using testing::writeFile;
 
-std::vector<std::string> walkedPaths(const fs::path& root, std::size_t stopAfter = SIZE_MAX) {
-    std::vector<std::string> paths;
-    DirectoryWalker::walk(root, [&](const fs::path& path) {
-        paths.push_back(path.lexically_relative(root).string());
-        return paths.size() == stopAfter ? DirectoryWalker::Step::stop : DirectoryWalker::Step::proceed;
-    });
-    return paths;
+std::vector<std::string> walked(const std::filesystem::path& root,
+                                const std::function<void(const std::filesystem::path&)>& also = {}) {
+    std::vector<std::string> visited;
+    EXPECT_TRUE(DirectoryWalker::walk(root, [&](const std::filesystem::path& path) {
+        visited.push_back(path.lexically_relative(root).string());
+        if (also)
+            also(path);
+    }));
+    return visited;
 }
 
-TEST(DirectoryWalker, VisitsFoldersBeforeTheirContentsInNameOrder) {
-    TemporaryDirectory temp;
-    writeFile(temp / "b/2.txt", "x");
-    writeFile(temp / "b/1.txt", "x");
-    writeFile(temp / "a.txt", "x");
-    writeFile(temp / "c/d/e.txt", "x");
-    EXPECT_EQ(walkedPaths(temp.path()),
-              (std::vector<std::string>{"a.txt", "b", "b/1.txt", "b/2.txt", "c", "c/d", "c/d/e.txt"}));
-    EXPECT_EQ(walkedPaths(temp.path(), 3), (std::vector<std::string>{"a.txt", "b", "b/1.txt"}));
-}
+TEST(DirectoryWalker, VisitsEachFolderBeforeItsContentsAndSkipsHiddenEntries) {
+    TemporaryDirectory folder;
+    writeFile(folder / "a/b/c.txt", "c");
+    writeFile(folder / "a/.hidden/d.txt", "d");
+    writeFile(folder / ".git/e.txt", "e");
+    writeFile(folder / "a/.f.txt", "f");
+    writeFile(folder / "g.txt", "g");
 
-TEST(DirectoryWalker, SkipsHiddenEntriesAndNeverDescendsThroughLinks) {
-    TemporaryDirectory temp;
-    writeFile(temp / ".hidden.txt", "x");
-    writeFile(temp / ".git/inside.txt", "x");
-    writeFile(temp / "outside/secret.txt", "x");
-    writeFile(temp / "tree/file.txt", "x");
-    fs::create_directory_symlink(temp / "outside", temp / "tree/link");
-    fs::create_symlink(temp / "outside/secret.txt", temp / "tree/file-link.txt");
-    EXPECT_EQ(walkedPaths(temp / "tree"), (std::vector<std::string>{"file-link.txt", "file.txt", "link"}));
-}
-
-TEST(DirectoryWalker, ReportsARootThatCannotBeOpened) {
-    TemporaryDirectory temp;
-    writeFile(temp / "file.txt", "x");
-    bool visited = false;
-    auto visit = [&](const fs::path&) {
-        visited = true;
-        return DirectoryWalker::Step::proceed;
+    const std::vector<std::string> visited = walked(folder.path());
+    std::vector<std::string> sorted = visited;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"a", "a/b", "a/b/c.txt", "g.txt"}));
+    const auto position = [&](std::string_view name) {
+        return std::find(visited.begin(), visited.end(), name);
     };
-    EXPECT_FALSE(DirectoryWalker::walk(temp / "missing", visit));
-    EXPECT_FALSE(DirectoryWalker::walk(temp / "file.txt", visit));
-    EXPECT_FALSE(visited);
-    EXPECT_TRUE(DirectoryWalker::walk(temp.path(), visit));
+    EXPECT_LT(position("a"), position("a/b"));
+    EXPECT_LT(position("a/b"), position("a/b/c.txt"));
 }
 
-// A folder whose path is longer than the system allows cannot be opened, whoever runs the test.
-TEST(DirectoryWalker, PassesOverAFolderThatCannotBeOpened) {
-    TemporaryDirectory temp;
-    writeFile(temp / "deep/z.txt", "x");
-    const std::string component(250, 'd');
-    int depth = 0;
-    int folder = ::open((temp / "deep").c_str(), O_RDONLY | O_DIRECTORY);
-    ASSERT_GE(folder, 0);
-    for (; depth < 20; ++depth) {
-        ASSERT_EQ(::mkdirat(folder, component.c_str(), 0700), 0);
-        int child = ::openat(folder, component.c_str(), O_RDONLY | O_DIRECTORY);
-        ::close(folder);
-        folder = child;
-        ASSERT_GE(folder, 0);
-    }
-    ::close(folder);
+TEST(DirectoryWalker, VisitsLinksWithoutFollowingThem) {
+    TemporaryDirectory folder;
+    writeFile(folder / "target/inside.txt", "x");
+    std::filesystem::create_directories(folder / "root");
+    std::filesystem::create_directory_symlink(folder / "target", folder / "root/link");
+    std::filesystem::create_directory_symlink(folder / "root", folder / "root/loop");
+    std::vector<std::string> visited = walked(folder / "root");
+    std::sort(visited.begin(), visited.end());
+    EXPECT_EQ(visited, (std::vector<std::string>{"link", "loop"}));
+}
 
-    auto paths = walkedPaths(temp.path());
-    EXPECT_EQ(paths.front(), "deep");
-    EXPECT_EQ(paths.back(), "deep/z.txt");
-    EXPECT_LT(paths.size(), 2u + depth);
+TEST(DirectoryWalker, PassesOverFoldersThatCannotBeListed) {
+    TemporaryDirectory folder;
+    writeFile(folder / "gone/file.txt", "x");
+    writeFile(folder / "kept/file.txt", "x");
+    std::vector<std::string> visited;
+    EXPECT_TRUE(DirectoryWalker::walk(folder.path(), [&](const std::filesystem::path& path) {
+        visited.push_back(path.lexically_relative(folder.path()).string());
+        if (path.filename() == "gone")
+            std::filesystem::remove_all(path); // vanishes before it is listed
+    }));
+    std::sort(visited.begin(), visited.end());
+    EXPECT_EQ(visited, (std::vector<std::string>{"gone", "kept", "kept/file.txt"}));
+}
+
+TEST(DirectoryWalker, MissingRootVisitsNothing) {
+    TemporaryDirectory folder;
+    int visits = 0;
+    EXPECT_FALSE(DirectoryWalker::walk(folder / "missing", [&](const std::filesystem::path&) { ++visits; }));
+    writeFile(folder / "file", "x");
+    EXPECT_FALSE(DirectoryWalker::walk(folder / "file", [&](const std::filesystem::path&) { ++visits; }));
+    EXPECT_EQ(visits, 0);
+}
+
+TEST(DirectoryWalker, EntryNamesListHiddenEntriesAndThrowForNonFolders) {
+    TemporaryDirectory folder;
+    writeFile(folder / ".hidden", "x");
+    writeFile(folder / "shown", "x");
+    std::vector<std::string> names = DirectoryWalker::entryNames(folder.path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "shown"}));
+    EXPECT_THROW(DirectoryWalker::entryNames(folder / "shown"), std::system_error);
+    EXPECT_THROW(DirectoryWalker::entryNames(folder / "missing"), std::system_error);
+}
+
+TEST(DirectoryWalker, VisitsEachFoldersEntriesInNameOrderAndStopsWhenAsked) {
+    TemporaryDirectory folder;
+    writeFile(folder / "b/2.txt", "x");
+    writeFile(folder / "b/1.txt", "x");
+    writeFile(folder / "a.txt", "x");
+    writeFile(folder / "c/d/e.txt", "x");
+    EXPECT_EQ(walked(folder.path()),
+              (std::vector<std::string>{"a.txt", "b", "b/1.txt", "b/2.txt", "c", "c/d", "c/d/e.txt"}));
+
+    std::vector<std::string> visited;
+    EXPECT_TRUE(DirectoryWalker::walkWhile(folder.path(), [&](const std::filesystem::path& path) {
+        visited.push_back(path.lexically_relative(folder.path()).string());
+        return visited.size() < 3;
+    }));
+    EXPECT_EQ(visited, (std::vector<std::string>{"a.txt", "b", "b/1.txt"}));
+}
+
+TEST(DirectoryWalker, NeverDescendsIntoAFolderReplacedByALink) {
+    TemporaryDirectory folder;
+    writeFile(folder / "outside/secret.txt", "x");
+    writeFile(folder / "root/sub/file.txt", "x");
+    std::vector<std::string> visited = walked(folder / "root", [&](const std::filesystem::path& path) {
+        if (path.filename() == "sub") {
+            std::filesystem::remove_all(path);
+            std::filesystem::create_directory_symlink(folder / "outside", path);
+        }
+    });
+    EXPECT_EQ(visited, (std::vector<std::string>{"sub"}));
+}
+
+// A folder whose path is longer than the system allows cannot be listed, whoever runs the test.
+TEST(DirectoryWalker, PassesOverAFolderWhosePathIsTooLong) {
+    TemporaryDirectory folder;
+    writeFile(folder / "deep/z.txt", "x");
+    const std::string component(250, 'd');
+    const int depth = 20;
+    std::vector<int> parents{::open((folder / "deep").c_str(), O_RDONLY | O_DIRECTORY)};
+    for (int level = 0; level < depth; ++level) {
+        ASSERT_EQ(::mkdirat(parents.back(), component.c_str(), 0700), 0);
+        parents.push_back(::openat(parents.back(), component.c_str(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(parents.back(), 0);
+    }
+
+    std::vector<std::string> visited = walked(folder.path());
+    EXPECT_EQ(visited.front(), "deep");
+    EXPECT_EQ(visited.back(), "deep/z.txt");
+    EXPECT_LT(visited.size(), 2u + depth);
 
     // Remove the chain from the inside out, relative to each parent.
-    std::vector<int> parents{::open((temp / "deep").c_str(), O_RDONLY | O_DIRECTORY)};
-    for (int level = 1; level < depth; ++level)
-        parents.push_back(::openat(parents.back(), component.c_str(), O_RDONLY | O_DIRECTORY));
+    ::close(parents.back());
+    parents.pop_back();
     for (auto parent = parents.rbegin(); parent != parents.rend(); ++parent) {
         ::unlinkat(*parent, component.c_str(), AT_REMOVEDIR);
         ::close(*parent);
     }
-}
-
-TEST(DirectoryWalker, PassesOverAnUnreadableFolder) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not restrict the superuser";
-    TemporaryDirectory temp;
-    writeFile(temp / "closed/inside.txt", "x");
-    writeFile(temp / "open/inside.txt", "x");
-    ::chmod((temp / "closed").c_str(), 0);
-    auto paths = walkedPaths(temp.path());
-    ::chmod((temp / "closed").c_str(), 0700);
-    EXPECT_EQ(paths, (std::vector<std::string>{"closed", "open", "open/inside.txt"}));
 }
 
 } // namespace
