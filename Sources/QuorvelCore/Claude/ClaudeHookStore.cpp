@@ -1,0 +1,139 @@
+#include "Claude/ClaudeHookStore.h"
+
+#include "Model/StatusError.h"
+#include "Support/DirectoryListing.h"
+#include "Support/FileIO.h"
+#include "Support/Json.h"
+#include "Support/Unicode.h"
+#include "Support/Uuid.h"
+
+namespace quorvel {
+
+namespace {
+
+std::string_view requiredText(simdjson::dom::object event, std::string_view key) {
+    const std::optional<std::string_view> text = JsonValue::string(event, key);
+    if (!text)
+        throw StatusError::invalidRecord();
+    return *text;
+}
+
+std::string_view requiredAbsolutePath(simdjson::dom::object event, std::string_view key) {
+    const std::string_view path = requiredText(event, key);
+    if (!path.starts_with('/') ||
+        Unicode::graphemeCount(path, ClaudeHookStore::maxPathLength) > ClaudeHookStore::maxPathLength)
+        throw StatusError::invalidRecord();
+    return path;
+}
+
+bool textEquals(simdjson::dom::object event, std::string_view key, std::string_view expected) {
+    const std::optional<std::string_view> text = JsonValue::string(event, key);
+    return text && *text == expected;
+}
+
+} // namespace
+
+std::filesystem::path ClaudeHookStore::defaultDirectory() {
+    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/claude-events";
+}
+
+void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
+    if (payload.size() > maxPayloadBytes)
+        throw StatusError::invalidRecord();
+    JsonParser parser;
+    const simdjson::dom::element root = parser.parse(payload);
+    if (!root.is_object())
+        throw StatusError::invalidRecord();
+    const simdjson::dom::object event = root.get_object().value_unsafe();
+
+    const std::string_view sessionID = requiredText(event, "session_id");
+    if (!Uuid::isUuidText(sessionID))
+        throw StatusError::invalidRecord();
+    const std::string_view eventName = requiredText(event, "hook_event_name");
+    const std::string_view cwd = requiredAbsolutePath(event, "cwd");
+    const std::string_view transcriptPath = requiredAbsolutePath(event, "transcript_path");
+
+    const std::filesystem::path file = directory / (std::string(sessionID) + ".json");
+    const std::optional<ClaudeHookRecord> previous = loadPrevious(file);
+    const std::optional<Transition> next = transition(eventName, event, previous);
+    if (!next)
+        return;
+
+    // A repeated finish or failure keeps the time it first happened.
+    const bool keepsTime = previous && previous->state == next->state &&
+                           (next->state == LightState::done || next->state == LightState::failed);
+    const ClaudeHookRecord record{std::string(sessionID),
+                                  next->state,
+                                  keepsTime ? previous->updatedAt : now,
+                                  std::string(cwd),
+                                  std::string(transcriptPath),
+                                  next->attentionPending};
+    FileIO::createPrivateDirectories(directory);
+    FileIO::writeAtomically(file, JsonText::compact(record.toJson()), 0600);
+}
+
+std::optional<ClaudeHookStore::Transition>
+ClaudeHookStore::transition(std::string_view eventName, simdjson::dom::object event,
+                            const std::optional<ClaudeHookRecord>& previous) {
+    const Transition working{LightState::working, false};
+    const Transition waiting{LightState::waiting, true};
+    const Transition done{LightState::done, false};
+    const Transition failed{LightState::failed, false};
+
+    if (eventName == "UserPromptSubmit" || eventName == "PostToolUse" || eventName == "PostToolUseFailure" ||
+        eventName == "ElicitationResult")
+        return working;
+    if (eventName == "PermissionRequest" || eventName == "Elicitation")
+        return waiting;
+    if (eventName == "PreToolUse") {
+        if (textEquals(event, "tool_name", "AskUserQuestion"))
+            return waiting;
+        return std::nullopt;
+    }
+    if (eventName == "Notification") {
+        if (textEquals(event, "notification_type", "permission_prompt") ||
+            textEquals(event, "notification_type", "elicitation_dialog"))
+            return waiting;
+        if (textEquals(event, "notification_type", "idle_prompt"))
+            return done;
+        return std::nullopt;
+    }
+    if (eventName == "Stop")
+        return done;
+    if (eventName == "StopFailure")
+        return failed;
+    if (eventName == "SessionEnd")
+        return previous && previous->state == LightState::failed ? failed : done;
+    return std::nullopt;
+}
+
+std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now) const {
+    std::vector<ClaudeHookRecord> records;
+    if (!DirectoryListing::exists(directory))
+        return records;
+    JsonParser parser;
+    for (const std::string& name : DirectoryListing::entryNames(directory)) {
+        if (DirectoryListing::pathExtension(name) != "json")
+            continue;
+        ClaudeHookRecord record = load(directory / name, parser);
+        if (now - record.updatedAt < recentInterval)
+            records.push_back(std::move(record));
+    }
+    return records;
+}
+
+ClaudeHookRecord ClaudeHookStore::load(const std::filesystem::path& file, JsonParser& parser) {
+    const std::string bytes = FileIO::readBounded(file, maxRecordBytes);
+    return ClaudeHookRecord::fromJson(JsonValue::requireObject(parser.parse(bytes)));
+}
+
+std::optional<ClaudeHookRecord> ClaudeHookStore::loadPrevious(const std::filesystem::path& file) {
+    try {
+        JsonParser parser;
+        return load(file, parser);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace quorvel

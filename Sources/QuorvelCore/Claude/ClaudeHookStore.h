@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Claude/ClaudeHookRecord.h"
+#include "Support/Date.h"
+#include "Support/Json.h"
+
+#include <filesystem>
+#include <optional>
+#include <simdjson.h>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace quorvel {
+
+// The Claude event directory: one record file per Claude Code session, named session id + ".json".
+struct ClaudeHookStore {
+    static constexpr std::size_t maxPayloadBytes = 65536;
+    static constexpr std::uint64_t maxRecordBytes = 16384;
+    static constexpr std::size_t maxPathLength = 4096; // grapheme clusters
+    static constexpr double recentInterval = 86400;
+
+    std::filesystem::path directory;
+
+    explicit ClaudeHookStore(std::filesystem::path directory) : directory(std::move(directory)) {}
+
+    // "Library/Application Support/Quorvel/claude-events" in the user's home folder.
+    static std::filesystem::path defaultDirectory();
+
+    // Validates one hook event and, when the event table maps it to a state, writes the session's
+    // record. Throws StatusError::invalidRecord for a bad event (nothing written), JsonParseError for
+    // broken JSON and std::system_error for file failures.
+    void ingest(std::string_view payload, Date now) const;
+
+    // The records updated less than 24 hours before `now` (future ones included), in listing order.
+    // The first bad ".json" entry fails the whole call.
+    std::vector<ClaudeHookRecord> loadAll(Date now) const;
+
+private:
+    struct Transition {
+        LightState state;
+        bool attentionPending;
+    };
+
+    static ClaudeHookRecord load(const std::filesystem::path& file, JsonParser& parser);
+    static std::optional<ClaudeHookRecord> loadPrevious(const std::filesystem::path& file);
+    static std::optional<Transition> transition(std::string_view eventName, simdjson::dom::object event,
+                                                const std::optional<ClaudeHookRecord>& previous);
+};
+
+} // namespace quorvel

@@ -1,0 +1,100 @@
+#include "Support/DirectoryWalker.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace quorvel::DirectoryWalker {
+
+namespace {
+
+struct Entry {
+    std::string name;
+    bool isDirectory;
+};
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+
+bool isDirectory(const std::filesystem::path& directory, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    struct stat status {};
+    return ::lstat((directory / entry.d_name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Throws std::system_error when the folder cannot be opened or read to its end.
+std::vector<Entry> list(const std::filesystem::path& directory) {
+    std::unique_ptr<DIR, DirectoryCloser> handle(::opendir(directory.c_str()));
+    if (!handle)
+        throw std::system_error(errno, std::generic_category(), directory.string());
+    std::vector<Entry> entries;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(handle.get());
+        if (entry == nullptr && errno != 0)
+            throw std::system_error(errno, std::generic_category(), directory.string());
+        if (entry == nullptr)
+            return entries;
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            entries.push_back({std::string(name), isDirectory(directory, *entry)});
+    }
+}
+
+std::optional<std::vector<Entry>> listIfReadable(const std::filesystem::path& directory) {
+    try {
+        return list(directory);
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+}
+
+struct Level {
+    std::filesystem::path directory;
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+};
+
+} // namespace
+
+std::vector<std::string> entryNames(const std::filesystem::path& directory) {
+    std::vector<Entry> entries = list(directory);
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (Entry& entry : entries)
+        names.push_back(std::move(entry.name));
+    return names;
+}
+
+bool walk(const std::filesystem::path& root, const std::function<void(const std::filesystem::path&)>& visit) {
+    std::optional<std::vector<Entry>> rootEntries = listIfReadable(root);
+    if (!rootEntries)
+        return false;
+    std::vector<Level> stack;
+    stack.push_back({root, std::move(*rootEntries)});
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (level.next == level.entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        const Entry& entry = level.entries[level.next++];
+        if (entry.name.starts_with('.'))
+            continue;
+        const bool descend = entry.isDirectory;
+        std::filesystem::path path = level.directory / entry.name;
+        visit(path);
+        if (!descend)
+            continue;
+        if (std::optional<std::vector<Entry>> entries = listIfReadable(path))
+            stack.push_back({std::move(path), std::move(*entries)});
+    }
+    return true;
+}
+
+} // namespace quorvel::DirectoryWalker
