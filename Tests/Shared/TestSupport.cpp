@@ -39,8 +39,8 @@ TemporaryDirectory::~TemporaryDirectory() {
 ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name,
                                                      const std::optional<std::string>& value)
     : name_(std::move(name)) {
-    if (const char* current = std::getenv(name_.c_str()))
-        previous_ = current;
+    if (const char* old = std::getenv(name_.c_str()))
+        saved_ = old;
     if (value)
         ::setenv(name_.c_str(), value->c_str(), 1);
     else
@@ -48,8 +48,8 @@ ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name,
 }
 
 ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
-    if (previous_)
-        ::setenv(name_.c_str(), previous_->c_str(), 1);
+    if (saved_)
+        ::setenv(name_.c_str(), saved_->c_str(), 1);
     else
         ::unsetenv(name_.c_str());
 }

@@ -23,14 +23,7 @@ private:
     std::filesystem::path path_;
 };
 
-// Writes bytes, creating parent folders (default permissions).
-void writeFile(const std::filesystem::path& path, std::string_view bytes);
-std::string readFile(const std::filesystem::path& path);
-unsigned permissions(const std::filesystem::path& path); // st_mode & 07777, lstat
-// Sets the file's modification time to unixSeconds.
-void setModificationTime(const std::filesystem::path& path, double unixSeconds);
-
-// Sets an environment variable (or unsets it, for nothing) until destruction, then restores it.
+// Sets (or, with nothing, unsets) one environment variable and restores its old value on destruction.
 class ScopedEnvironmentVariable {
 public:
     ScopedEnvironmentVariable(std::string name, const std::optional<std::string>& value);
@@ -40,8 +33,15 @@ public:
 
 private:
     std::string name_;
-    std::optional<std::string> previous_;
+    std::optional<std::string> saved_;
 };
+
+// Writes bytes, creating parent folders (default permissions).
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+std::string readFile(const std::filesystem::path& path);
+unsigned permissions(const std::filesystem::path& path); // st_mode & 07777, lstat
+// Sets the file's modification time to unixSeconds.
+void setModificationTime(const std::filesystem::path& path, double unixSeconds);
 
 // The read-only real session files shared with the project (see their SOURCES.md).
 std::filesystem::path fixturesDirectory();
