@@ -27,6 +27,11 @@ int rank(LightState state);
 LightState aggregate(const std::vector<LightState>& states);
 // The detail line under a task's menu title.
 std::string menuDetail(LightState state, const std::optional<std::string>& projectName);
+// The groups shown in the menu bar for a list of visible states (Model/MenuBarStatus.h).
+std::vector<MenuBarStatus> menuBarStatuses(const std::vector<LightState>& states);
+// The sound for a visible state reached from `previous`, none for a task seen the first time
+// (Model/StatusSound.h).
+std::optional<StatusSound> soundCue(LightState state, std::optional<LightState> previous);
 } // namespace LightStates
 
 enum class TaskProvider { local, codex, claude };
