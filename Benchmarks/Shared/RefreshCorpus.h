@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Support/Date.h"
+
+#include <filesystem>
+
+namespace quorvel::bench {
+
+// Writes a heavy, realistic home folder for the refresh: recent and old Claude Code transcripts and
+// Codex histories, hook records, read states, Orca's status file and the Codex desktop logs.
+struct RefreshCorpus {
+    int recentClaudeTranscripts = 150;
+    int recentCodexHistories = 100;
+    int olderFilesEach = 2000;
+    std::uint64_t smallestRecentBytes = 512 * 1024;
+    std::uint64_t largestRecentBytes = 8 * 1024 * 1024;
+
+    void generate(const std::filesystem::path& home, Date now) const;
+};
+
+// The Claude Code transcripts below a home folder changed in the last day, newest first.
+std::vector<std::filesystem::path> recentClaudeTranscripts(const std::filesystem::path& claudeHome, Date now);
+
+} // namespace quorvel::bench

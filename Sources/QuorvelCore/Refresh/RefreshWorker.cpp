@@ -1,0 +1,156 @@
+#include "Refresh/RefreshWorker.h"
+
+#include "Claude/ClaudeHookStore.h"
+#include "Claude/ClaudeIntegration.h"
+#include "Claude/ClaudeReadState.h"
+#include "Claude/ClaudeSessionReader.h"
+#include "Codex/CodexAutomationReadState.h"
+#include "Codex/CodexReadState.h"
+#include "Codex/DesktopAttention.h"
+#include "Codex/SessionReader.h"
+#include "Model/StatusStore.h"
+#include "Orca/OrcaReadState.h"
+#include "Orca/OrcaSessionIndex.h"
+#include "Orca/OrcaTranscriptTasks.h"
+#include "Support/Uuid.h"
+
+#include <exception>
+
+namespace quorvel {
+namespace {
+
+constexpr std::size_t attachmentLimit = 30;
+
+template <typename Value, typename Load> Value loadOr(Value fallback, Load&& load) {
+    try {
+        return load();
+    } catch (const std::exception&) {
+        return fallback;
+    }
+}
+
+CodexReadState unknownCodexReadState() { return CodexReadState{std::nullopt}; }
+
+ClaudeIntegrationHealth claudeHealth(const RefreshEnvironment& environment) {
+    return ClaudeIntegration::health(ClaudeIntegration::settingsURL(environment.home),
+                                     ClaudeIntegration::installedHelperURL(environment.home));
+}
+
+RefreshSnapshot failureSnapshot(const RefreshEnvironment& environment) {
+    RefreshSnapshot snapshot;
+    snapshot.diagnostic = std::string(refreshFailureDiagnostic);
+    snapshot.readState = TaskReadState(unknownCodexReadState(), {}, {}, OrcaReadState{});
+    snapshot.claudeHealth = claudeHealth(environment);
+    return snapshot;
+}
+
+void append(std::vector<TaskStatus>& tasks, std::vector<TaskStatus> more) {
+    tasks.insert(tasks.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+}
+
+// Orca's own Codex sessions count only when Orca knows them.
+std::vector<TaskStatus> orcaCodexTasks(const RefreshEnvironment& environment, const OrcaSessionIndex& index,
+                                       const OrcaReadState& orcaState, Date now, ReaderCache* cache) {
+    const auto home = OrcaSessionIndex::root(environment.home) / "codex-runtime-home" / "home";
+    std::vector<TaskStatus> tasks = loadOr(std::vector<TaskStatus>{}, [&] {
+        return SessionReader::load(home, now, SessionReader::unlimited, cache ? &cache->orcaCodex : nullptr);
+    });
+    std::erase_if(tasks, [&](const TaskStatus& task) {
+        return index.matches(task.id).empty() && !orcaState.ownership.contains(Uuid::lowercased(task.id));
+    });
+    return tasks;
+}
+
+bool isEnabledProvider(const TaskStatus& task, bool codexEnabled, bool claudeEnabled) {
+    switch (task.provider()) {
+    case TaskProvider::claude: return claudeEnabled;
+    case TaskProvider::codex: return codexEnabled;
+    case TaskProvider::local: return false;
+    }
+    return false;
+}
+
+} // namespace
+
+RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
+                                    Date now, ReaderCache* cache) {
+    std::vector<std::string> warnings;
+    std::vector<TaskStatus> tasks;
+    try {
+        tasks = StatusStore(StatusStore::defaultDirectory(environment.home)).load();
+    } catch (const std::exception&) {
+        return failureSnapshot(environment);
+    }
+
+    const auto codexHome = environment.codexHome();
+    if (codexEnabled) {
+        std::vector<TaskStatus> codexTasks;
+        try {
+            codexTasks = SessionReader::load(codexHome, now, SessionReader::unlimited, cache ? &cache->codex : nullptr);
+        } catch (const std::exception&) {
+            return failureSnapshot(environment);
+        }
+        try {
+            const auto records = DesktopAttention::load(DesktopAttention::defaultDirectory(environment.home), now,
+                                                        cache ? &cache->attention : nullptr);
+            append(tasks, DesktopAttention::applying(records, std::move(codexTasks), now));
+        } catch (const std::exception&) {
+            append(tasks, std::move(codexTasks));
+            warnings.emplace_back(codexAttentionWarning);
+        }
+    }
+
+    const ClaudeIntegrationHealth health = claudeHealth(environment);
+
+    if (claudeEnabled) {
+        try {
+            append(tasks, ClaudeSessionReader::load(environment.claudeHome(),
+                                                    ClaudeHookStore(ClaudeHookStore::defaultDirectory(environment.home)),
+                                                    now, ClaudeSessionReader::defaultDesktopSessionsRoot(environment.home),
+                                                    ClaudeSessionReader::unlimited, cache ? &cache->claude : nullptr));
+        } catch (const std::exception&) {
+            warnings.emplace_back(claudeStatusWarning);
+        }
+    }
+
+    const auto orcaRoot = OrcaSessionIndex::root(environment.home);
+    const OrcaSessionIndex index =
+        loadOr(OrcaSessionIndex{}, [&] { return OrcaSessionIndex::load(orcaRoot, now); });
+    const OrcaReadState orcaState =
+        loadOr(OrcaReadState{}, [&] { return OrcaReadState::load(OrcaReadState::defaultURL(environment.home)); });
+
+    if (codexEnabled)
+        append(tasks, orcaCodexTasks(environment, index, orcaState, now, cache));
+
+    std::vector<TaskStatus> orcaTasks =
+        OrcaTranscriptTasks::transcriptTasks(index, environment.home, now, cache ? &cache->orcaTranscripts : nullptr);
+    std::erase_if(orcaTasks, [&](const TaskStatus& task) { return !isEnabledProvider(task, codexEnabled, claudeEnabled); });
+    append(tasks, std::move(orcaTasks));
+
+    RefreshSnapshot snapshot;
+    snapshot.tasks = OrcaTranscriptTasks::applying(index, std::move(tasks), orcaState.ownership, attachmentLimit);
+    snapshot.readState = TaskReadState(
+        loadOr(unknownCodexReadState(), [&] { return CodexReadState::load(codexHome); }),
+        loadOr(CodexAutomationReadState{},
+               [&] { return CodexAutomationReadState::load(CodexAutomationReadState::defaultURL(environment.home)); }),
+        loadOr(ClaudeReadState{}, [&] { return ClaudeReadState::load(ClaudeReadState::defaultURL(environment.home)); }),
+        orcaState);
+    snapshot.claudeHealth = health;
+    if (!warnings.empty()) {
+        std::string diagnostic = warnings.front();
+        for (std::size_t i = 1; i < warnings.size(); ++i)
+            diagnostic += " " + warnings[i];
+        snapshot.diagnostic = diagnostic;
+    }
+    return snapshot;
+}
+
+RefreshSnapshot RefreshWorker::load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
+                                    Date now) {
+    cache_.beginPass();
+    RefreshSnapshot snapshot = loadRefreshSnapshot(codexEnabled, claudeEnabled, environment, now, &cache_);
+    cache_.endPass();
+    return snapshot;
+}
+
+} // namespace quorvel

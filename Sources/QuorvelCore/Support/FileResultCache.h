@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Support/FileInfo.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace quorvel {
+
+// What identifies one version of a file's contents: a file that keeps its key is not read again.
+struct FileKey {
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    std::int64_t changedNanoseconds = 0;
+
+    static FileKey of(const FileInfo& info) {
+        return {info.device, info.inode, info.size, info.modifiedNanoseconds, info.changedNanoseconds};
+    }
+    bool operator==(const FileKey&) const = default;
+};
+
+// Results computed from files, kept while the file keeps its key. Entries not used during a pass
+// are dropped when the pass ends, so the cache holds only what the last pass looked at.
+template <typename Value> class FileResultCache {
+public:
+    // Returns the cached value for (path, key) or computes, stores and returns it. A computation that
+    // throws stores nothing.
+    template <typename Compute> const Value& value(const std::string& path, const FileKey& key, Compute&& compute) {
+        auto found = entries_.find(path);
+        if (found != entries_.end() && found->second.key == key) {
+            found->second.pass = pass_;
+            ++hits_;
+            return found->second.value;
+        }
+        Value computed = compute();
+        ++misses_;
+        auto& entry = entries_[path];
+        entry = Entry{key, std::move(computed), pass_};
+        return entry.value;
+    }
+
+    void beginPass() { ++pass_; }
+    void endPass() { std::erase_if(entries_, [&](const auto& item) { return item.second.pass != pass_; }); }
+
+    std::size_t size() const { return entries_.size(); }
+    std::uint64_t hits() const { return hits_; }
+    std::uint64_t misses() const { return misses_; }
+
+private:
+    struct Entry {
+        FileKey key;
+        Value value;
+        std::uint64_t pass = 0;
+    };
+    std::unordered_map<std::string, Entry> entries_;
+    std::uint64_t pass_ = 0;
+    std::uint64_t hits_ = 0;
+    std::uint64_t misses_ = 0;
+};
+
+} // namespace quorvel
