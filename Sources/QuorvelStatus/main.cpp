@@ -1,6 +1,50 @@
-#include <cstdio>
+#include "StatusCommand.h"
 
-int main() {
-    std::fputs("Quorvel status: invalidRecord\n", stderr);
+#include <cerrno>
+#include <exception>
+#include <string>
+#include <system_error>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+quorvel::Date currentDate() {
+    timespec time{};
+    ::clock_gettime(CLOCK_REALTIME, &time);
+    return quorvel::Date::fromUnix(static_cast<double>(time.tv_sec) +
+                                   static_cast<double>(time.tv_nsec) / 1e9);
+}
+
+// Returns false when the bytes could not all be written.
+bool writeAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
+int fail(std::string_view error) {
+    writeAll(STDERR_FILENO, quorvel::StatusCommand::errorReport(error));
     return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string output;
+    try {
+        output = quorvel::StatusCommand::run(std::vector<std::string>(argv + 1, argv + argc), currentDate());
+    } catch (const std::exception& error) {
+        return fail(error.what());
+    }
+    if (!writeAll(STDOUT_FILENO, output))
+        return fail(std::system_error(errno, std::generic_category(), "write standard output").what());
+    return 0;
 }

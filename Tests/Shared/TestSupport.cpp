@@ -36,6 +36,24 @@ TemporaryDirectory::~TemporaryDirectory() {
     std::filesystem::remove_all(path_, error);
 }
 
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name,
+                                                     const std::optional<std::string>& value)
+    : name_(std::move(name)) {
+    if (const char* old = std::getenv(name_.c_str()))
+        saved_ = old;
+    if (value)
+        ::setenv(name_.c_str(), value->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
+    if (saved_)
+        ::setenv(name_.c_str(), saved_->c_str(), 1);
+    else
+        ::unsetenv(name_.c_str());
+}
+
 void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,19 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// Sets (or, with nothing, unsets) one environment variable and restores its old value on destruction.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(std::string name, const std::optional<std::string>& value);
+    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
 };
 
 // Writes bytes, creating parent folders (default permissions).

@@ -1,11 +1,14 @@
 #include "Support/DirectoryWalker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace quorvel::DirectoryWalker {
 
@@ -27,9 +30,23 @@ bool isDirectory(const std::filesystem::path& directory, const dirent& entry) {
     return ::lstat((directory / entry.d_name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+DIR* openDirectory(const std::filesystem::path& directory, bool followLink) {
+    const int descriptor =
+        ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW));
+    if (descriptor < 0)
+        return nullptr;
+    DIR* handle = ::fdopendir(descriptor);
+    if (handle == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        errno = error;
+    }
+    return handle;
+}
+
 // Throws std::system_error when the folder cannot be opened or read to its end.
-std::vector<Entry> list(const std::filesystem::path& directory) {
-    std::unique_ptr<DIR, DirectoryCloser> handle(::opendir(directory.c_str()));
+std::vector<Entry> list(const std::filesystem::path& directory, bool followLink = true) {
+    std::unique_ptr<DIR, DirectoryCloser> handle(openDirectory(directory, followLink));
     if (!handle)
         throw std::system_error(errno, std::generic_category(), directory.string());
     std::vector<Entry> entries;
@@ -46,9 +63,13 @@ std::vector<Entry> list(const std::filesystem::path& directory) {
     }
 }
 
-std::optional<std::vector<Entry>> listIfReadable(const std::filesystem::path& directory) {
+// Sorted by name; only the root may be reached through a link.
+std::optional<std::vector<Entry>> listIfReadable(const std::filesystem::path& directory, bool followLink) {
     try {
-        return list(directory);
+        std::vector<Entry> entries = list(directory, followLink);
+        std::sort(entries.begin(), entries.end(),
+                  [](const Entry& a, const Entry& b) { return a.name < b.name; });
+        return entries;
     } catch (const std::system_error&) {
         return std::nullopt;
     }
@@ -72,7 +93,15 @@ std::vector<std::string> entryNames(const std::filesystem::path& directory) {
 }
 
 bool walk(const std::filesystem::path& root, const std::function<void(const std::filesystem::path&)>& visit) {
-    std::optional<std::vector<Entry>> rootEntries = listIfReadable(root);
+    return walkWhile(root, [&](const std::filesystem::path& path) {
+        visit(path);
+        return true;
+    });
+}
+
+bool walkWhile(const std::filesystem::path& root,
+               const std::function<bool(const std::filesystem::path&)>& visit) {
+    std::optional<std::vector<Entry>> rootEntries = listIfReadable(root, true);
     if (!rootEntries)
         return false;
     std::vector<Level> stack;
@@ -88,10 +117,11 @@ bool walk(const std::filesystem::path& root, const std::function<void(const std:
             continue;
         const bool descend = entry.isDirectory;
         std::filesystem::path path = level.directory / entry.name;
-        visit(path);
+        if (!visit(path))
+            return true;
         if (!descend)
             continue;
-        if (std::optional<std::vector<Entry>> entries = listIfReadable(path))
+        if (std::optional<std::vector<Entry>> entries = listIfReadable(path, false))
             stack.push_back({std::move(path), std::move(*entries)});
     }
     return true;

@@ -11,4 +11,7 @@ bool isUuidText(std::string_view text);
 // ASCII lower-casing, for ids that are compared without letter case.
 std::string lowercased(std::string_view text);
 
+// A new random (version 4) UUID in the canonical upper-case form. Throws std::system_error.
+std::string random();
+
 } // namespace quorvel::Uuid

@@ -2,8 +2,11 @@
 #include "TestSupport.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -11,10 +14,13 @@ namespace {
 using testing::TemporaryDirectory;
 using testing::writeFile;
 
-std::vector<std::string> walked(const std::filesystem::path& root) {
+std::vector<std::string> walked(const std::filesystem::path& root,
+                                const std::function<void(const std::filesystem::path&)>& also = {}) {
     std::vector<std::string> visited;
     EXPECT_TRUE(DirectoryWalker::walk(root, [&](const std::filesystem::path& path) {
         visited.push_back(path.lexically_relative(root).string());
+        if (also)
+            also(path);
     }));
     return visited;
 }
@@ -81,6 +87,63 @@ TEST(DirectoryWalker, EntryNamesListHiddenEntriesAndThrowForNonFolders) {
     EXPECT_EQ(names, (std::vector<std::string>{".hidden", "shown"}));
     EXPECT_THROW(DirectoryWalker::entryNames(folder / "shown"), std::system_error);
     EXPECT_THROW(DirectoryWalker::entryNames(folder / "missing"), std::system_error);
+}
+
+TEST(DirectoryWalker, VisitsEachFoldersEntriesInNameOrderAndStopsWhenAsked) {
+    TemporaryDirectory folder;
+    writeFile(folder / "b/2.txt", "x");
+    writeFile(folder / "b/1.txt", "x");
+    writeFile(folder / "a.txt", "x");
+    writeFile(folder / "c/d/e.txt", "x");
+    EXPECT_EQ(walked(folder.path()),
+              (std::vector<std::string>{"a.txt", "b", "b/1.txt", "b/2.txt", "c", "c/d", "c/d/e.txt"}));
+
+    std::vector<std::string> visited;
+    EXPECT_TRUE(DirectoryWalker::walkWhile(folder.path(), [&](const std::filesystem::path& path) {
+        visited.push_back(path.lexically_relative(folder.path()).string());
+        return visited.size() < 3;
+    }));
+    EXPECT_EQ(visited, (std::vector<std::string>{"a.txt", "b", "b/1.txt"}));
+}
+
+TEST(DirectoryWalker, NeverDescendsIntoAFolderReplacedByALink) {
+    TemporaryDirectory folder;
+    writeFile(folder / "outside/secret.txt", "x");
+    writeFile(folder / "root/sub/file.txt", "x");
+    std::vector<std::string> visited = walked(folder / "root", [&](const std::filesystem::path& path) {
+        if (path.filename() == "sub") {
+            std::filesystem::remove_all(path);
+            std::filesystem::create_directory_symlink(folder / "outside", path);
+        }
+    });
+    EXPECT_EQ(visited, (std::vector<std::string>{"sub"}));
+}
+
+// A folder whose path is longer than the system allows cannot be listed, whoever runs the test.
+TEST(DirectoryWalker, PassesOverAFolderWhosePathIsTooLong) {
+    TemporaryDirectory folder;
+    writeFile(folder / "deep/z.txt", "x");
+    const std::string component(250, 'd');
+    const int depth = 20;
+    std::vector<int> parents{::open((folder / "deep").c_str(), O_RDONLY | O_DIRECTORY)};
+    for (int level = 0; level < depth; ++level) {
+        ASSERT_EQ(::mkdirat(parents.back(), component.c_str(), 0700), 0);
+        parents.push_back(::openat(parents.back(), component.c_str(), O_RDONLY | O_DIRECTORY));
+        ASSERT_GE(parents.back(), 0);
+    }
+
+    std::vector<std::string> visited = walked(folder.path());
+    EXPECT_EQ(visited.front(), "deep");
+    EXPECT_EQ(visited.back(), "deep/z.txt");
+    EXPECT_LT(visited.size(), 2u + depth);
+
+    // Remove the chain from the inside out, relative to each parent.
+    ::close(parents.back());
+    parents.pop_back();
+    for (auto parent = parents.rbegin(); parent != parents.rend(); ++parent) {
+        ::unlinkat(*parent, component.c_str(), AT_REMOVEDIR);
+        ::close(*parent);
+    }
 }
 
 } // namespace

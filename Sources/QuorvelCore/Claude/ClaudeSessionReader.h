@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Model/TaskStatus.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Turns Claude Code transcripts (JSON lines) into tasks.
+namespace ClaudeSessionReader {
+
+// Bytes read from each end of a transcript.
+inline constexpr std::uint64_t transcriptWindowBytes = 524'288;
+// Longer lines are not parsed.
+inline constexpr std::size_t maxLineBytes = 1'000'000;
+inline constexpr std::size_t maxNameCharacters = 160;
+
+// The task one transcript describes; nothing when no line gives a UUID session id (and the fallback
+// id is not one either) or no line sets a state. Never throws for malformed content.
+std::optional<TaskStatus> parse(std::string_view bytes, std::string_view fallbackID,
+                                std::string_view fallbackName);
+
+// The whole lines of the first and the last `limit` bytes of the transcript, less a last line still
+// being written. Throws std::system_error when the file cannot be opened or read.
+std::string transcriptData(const std::filesystem::path& path, std::uint64_t limit);
+
+// "Library/Application Support/Claude/claude-code-sessions" in the user's home folder.
+std::filesystem::path defaultDesktopSessionsRoot();
+
+} // namespace ClaudeSessionReader
+
+} // namespace quorvel

@@ -1,0 +1,97 @@
+#include "Login/AutostartEntry.h"
+
+#include "Login/DesktopEntry.h"
+#include "Support/FileIO.h"
+#include "Support/Unicode.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <thread>
+
+extern char** environ;
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::uint64_t maximumEntrySize = 65536;
+
+} // namespace
+
+std::filesystem::path AutostartEntry::defaultPath() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    std::filesystem::path base;
+    if (configHome && std::filesystem::path(configHome).is_absolute())
+        base = configHome;
+    else
+        base = FileIO::homeDirectory() / ".config";
+    return base / "autostart" / "quorvel.desktop";
+}
+
+std::filesystem::path AutostartEntry::currentExecutable() {
+    return std::filesystem::read_symlink("/proc/self/exe");
+}
+
+AutostartEntry AutostartEntry::forCurrentExecutable() {
+    return {defaultPath(), currentExecutable()};
+}
+
+std::string AutostartEntry::contents() const {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Quorvel\n"
+           "Exec=" +
+           DesktopEntry::execValue(executable.native()) +
+           "\n"
+           "Terminal=false\n";
+}
+
+LaunchAtLoginState AutostartEntry::status() const {
+    std::string text;
+    try {
+        text = FileIO::readBounded(path, maximumEntrySize);
+    } catch (...) {
+        return LaunchAtLoginState::disabled;
+    }
+    if (DesktopEntry::value(text, "Hidden") == "true")
+        return LaunchAtLoginState::disabled;
+    const auto exec = DesktopEntry::value(text, "Exec");
+    const auto program = exec ? DesktopEntry::execProgram(*exec) : std::nullopt;
+    return program == executable.native() ? LaunchAtLoginState::enabled : LaunchAtLoginState::disabled;
+}
+
+void AutostartEntry::install() const {
+    // Desktop entries are UTF-8; a path that is not cannot be written into one faithfully.
+    if (!Unicode::isValidUtf8(executable.native()))
+        throw std::system_error(EILSEQ, std::generic_category(), executable.native());
+    FileIO::writePrivateFile(path, contents());
+}
+
+void AutostartEntry::remove() const {
+    FileIO::removeIfExists(path);
+}
+
+bool AutostartEntry::openFolder() const {
+    try {
+        FileIO::createPrivateDirectories(path.parent_path());
+    } catch (const std::system_error&) {
+        return false;
+    }
+    std::string folder = path.parent_path().native();
+    std::string program = "xdg-open";
+    char* arguments[] = {program.data(), folder.data(), nullptr};
+    pid_t child = 0;
+    if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, arguments, environ) != 0)
+        return false;
+    std::thread([child] {
+        int status = 0;
+        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return true;
+}
+
+} // namespace quorvel

@@ -1,0 +1,133 @@
+#include "StatusCommand.h"
+
+#include "Claude/ClaudeHookStore.h"
+#include "Model/StatusError.h"
+#include "Model/StatusStore.h"
+#include "Model/TaskStatus.h"
+#include "Support/Json.h"
+#include "Support/Unicode.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+#include <unistd.h>
+
+namespace quorvel::StatusCommand {
+
+namespace {
+
+[[noreturn]] void usageError() {
+    throw StatusError::invalidRecord();
+}
+
+void requireCount(const std::vector<std::string>& arguments, std::size_t count) {
+    if (arguments.size() != count)
+        usageError();
+}
+
+// Takes "--directory PATH" out of the arguments (the first occurrence only).
+std::optional<std::filesystem::path> takeDirectoryOption(std::vector<std::string>& arguments) {
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        if (arguments[index] != "--directory")
+            continue;
+        if (index + 1 == arguments.size())
+            usageError();
+        std::filesystem::path directory = arguments[index + 1].empty() ? "." : arguments[index + 1];
+        arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(index),
+                        arguments.begin() + static_cast<std::ptrdiff_t>(index) + 2);
+        return directory.is_absolute() ? directory : std::filesystem::current_path() / directory;
+    }
+    return std::nullopt;
+}
+
+std::string set(const std::vector<std::string>& arguments, const StatusStore& store, Date now) {
+    requireCount(arguments, 4);
+    const std::string& id = arguments[1];
+    const std::optional<LightState> state = LightStates::fromRawValue(arguments[2]);
+    const std::string& name = arguments[3];
+    if (!state || Unicode::trimmed(name).empty())
+        usageError();
+    store.write(TaskStatus::make(id, name, *state, now, std::string(localStatusSource)));
+    std::string line(LightStates::label(*state));
+    line += ": ";
+    line += name;
+    line += '\n';
+    return line;
+}
+
+std::string remove(const std::vector<std::string>& arguments, const StatusStore& store) {
+    requireCount(arguments, 2);
+    store.remove(arguments[1]);
+    return {};
+}
+
+std::string list(const std::vector<std::string>& arguments, const StatusStore& store) {
+    requireCount(arguments, 1);
+    nlohmann::json records = nlohmann::json::array();
+    for (const TaskStatus& status : store.load())
+        records.push_back(status.toJson());
+    return JsonText::prettySorted(records) + '\n';
+}
+
+// Standard input up to one byte past the limit, so that an oversized event can be told apart.
+std::string readStandardInput(std::size_t limit) {
+    std::string bytes;
+    char buffer[16384];
+    while (bytes.size() < limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        const ssize_t count = ::read(STDIN_FILENO, buffer, wanted);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            throw std::system_error(errno, std::generic_category(), "read standard input");
+        if (count == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    return bytes;
+}
+
+std::string claudeHook(const std::vector<std::string>& arguments, Date now) {
+    requireCount(arguments, 1);
+    const std::string payload = readStandardInput(ClaudeHookStore::maxPayloadBytes + 1);
+    if (payload.size() > ClaudeHookStore::maxPayloadBytes)
+        usageError();
+    ClaudeHookStore(ClaudeHookStore::defaultDirectory()).ingest(payload, now);
+    return {};
+}
+
+} // namespace
+
+std::string run(std::vector<std::string> arguments, Date now) {
+    const std::optional<std::filesystem::path> directory = takeDirectoryOption(arguments);
+    // Names and ids are text: ill-formed UTF-8 becomes U+FFFD (the folder path keeps its bytes).
+    for (std::string& argument : arguments)
+        argument = Unicode::repairedUtf8(argument);
+    if (arguments.empty())
+        usageError();
+    const std::string& command = arguments.front();
+    if (command == "--help" || command == "-h")
+        return std::string(usage) + '\n';
+    const StatusStore store(directory ? *directory : StatusStore::defaultDirectory());
+    if (command == "set")
+        return set(arguments, store, now);
+    if (command == "remove")
+        return remove(arguments, store);
+    if (command == "list")
+        return list(arguments, store);
+    if (command == "claude-hook")
+        return claudeHook(arguments, now);
+    usageError();
+}
+
+std::string errorReport(std::string_view error) {
+    std::string report = "Quorvel status: ";
+    report += error;
+    report += '\n';
+    report += usage;
+    report += '\n';
+    return report;
+}
+
+} // namespace quorvel::StatusCommand

@@ -1,0 +1,147 @@
+#include "Login/AutostartEntry.h"
+#include "Login/DesktopEntry.h"
+#include "Login/LaunchAtLoginManager.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <system_error>
+
+namespace quorvel {
+namespace {
+
+using testing::ScopedEnvironmentVariable;
+using testing::TemporaryDirectory;
+
+TEST(DesktopEntry, ExecValueBringsBackAnyProgramPath) {
+    for (const char* program :
+         {"/usr/bin/quorvel", "/opt/My Apps/quorvel", "/home/o'neil/bin/quorvel", "/tmp/a\"b/quorvel",
+          "/tmp/$HOME/`id`/quorvel", "/tmp/back\\slash/quorvel", "/tmp/100%/%U/quorvel",
+          "/tmp/line\nbreak\tand\rtab/quorvel", "/tmp/caf\u00e9/quorvel"}) {
+        const std::string value = DesktopEntry::execValue(program);
+        EXPECT_EQ(value.find('\n'), std::string::npos) << value;
+        EXPECT_EQ(DesktopEntry::execProgram(value), program) << value;
+    }
+}
+
+TEST(DesktopEntry, ExecValueFollowsTheQuotingAndStringEscapes) {
+    EXPECT_EQ(DesktopEntry::execValue("/opt/My Apps/q"), "\"/opt/My Apps/q\"");
+    // A dollar sign is \$ when quoted, and the backslash is escaped again as a string value.
+    EXPECT_EQ(DesktopEntry::execValue("/a$b"), "\"/a\\\\$b\"");
+    EXPECT_EQ(DesktopEntry::execValue("/a\\b"), "\"/a\\\\\\\\b\"");
+    EXPECT_EQ(DesktopEntry::execValue("/100%"), "\"/100%%\"");
+}
+
+TEST(DesktopEntry, ExecProgramReadsHandWrittenEntries) {
+    EXPECT_EQ(DesktopEntry::execProgram("/usr/bin/quorvel"), "/usr/bin/quorvel");
+    EXPECT_EQ(DesktopEntry::execProgram("quorvel --hidden %U"), "quorvel");
+    EXPECT_EQ(DesktopEntry::execProgram("\"/opt/My Apps/quorvel\" %U"), "/opt/My Apps/quorvel");
+    EXPECT_EQ(DesktopEntry::execProgram("\"/opt/a\\\"b\""), "/opt/a\"b");
+    EXPECT_EQ(DesktopEntry::execProgram("\"/opt/unterminated"), std::nullopt);
+    EXPECT_EQ(DesktopEntry::execProgram("   "), std::nullopt);
+}
+
+TEST(DesktopEntry, ValueIsTakenFromTheDesktopEntryGroupOnly) {
+    const std::string text = "# Exec=/commented\n"
+                             "[Other Group]\n"
+                             "Exec=/elsewhere\n"
+                             "[Desktop Entry]\n"
+                             "Name[de]=Quorvel DE\n"
+                             "Hidden = true \n"
+                             "Exec=/first\n"
+                             "Exec=/second\n"
+                             "[Desktop Action New]\n"
+                             "Name=New\n";
+    EXPECT_EQ(DesktopEntry::value(text, "Exec"), "/first");
+    EXPECT_EQ(DesktopEntry::value(text, "Hidden"), "true");
+    EXPECT_EQ(DesktopEntry::value(text, "Name"), std::nullopt);
+}
+
+TEST(AutostartEntry, DefaultPathFollowsXdgConfigHome) {
+    TemporaryDirectory home;
+    ScopedEnvironmentVariable homeVariable("HOME", home.path().string());
+    {
+        ScopedEnvironmentVariable config("XDG_CONFIG_HOME", "/custom/config");
+        EXPECT_EQ(AutostartEntry::defaultPath(), "/custom/config/autostart/quorvel.desktop");
+    }
+    for (const std::optional<std::string>& unusable :
+         {std::optional<std::string>(), std::optional<std::string>(""),
+          std::optional<std::string>("relative/config")}) {
+        ScopedEnvironmentVariable config("XDG_CONFIG_HOME", unusable);
+        EXPECT_EQ(AutostartEntry::defaultPath(), home / ".config/autostart/quorvel.desktop");
+    }
+}
+
+struct AutostartFolder {
+    TemporaryDirectory config;
+    AutostartEntry entry{config / "autostart/quorvel.desktop", "/opt/Quorvel Apps/quorvel"};
+};
+
+TEST(AutostartEntry, InstallWritesARunnableEntryAndRemoveTakesItAway) {
+    AutostartFolder folder;
+    EXPECT_EQ(folder.entry.status(), LaunchAtLoginState::disabled);
+    folder.entry.install();
+    const std::string text = testing::readFile(folder.entry.path);
+    EXPECT_EQ(text, "[Desktop Entry]\nType=Application\nName=Quorvel\nExec=\"/opt/Quorvel Apps/quorvel\"\n"
+                    "Terminal=false\n");
+    EXPECT_EQ(testing::permissions(folder.entry.path), 0600u);
+    EXPECT_EQ(folder.entry.status(), LaunchAtLoginState::enabled);
+
+    folder.entry.remove();
+    EXPECT_FALSE(std::filesystem::exists(folder.entry.path));
+    EXPECT_EQ(folder.entry.status(), LaunchAtLoginState::disabled);
+    EXPECT_NO_THROW(folder.entry.remove());
+}
+
+TEST(AutostartEntry, IsEnabledOnlyWhenVisibleAndRunningThisExecutable) {
+    AutostartFolder folder;
+    const auto statusOf = [&](const std::string& text) {
+        testing::writeFile(folder.entry.path, text);
+        return folder.entry.status();
+    };
+    const std::string exec = "Exec=\"/opt/Quorvel Apps/quorvel\"\n";
+    EXPECT_EQ(statusOf("[Desktop Entry]\n" + exec), LaunchAtLoginState::enabled);
+    EXPECT_EQ(statusOf("[Desktop Entry]\n" + exec + "Hidden=true\n"), LaunchAtLoginState::disabled);
+    EXPECT_EQ(statusOf("[Desktop Entry]\n" + exec + "Hidden=false\n"), LaunchAtLoginState::enabled);
+    EXPECT_EQ(statusOf("[Desktop Entry]\nExec=/usr/bin/quorvel\n"), LaunchAtLoginState::disabled);
+    EXPECT_EQ(statusOf("[Desktop Entry]\nName=Quorvel\n"), LaunchAtLoginState::disabled);
+    EXPECT_EQ(statusOf("[Desktop Entry]\n" + exec + std::string(70000, '#')), LaunchAtLoginState::disabled);
+}
+
+TEST(AutostartEntry, AnEntryThatIsALinkIsNotReadButIsReplacedOnInstall) {
+    AutostartFolder folder;
+    const auto target = folder.config / "elsewhere.desktop";
+    testing::writeFile(target, "[Desktop Entry]\nExec=\"/opt/Quorvel Apps/quorvel\"\n");
+    std::filesystem::create_directories(folder.entry.path.parent_path());
+    std::filesystem::create_symlink(target, folder.entry.path);
+    EXPECT_EQ(folder.entry.status(), LaunchAtLoginState::disabled);
+
+    folder.entry.install();
+    EXPECT_FALSE(std::filesystem::is_symlink(folder.entry.path));
+    EXPECT_EQ(testing::readFile(target), "[Desktop Entry]\nExec=\"/opt/Quorvel Apps/quorvel\"\n");
+}
+
+TEST(AutostartEntry, RefusesAnExecutablePathThatIsNotUtf8) {
+    AutostartFolder folder;
+    folder.entry.executable = "/opt/\xff/quorvel";
+    EXPECT_THROW(folder.entry.install(), std::system_error);
+    EXPECT_FALSE(std::filesystem::exists(folder.entry.path));
+}
+
+TEST(AutostartEntry, DrivesTheLaunchAtLoginManager) {
+    AutostartFolder folder;
+    const AutostartEntry& entry = folder.entry;
+    int opened = 0;
+    LaunchAtLoginManager manager([&] { return entry.status(); }, [&] { entry.install(); },
+                                 [&] { entry.remove(); }, [&] { ++opened; });
+    manager.setEnabled(true);
+    EXPECT_EQ(manager.state(), LaunchAtLoginState::enabled);
+    EXPECT_TRUE(std::filesystem::exists(entry.path));
+    manager.setEnabled(false);
+    EXPECT_EQ(manager.state(), LaunchAtLoginState::disabled);
+    EXPECT_FALSE(std::filesystem::exists(entry.path));
+    manager.openSystemSettings();
+    EXPECT_EQ(opened, 1);
+}
+
+} // namespace
+} // namespace quorvel
