@@ -4,6 +4,7 @@
 #include "Codex/CodexGlobalState.h"
 #include "Codex/CodexProjects.h"
 #include "Support/BoundedReader.h"
+#include "Support/DirectoryListing.h"
 #include "Support/DirectoryWalker.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
@@ -79,7 +80,7 @@ struct Candidate {
 std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions, Date now) {
     std::vector<Candidate> candidates;
     DirectoryWalker::walk(sessions, [&](const std::filesystem::path& path) {
-        if (path.extension() != ".jsonl")
+        if (DirectoryListing::pathExtension(path.filename().native()) != "jsonl")
             return;
         const FileInfo info = FileInfo::of(path);
         if (!info.isRegular())
