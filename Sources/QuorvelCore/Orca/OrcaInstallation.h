@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+// Where the Orca terminal app is installed: found through its desktop entry, or from a configured
+// program path. Never looked up by a bare name on PATH (another program is called "orca").
+struct OrcaInstallation {
+    static constexpr std::string_view desktopFileID = "com.stablyai.orca.desktop";
+    // The command-line tool, relative to the folder of the app's program.
+    static constexpr std::string_view toolInApplicationFolder = "resources/bin/orca";
+
+    // The XDG data folders searched for "applications/<desktopFileID>", most important first.
+    struct SearchFolders {
+        std::vector<std::filesystem::path> dataFolders;
+        // $XDG_DATA_HOME (else ~/.local/share), then $XDG_DATA_DIRS (else /usr/local/share:/usr/share).
+        static SearchFolders fromEnvironment();
+    };
+
+    std::optional<std::filesystem::path> desktopEntry; // none for a configured program
+    std::filesystem::path program;                     // what starts the app, links resolved
+    std::filesystem::path tool;
+
+    // A configured program wins; otherwise the first desktop entry that is an application and names an
+    // absolute, existing program. Nothing when Orca cannot be found.
+    static std::optional<OrcaInstallation>
+    locate(const std::optional<std::filesystem::path>& configuredProgram, const SearchFolders& folders);
+
+    // The program of a desktop entry's Exec value: its first word, unquoted. Nothing when absent.
+    static std::optional<std::string> execProgram(std::string_view desktopEntryText);
+
+    bool operator==(const OrcaInstallation&) const = default;
+};
+
+} // namespace quorvel

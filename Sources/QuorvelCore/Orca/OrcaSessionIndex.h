@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Model/OrcaSessionReference.h"
+#include "Support/Date.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+namespace quorvel {
+
+// The Orca panes in which assistant sessions run, read from Orca's agent status file. An index without
+// sessions stands for an Orca that is absent or unreadable.
+struct OrcaSessionIndex {
+    static constexpr std::uint64_t statusFileLimit = 8'000'000;
+    static constexpr std::size_t maxEntries = 10'000;
+    static constexpr std::size_t maxWorktreeIDLength = 8'192;
+    static constexpr std::size_t maxTranscriptPathLength = 32'768;
+    static constexpr double maxAge = 604'800; // 7 days
+    static constexpr double maxFutureSkew = 60;
+
+    std::vector<OrcaSessionReference> sessions;
+
+    // "Library/Application Support/Orca" under the home folder.
+    static std::filesystem::path root();
+    // root + "agent-hooks/last-status.json".
+    static std::filesystem::path statusFile(const std::filesystem::path& root);
+
+    // No status file gives an empty index. A file that is a link, not regular or too large is
+    // StatusError::invalidRecord; file errors are std::system_error.
+    static OrcaSessionIndex load(const std::filesystem::path& root, Date now);
+    // Bad JSON is JsonParseError; JSON of another version or shape is StatusError::invalidRecord.
+    // Entries that break a rule are skipped.
+    static OrcaSessionIndex decode(std::string_view bytes, Date now);
+
+    // The references whose task id equals `taskID` lower-cased, in index order.
+    std::vector<OrcaSessionReference> matches(std::string_view taskID) const;
+
+    bool operator==(const OrcaSessionIndex&) const = default;
+};
+
+} // namespace quorvel
