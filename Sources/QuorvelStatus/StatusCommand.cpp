@@ -1,13 +1,22 @@
 #include "StatusCommand.h"
 
 #include "Claude/ClaudeHookStore.h"
+#include "Claude/ClaudeReadState.h"
+#include "Codex/CodexAutomationReadState.h"
+#include "Codex/CodexReadState.h"
+#include "Codex/DesktopAttention.h"
+#include "Codex/SessionReader.h"
 #include "Model/StatusError.h"
 #include "Model/StatusStore.h"
+#include "Model/TaskReadState.h"
 #include "Model/TaskStatus.h"
+#include "Orca/OrcaReadState.h"
+#include "Support/FileIO.h"
 #include "Support/Json.h"
 #include "Support/Unicode.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -26,6 +35,14 @@ void requireCount(const std::vector<std::string>& arguments, std::size_t count) 
         usageError();
 }
 
+constexpr std::int64_t codexTaskLimit = 30;
+
+// A path given as text, relative ones counting from the working folder.
+std::filesystem::path fileURL(const std::string& text) {
+    const std::filesystem::path path = text.empty() ? "." : text;
+    return path.is_absolute() ? path : std::filesystem::current_path() / path;
+}
+
 // Takes "--directory PATH" out of the arguments (the first occurrence only).
 std::optional<std::filesystem::path> takeDirectoryOption(std::vector<std::string>& arguments) {
     for (std::size_t index = 0; index < arguments.size(); ++index) {
@@ -33,10 +50,10 @@ std::optional<std::filesystem::path> takeDirectoryOption(std::vector<std::string
             continue;
         if (index + 1 == arguments.size())
             usageError();
-        std::filesystem::path directory = arguments[index + 1].empty() ? "." : arguments[index + 1];
+        std::filesystem::path directory = fileURL(arguments[index + 1]);
         arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(index),
                         arguments.begin() + static_cast<std::ptrdiff_t>(index) + 2);
-        return directory.is_absolute() ? directory : std::filesystem::current_path() / directory;
+        return directory;
     }
     return std::nullopt;
 }
@@ -97,6 +114,48 @@ std::string claudeHook(const std::vector<std::string>& arguments, Date now) {
     return {};
 }
 
+std::filesystem::path codexHome() {
+    if (const char* value = std::getenv("CODEX_HOME"))
+        return fileURL(value);
+    return FileIO::homeDirectory() / ".codex";
+}
+
+// Unreadable read states are not reported: the flags are then unknown, the marks empty.
+TaskReadState codexReadState(const std::filesystem::path& home) {
+    CodexReadState codex;
+    try {
+        codex = CodexReadState::load(home);
+    } catch (const std::exception&) {
+        codex = CodexReadState{std::nullopt};
+    }
+    CodexAutomationReadState automations;
+    try {
+        automations = CodexAutomationReadState::load(CodexAutomationReadState::defaultURL());
+    } catch (const std::exception&) {
+        automations = CodexAutomationReadState{};
+    }
+    return TaskReadState(std::move(codex), std::move(automations), ClaudeReadState{}, OrcaReadState{});
+}
+
+std::string codex(const std::vector<std::string>& arguments, Date now) {
+    requireCount(arguments, 1);
+    const std::filesystem::path home = codexHome();
+    const TaskReadState readState = codexReadState(home);
+    std::vector<TaskStatus> tasks = SessionReader::load(home, now, codexTaskLimit);
+    tasks = DesktopAttention::applying(DesktopAttention::load(DesktopAttention::defaultDirectory(), now),
+                                       std::move(tasks), now);
+    std::string lines;
+    for (const TaskStatus& task : tasks) {
+        lines += LightStates::label(task.visibleState(now, readState));
+        lines += '\t';
+        lines += task.name;
+        lines += '\t';
+        lines += task.projectName.value_or("");
+        lines += '\n';
+    }
+    return lines;
+}
+
 } // namespace
 
 std::string run(std::vector<std::string> arguments, Date now) {
@@ -118,6 +177,8 @@ std::string run(std::vector<std::string> arguments, Date now) {
         return list(arguments, store);
     if (command == "claude-hook")
         return claudeHook(arguments, now);
+    if (command == "codex")
+        return codex(arguments, now);
     usageError();
 }
 

@@ -1,7 +1,7 @@
 #include "Codex/DesktopAttention.h"
 
 #include "Support/BoundedReader.h"
-#include "Support/DirectoryWalker.h"
+#include "Support/DirectoryListing.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Unicode.h"
@@ -146,7 +146,7 @@ struct Candidate {
 };
 
 void collectCandidates(const std::filesystem::path& folder, std::vector<Candidate>& candidates) {
-    for (const std::string& name : DirectoryWalker::entryNames(folder)) {
+    for (const std::string& name : DirectoryListing::entryNames(folder)) {
         if (!isLogFileName(name))
             continue;
         std::filesystem::path path = folder / name;
@@ -194,8 +194,7 @@ std::vector<Record> load(const std::filesystem::path& directory, Date now) {
     std::vector<Candidate> candidates;
     for (const double offset : {-86'400.0, 0.0}) {
         const std::filesystem::path folder = directory / dayFolder(now + offset);
-        std::error_code error;
-        if (std::filesystem::exists(folder, error))
+        if (DirectoryListing::exists(folder))
             collectCandidates(folder, candidates);
     }
     const BoundedReader reader{

@@ -5,6 +5,8 @@
 #include "Support/FileIO.h"
 #include "Support/Json.h"
 
+#include <system_error>
+
 namespace quorvel {
 
 namespace {
@@ -49,14 +51,24 @@ std::vector<TaskStatus> StatusStore::load() const {
         return records;
     JsonParser parser;
     for (const std::string& name : DirectoryListing::entryNames(directory)) {
-        if (DirectoryListing::pathExtension(name) == "json")
-            records.push_back(loadEntry(name, parser));
+        if (DirectoryListing::pathExtension(name) != "json")
+            continue;
+        if (std::optional<TaskStatus> status = loadEntry(name, parser))
+            records.push_back(std::move(*status));
     }
     return records;
 }
 
-TaskStatus StatusStore::loadEntry(const std::string& name, JsonParser& parser) const {
-    const std::string bytes = FileIO::readBounded(directory / name, maxFileBytes);
+std::optional<TaskStatus> StatusStore::loadEntry(const std::string& name, JsonParser& parser) const {
+    std::string bytes;
+    try {
+        bytes = FileIO::readBounded(directory / name, maxFileBytes);
+    } catch (const std::system_error& error) {
+        // Removed since the listing (a concurrent remove): the task is gone, not broken.
+        if (error.code() == std::errc::no_such_file_or_directory)
+            return std::nullopt;
+        throw;
+    }
     TaskStatus status = TaskStatus::fromJson(JsonValue::requireObject(parser.parse(bytes)));
     if (location(status.id).filename() != name)
         throw StatusError::invalidRecord();

@@ -27,7 +27,8 @@ struct StatusStore {
     // Deletes the id's file when there is one. Throws StatusError::invalidID, std::system_error.
     void remove(std::string_view id) const;
     // Every record of the folder in listing order; a missing folder is empty. The first bad ".json"
-    // entry fails the whole load (StatusError, JsonParseError, JsonDecodeError, std::system_error).
+    // entry fails the whole load (StatusError, JsonParseError, JsonDecodeError, std::system_error); an
+    // entry removed between the listing and its reading is left out.
     std::vector<TaskStatus> load() const;
 
     // Letters, digits, "-" and "_"; 1 to 100 characters.
@@ -35,7 +36,7 @@ struct StatusStore {
 
 private:
     std::filesystem::path location(std::string_view id) const;
-    TaskStatus loadEntry(const std::string& name, JsonParser& parser) const;
+    std::optional<TaskStatus> loadEntry(const std::string& name, JsonParser& parser) const;
 };
 
 } // namespace quorvel

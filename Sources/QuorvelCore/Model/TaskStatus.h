@@ -45,6 +45,9 @@ struct TaskStatus {
     // The UUID text after "claude-" of a Claude Code task.
     std::optional<std::string> claudeSessionID() const;
 
+    // The state shown at `now` (Model/VisibleState.cpp).
+    LightState visibleState(Date now, const TaskReadState& readState) const;
+
     bool operator==(const TaskStatus&) const = default;
 
     // JSON object form; dates as seconds since 2001, optional keys only when present.

@@ -45,7 +45,7 @@ DIR* openDirectory(const std::filesystem::path& directory, bool followLink) {
 }
 
 // Throws std::system_error when the folder cannot be opened or read to its end.
-std::vector<Entry> list(const std::filesystem::path& directory, bool followLink = true) {
+std::vector<Entry> list(const std::filesystem::path& directory, bool followLink) {
     std::unique_ptr<DIR, DirectoryCloser> handle(openDirectory(directory, followLink));
     if (!handle)
         throw std::system_error(errno, std::generic_category(), directory.string());
@@ -82,15 +82,6 @@ struct Level {
 };
 
 } // namespace
-
-std::vector<std::string> entryNames(const std::filesystem::path& directory) {
-    std::vector<Entry> entries = list(directory);
-    std::vector<std::string> names;
-    names.reserve(entries.size());
-    for (Entry& entry : entries)
-        names.push_back(std::move(entry.name));
-    return names;
-}
 
 bool walk(const std::filesystem::path& root, const std::function<void(const std::filesystem::path&)>& visit) {
     return walkWhile(root, [&](const std::filesystem::path& path) {

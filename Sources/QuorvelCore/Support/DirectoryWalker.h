@@ -7,10 +7,6 @@
 
 namespace quorvel::DirectoryWalker {
 
-// The names of one folder's entries in listing order, hidden ones included ("." and ".." left out).
-// Throws std::system_error when the folder cannot be listed.
-std::vector<std::string> entryNames(const std::filesystem::path& directory);
-
 // Visits every entry below `root`, depth first, each folder before its contents and the entries of one
 // folder in byte order of their names. Hidden entries (names beginning with ".") are skipped with
 // everything below them, symbolic links are visited but never followed (not even when a folder is

@@ -58,6 +58,8 @@ std::string readPrefix(const std::filesystem::path& path, std::uint64_t maxBytes
 }
 
 void createPrivateDirectories(const std::filesystem::path& directory) {
+    if (struct stat existing{}; ::stat(directory.c_str(), &existing) == 0 && S_ISDIR(existing.st_mode))
+        return; // the common case: one call instead of one per component
     std::filesystem::path current;
     for (const auto& component : directory) {
         current /= component;

@@ -3,7 +3,10 @@
 #include "Support/Json.h"
 #include "TestSupport.h"
 
+#include <algorithm>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace quorvel;
 using quorvel::testing::permissions;
@@ -195,4 +198,31 @@ TEST(StatusStore, HiddenEntriesAreLoadedToo) {
     const StatusStore store(temp.path());
     writeFile(temp / ".a.json", recordText("a"));
     expectLoadFailsWith(store, StatusError::invalidRecord());
+}
+
+TEST(StatusStore, RecordsRemovedWhileLoadingAreLeftOutWithoutFailingTheLoad) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    store.write(localTask("steady"));
+    std::atomic<bool> running = true;
+    std::thread churn([&] {
+        for (int index = 0; running; index = (index + 1) % 50) {
+            store.write(localTask("flicker-" + std::to_string(index)));
+            store.remove("flicker-" + std::to_string((index + 25) % 50));
+        }
+    });
+    int failures = 0;
+    for (int attempt = 0; attempt < 3000; ++attempt) {
+        try {
+            const std::vector<TaskStatus> records = store.load();
+            if (std::none_of(records.begin(), records.end(),
+                             [](const TaskStatus& t) { return t.id == "steady"; }))
+                ++failures;
+        } catch (const std::exception&) {
+            ++failures;
+        }
+    }
+    running = false;
+    churn.join();
+    EXPECT_EQ(failures, 0);
 }

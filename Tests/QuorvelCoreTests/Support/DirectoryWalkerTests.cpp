@@ -1,3 +1,4 @@
+#include "Support/DirectoryListing.h"
 #include "Support/DirectoryWalker.h"
 #include "TestSupport.h"
 
@@ -78,15 +79,15 @@ TEST(DirectoryWalker, MissingRootVisitsNothing) {
     EXPECT_EQ(visits, 0);
 }
 
-TEST(DirectoryWalker, EntryNamesListHiddenEntriesAndThrowForNonFolders) {
+TEST(DirectoryListing, EntryNamesListHiddenEntriesAndThrowForNonFolders) {
     TemporaryDirectory folder;
     writeFile(folder / ".hidden", "x");
     writeFile(folder / "shown", "x");
-    std::vector<std::string> names = DirectoryWalker::entryNames(folder.path());
+    std::vector<std::string> names = DirectoryListing::entryNames(folder.path());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{".hidden", "shown"}));
-    EXPECT_THROW(DirectoryWalker::entryNames(folder / "shown"), std::system_error);
-    EXPECT_THROW(DirectoryWalker::entryNames(folder / "missing"), std::system_error);
+    EXPECT_THROW(DirectoryListing::entryNames(folder / "shown"), std::system_error);
+    EXPECT_THROW(DirectoryListing::entryNames(folder / "missing"), std::system_error);
 }
 
 TEST(DirectoryWalker, VisitsEachFoldersEntriesInNameOrderAndStopsWhenAsked) {

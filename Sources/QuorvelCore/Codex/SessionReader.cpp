@@ -1,0 +1,226 @@
+#include "Codex/SessionReader.h"
+
+#include "Codex/CodexAutomationIndex.h"
+#include "Codex/CodexGlobalState.h"
+#include "Codex/CodexProjects.h"
+#include "Support/BoundedReader.h"
+#include "Support/DirectoryListing.h"
+#include "Support/DirectoryWalker.h"
+#include "Support/FileIO.h"
+#include "Support/FileInfo.h"
+#include "Support/Json.h"
+#include "Support/Unicode.h"
+#include "Support/Uuid.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace quorvel::SessionReader {
+
+namespace {
+
+using simdjson::dom::object;
+
+constexpr std::uint64_t sessionIDBytes = 65'536;
+constexpr std::uint64_t historyBytes = 524'288;
+constexpr std::uint64_t sessionIndexBytes = 2'000'000;
+constexpr std::size_t maxNameCharacters = 160;
+constexpr double recentSeconds = 86'400;
+
+using NameMap = std::map<std::string, std::string, std::less<>>;
+
+NameMap projectNames(const std::filesystem::path& home) {
+    try {
+        if (std::optional<std::string> bytes = CodexGlobalState::read(home)) {
+            std::map<std::string, std::string> names = CodexProjects::decode(*bytes);
+            return NameMap(names.begin(), names.end());
+        }
+    } catch (const std::exception&) {
+    }
+    return {};
+}
+
+std::set<std::string> scheduledThreads(const std::filesystem::path& home) {
+    try {
+        return CodexAutomationIndex::load(home);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+NameMap threadNames(const std::filesystem::path& home) {
+    std::string bytes;
+    try {
+        bytes = detail::tail(home / "session_index.jsonl", sessionIndexBytes);
+    } catch (const std::exception&) {
+        return {};
+    }
+    NameMap names;
+    JsonParser parser;
+    forEachLine(bytes, [&](std::string_view line) {
+        const std::optional<object> entry = parser.tryParseObject(line);
+        if (!entry)
+            return;
+        const auto id = JsonValue::string(*entry, "id");
+        const auto name = JsonValue::string(*entry, "thread_name");
+        if (id && name)
+            names.insert_or_assign(std::string(*id), std::string(*name));
+    });
+    return names;
+}
+
+struct Candidate {
+    std::filesystem::path path;
+    std::int64_t modified;
+};
+
+// Regular session files below "sessions" changed less than a day before `now`, newest first; files
+// with equal dates keep the walk's order.
+std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions, Date now) {
+    std::vector<Candidate> candidates;
+    DirectoryWalker::walk(sessions, [&](const std::filesystem::path& path) {
+        if (DirectoryListing::pathExtension(path.filename().native()) != "jsonl")
+            return;
+        const FileInfo info = FileInfo::of(path);
+        if (!info.isRegular())
+            return;
+        if (now - Date::fromUnix(info.modifiedUnixSeconds()) < recentSeconds)
+            candidates.push_back({path, info.modifiedNanoseconds});
+    });
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.modified > b.modified; });
+    return candidates;
+}
+
+std::string taskName(const NameMap& threadNames, const std::string& threadID,
+                     const std::filesystem::path& file) {
+    if (const auto found = threadNames.find(threadID); found != threadNames.end()) {
+        const std::string_view name = Unicode::trimmed(found->second);
+        if (!name.empty())
+            return std::string(name);
+    }
+    if (std::optional<std::string> name = conversationName(file))
+        return std::move(*name);
+    return "Codex task " + Unicode::graphemePrefix(threadID, 8);
+}
+
+// The user's words in one history line, or nothing when the line holds no user message.
+std::optional<std::string> userText(object line) {
+    const auto payload = JsonValue::object(line, "payload");
+    if (!payload)
+        return std::nullopt;
+    const std::string_view kind = JsonValue::string(line, "type").value_or("");
+    const std::string_view payloadType = JsonValue::string(*payload, "type").value_or("");
+    if (kind == "event_msg" && payloadType == "user_message")
+        return std::string(JsonValue::string(*payload, "message").value_or(""));
+    if (kind != "response_item" || payloadType != "message" || JsonValue::string(*payload, "role") != "user")
+        return std::nullopt;
+
+    const auto passthrough = JsonValue::object(*payload, "internal_chat_message_metadata_passthrough");
+    const auto kinds = passthrough ? JsonValue::array(*passthrough, "content_item_kinds") : std::nullopt;
+    const auto content = JsonValue::array(*payload, "content");
+    if (!kinds || !content || kinds->size() != content->size())
+        return std::nullopt;
+    std::vector<std::string_view> kindTexts;
+    for (simdjson::dom::element kindValue : *kinds) {
+        std::string_view text;
+        if (kindValue.get_string().get(text) != simdjson::SUCCESS)
+            return std::nullopt;
+        kindTexts.push_back(text);
+    }
+    std::string joined;
+    std::size_t index = 0;
+    for (simdjson::dom::element itemValue : *content) {
+        object item;
+        if (itemValue.get_object().get(item) != simdjson::SUCCESS)
+            return std::nullopt;
+        const auto text = JsonValue::string(item, "text");
+        if (kindTexts[index++] == "user.text" && JsonValue::string(item, "type") == "input_text" && text) {
+            if (!joined.empty())
+                joined += ' ';
+            joined += *text;
+        }
+    }
+    return joined;
+}
+
+} // namespace
+
+std::string detail::tail(const std::filesystem::path& file, std::uint64_t limit) {
+    return BoundedReader{.headLimit = 0, .tailLimit = limit, .noLineFeed = BoundedReader::NoLineFeed::empty}
+        .read(file);
+}
+
+std::optional<std::string> sessionID(const std::filesystem::path& file) {
+    const std::string head = FileIO::readPrefix(file, sessionIDBytes);
+    std::optional<std::string_view> firstLine;
+    forEachLine(head, [&](std::string_view line) {
+        if (!firstLine)
+            firstLine = line;
+    });
+    if (!firstLine)
+        return std::nullopt;
+    JsonParser parser;
+    const std::optional<object> root = parser.tryParseObject(*firstLine);
+    if (!root || JsonValue::string(*root, "type") != "session_meta")
+        return std::nullopt;
+    const auto payload = JsonValue::object(*root, "payload");
+    const auto id = payload ? JsonValue::string(*payload, "id") : std::nullopt;
+    if (!id || !Uuid::isUuidText(*id))
+        return std::nullopt;
+    return std::string(*id);
+}
+
+std::optional<std::string> conversationName(const std::filesystem::path& file) {
+    std::string head;
+    try {
+        head = FileIO::readPrefix(file, historyBytes);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    JsonParser parser;
+    std::optional<std::string> name;
+    forEachLine(head, [&](std::string_view line) {
+        if (name)
+            return;
+        const std::optional<object> root = parser.tryParseObject(line);
+        if (!root)
+            return;
+        const std::optional<std::string> text = userText(*root);
+        if (!text)
+            return;
+        const std::string words = Unicode::collapsedWhiteSpace(*text);
+        if (!words.empty())
+            name = Unicode::graphemePrefix(words, maxNameCharacters);
+    });
+    return name;
+}
+
+std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit) {
+    const std::filesystem::path sessions = home / "sessions";
+    if (!FileInfo::ifExists(sessions))
+        return {};
+    const NameMap projects = projectNames(home);
+    const std::set<std::string> scheduled = scheduledThreads(home);
+    const NameMap names = threadNames(home);
+
+    std::vector<TaskStatus> tasks;
+    std::set<std::string, std::less<>> seen;
+    for (const Candidate& candidate : recentSessionFiles(sessions, now)) {
+        if (static_cast<std::int64_t>(tasks.size()) >= limit)
+            break;
+        const std::optional<std::string> threadID = sessionID(candidate.path);
+        if (!threadID || !seen.insert(*threadID).second)
+            continue;
+        const std::string name = taskName(names, *threadID, candidate.path);
+        TaskStatus task = parse(detail::tail(candidate.path, historyBytes), "codex-" + *threadID, name);
+        if (const auto project = projects.find(*threadID); project != projects.end())
+            task.projectName = project->second;
+        task.isScheduled = scheduled.contains(Uuid::lowercased(*threadID));
+        tasks.push_back(std::move(task));
+    }
+    return tasks;
+}
+
+} // namespace quorvel::SessionReader
