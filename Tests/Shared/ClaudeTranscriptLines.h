@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Support/Date.h"
+
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -10,6 +12,11 @@ namespace quorvel::testing::claude {
 
 inline constexpr std::string_view sessionA = "5f0c2d1e-8b7a-4c3d-9e2f-1a2b3c4d5e6f";
 inline constexpr std::string_view sessionB = "0A1B2C3D-4E5F-4A6B-8C7D-9E0F1A2B3C4D";
+
+// An ISO-8601 time that the test knows to be valid.
+inline Date at(std::string_view text) {
+    return *Iso8601::parseFractionalOrWholeSeconds(text);
+}
 
 inline std::string line(const nlohmann::json& value) {
     return value.dump() + "\n";
@@ -106,9 +113,24 @@ inline GeneratedTranscript generateTranscript(std::size_t minimumBytes) {
     out += line(meta);
     out += user("<command-name>/model</command-name>\n<command-args>opus</command-args>", next());
     result.name = "Refactor the session loader and add tests";
+    // A source file as the Read tool returns it: numbered lines, the odd quote, tab and accent.
+    const char* source[] = {
+        "func loadSessions(home string) ([]Session, error) {",
+        "\tentries, err := os.ReadDir(filepath.Join(home, \"projects\"))",
+        "    if err != nil {",
+        "        return nil, fmt.Errorf(\"read: %w\", err)",
+        "    }",
+        "    // Keep only the files changed within the last day (r\u00e9sum\u00e9 later).",
+        "    for _, entry := range entries {",
+        "        sessions = append(sessions, parse(entry))",
+        "    }",
+        "    return sessions, nil",
+        "}",
+        ""};
     std::string toolOutput;
     for (int i = 0; toolOutput.size() < 12'000; ++i)
-        toolOutput += "line " + std::to_string(i) + ": \"ok\"\t\u2713 caf\u00e9 \\ done\n";
+        toolOutput += std::string(6 - std::to_string(i + 1).size(), ' ') + std::to_string(i + 1) + "\u2192" +
+                      source[i % std::size(source)] + "\n";
     for (int turn = 0; out.size() < minimumBytes; ++turn) {
         if (turn > 0) {
             out += queueOperation("enqueue", next());
@@ -123,10 +145,17 @@ inline GeneratedTranscript generateTranscript(std::size_t minimumBytes) {
                              nlohmann::json::array(
                                  {{{"type", "thinking"}, {"thinking", "Run the build."}}, toolUse("Bash")}));
             out += progress(next());
-            out += user(
+            auto result = nlohmann::json::parse(user(
                 nlohmann::json::array(
                     {{{"type", "tool_result"}, {"tool_use_id", "toolu_01ABC"}, {"content", toolOutput}}}),
-                next());
+                next()));
+            result["toolUseResult"] = {{"type", "text"},
+                                       {"file",
+                                        {{"filePath", "/home/me/code/app/sessions.go"},
+                                         {"content", toolOutput},
+                                         {"startLine", 1},
+                                         {"totalLines", 300}}}};
+            out += line(result);
         }
         out += assistant("end_turn", next());
         out += system(next());

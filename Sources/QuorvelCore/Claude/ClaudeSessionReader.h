@@ -7,8 +7,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvel {
+
+struct ClaudeHookStore;
 
 // Turns Claude Code transcripts (JSON lines) into tasks.
 namespace ClaudeSessionReader {
@@ -17,6 +20,8 @@ namespace ClaudeSessionReader {
 inline constexpr std::uint64_t transcriptWindowBytes = 524'288;
 // Longer lines are not parsed.
 inline constexpr std::size_t maxLineBytes = 1'000'000;
+// Larger transcripts are not opened by `load`.
+inline constexpr std::uint64_t maxTranscriptBytes = 64'000'000;
 inline constexpr std::size_t maxNameCharacters = 160;
 
 // The task one transcript describes; nothing when no line gives a UUID session id (and the fallback
@@ -30,6 +35,13 @@ std::string transcriptData(const std::filesystem::path& path, std::uint64_t limi
 
 // "Library/Application Support/Claude/claude-code-sessions" in the user's home folder.
 std::filesystem::path defaultDesktopSessionsRoot();
+
+// The tasks of the transcripts below home/projects changed within the last day, newest first, one per
+// session (from its newest transcript), with hook records at least as new as the transcript and the
+// desktop app's session ids applied; at most `limit` tasks. Throws std::system_error when a
+// transcript's properties or contents cannot be read.
+std::vector<TaskStatus> load(const std::filesystem::path& home, const ClaudeHookStore& hookStore, Date now,
+                             const std::filesystem::path& desktopSessionsRoot, std::int64_t limit);
 
 } // namespace ClaudeSessionReader
 

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <system_error>
 
 namespace quorvel::SessionReader {
 
@@ -82,11 +83,11 @@ std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions,
     DirectoryWalker::walk(sessions, [&](const std::filesystem::path& path) {
         if (DirectoryListing::pathExtension(path.filename().native()) != "jsonl")
             return;
-        const FileInfo info = FileInfo::of(path);
-        if (!info.isRegular())
+        const std::optional<FileInfo> info = FileInfo::ifExists(path); // nothing when moved away since listed
+        if (!info || !info->isRegular())
             return;
-        if (now - Date::fromUnix(info.modifiedUnixSeconds()) < recentSeconds)
-            candidates.push_back({path, info.modifiedNanoseconds});
+        if (now - Date::fromUnix(info->modifiedUnixSeconds()) < recentSeconds)
+            candidates.push_back({path, info->modifiedNanoseconds});
     });
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modified > b.modified; });
@@ -210,11 +211,20 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::i
     for (const Candidate& candidate : recentSessionFiles(sessions, now)) {
         if (static_cast<std::int64_t>(tasks.size()) >= limit)
             break;
-        const std::optional<std::string> threadID = sessionID(candidate.path);
-        if (!threadID || !seen.insert(*threadID).second)
+        std::optional<std::string> threadID;
+        std::string history;
+        try {
+            threadID = sessionID(candidate.path);
+            if (!threadID || !seen.insert(*threadID).second)
+                continue;
+            history = detail::tail(candidate.path, historyBytes);
+        } catch (const std::system_error& error) {
+            // Codex archives a thread by moving its file away; one gone since the listing is left out.
+            if (error.code() != std::errc::no_such_file_or_directory)
+                throw;
             continue;
-        const std::string name = taskName(names, *threadID, candidate.path);
-        TaskStatus task = parse(detail::tail(candidate.path, historyBytes), "codex-" + *threadID, name);
+        }
+        TaskStatus task = parse(history, "codex-" + *threadID, taskName(names, *threadID, candidate.path));
         if (const auto project = projects.find(*threadID); project != projects.end())
             task.projectName = project->second;
         task.isScheduled = scheduled.contains(Uuid::lowercased(*threadID));

@@ -18,7 +18,8 @@ namespace quorvel::SessionReader {
 inline constexpr std::int64_t unlimited = std::numeric_limits<std::int64_t>::max();
 
 // The recent Codex tasks below `home` (a Codex home folder): one per thread whose session file
-// changed in the 24 hours before `now`, newest file first, at most `limit` of them. Throws
+// changed in the 24 hours before `now`, newest file first, at most `limit` of them. A file moved away
+// between the listing and its reading is left out. Throws
 // std::system_error when a recent session file cannot be examined or read.
 std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit);
 

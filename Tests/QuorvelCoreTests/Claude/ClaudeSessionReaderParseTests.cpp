@@ -16,10 +16,6 @@ std::optional<TaskStatus> parse(const std::string& bytes, std::string_view fallb
     return ClaudeSessionReader::parse(bytes, fallback, "Claude task 11111111");
 }
 
-Date at(std::string_view text) {
-    return *Iso8601::parseFractionalOrWholeSeconds(text);
-}
-
 std::string name(const std::string& bytes) {
     auto task = parse(bytes);
     return task ? task->name : "<no task>";

@@ -13,10 +13,6 @@ using testing::readFile;
 using testing::TemporaryDirectory;
 using testing::writeFile;
 
-Date at(std::string_view text) {
-    return *Iso8601::parseFractionalOrWholeSeconds(text);
-}
-
 TEST(ClaudeTranscriptCorpus, GeneratedMultiMegabyteTranscript) {
     GeneratedTranscript transcript = generateTranscript(4'000'000);
     ASSERT_GT(transcript.bytes.size(), 4'000'000u);

@@ -3,9 +3,12 @@
 #include "Support/DirectoryWalker.h"
 #include "TestSupport.h"
 
+#include <algorithm>
+#include <atomic>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace quorvel {
@@ -253,6 +256,36 @@ TEST_F(SessionReaderLoad, SessionFileWhosePropertiesCannotBeReadFailsTheLoad) {
 
     EXPECT_THROW(load(), std::system_error);
     EXPECT_THROW(load(1), std::system_error);
+}
+
+TEST_F(SessionReaderLoad, FilesArchivedWhileLoadingAreLeftOutWithoutFailingTheLoad) {
+    session("steady.jsonl", threadID(0), 10, userMessage(-20, "Steady") + completedTurn(-15));
+    for (int index = 1; index <= 20; ++index)
+        session("moving-" + std::to_string(index) + ".jsonl", threadID(index), 5, completedTurn(-10));
+    std::filesystem::create_directories(home / "archived_sessions");
+    std::atomic<bool> running = true;
+    std::thread archiver([&] {
+        for (int index = 1; running; index = index % 20 + 1) {
+            const std::string name = "moving-" + std::to_string(index) + ".jsonl";
+            std::error_code error;
+            std::filesystem::rename(home / "sessions" / name, home / "archived_sessions" / name, error);
+            std::filesystem::rename(home / "archived_sessions" / name, home / "sessions" / name, error);
+        }
+    });
+    int failures = 0;
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        try {
+            const std::vector<TaskStatus> tasks = load();
+            if (std::none_of(tasks.begin(), tasks.end(),
+                             [](const TaskStatus& task) { return task.name == "Steady"; }))
+                ++failures;
+        } catch (const std::exception&) {
+            ++failures;
+        }
+    }
+    running = false;
+    archiver.join();
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(SessionReaderLoad, LargeHistoryIsReadFromItsTail) {
