@@ -30,9 +30,6 @@ struct OrcaInstallation {
     static std::optional<OrcaInstallation>
     locate(const std::optional<std::filesystem::path>& configuredProgram, const SearchFolders& folders);
 
-    // The program of a desktop entry's Exec value: its first word, unquoted. Nothing when absent.
-    static std::optional<std::string> execProgram(std::string_view desktopEntryText);
-
     bool operator==(const OrcaInstallation&) const = default;
 };
 

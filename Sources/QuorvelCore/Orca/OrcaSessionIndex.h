@@ -1,10 +1,13 @@
 #pragma once
 
 #include "Model/OrcaSessionReference.h"
+#include "Model/TaskStatus.h"
 #include "Support/Date.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,6 +39,18 @@ struct OrcaSessionIndex {
 
     // The references whose task id equals `taskID` lower-cased, in index order.
     std::vector<OrcaSessionReference> matches(std::string_view taskID) const;
+
+    // One task per session whose transcript file Orca named, lies under `home`, is reached through no
+    // link, ends in ".jsonl", changed within a day and describes that very session; in index order.
+    // Never throws: any failure just yields no task for that session.
+    std::vector<TaskStatus> transcriptTasks(const std::filesystem::path& home, Date now) const;
+
+    // Attaches to each task its newest Orca session (else the retained one, keyed by lower-cased task
+    // id), merges tasks whose ids differ only in letter case, orders them newest first and keeps all
+    // local tasks but at most `limit` Codex and `limit` Claude Code tasks.
+    std::vector<TaskStatus> applying(const std::vector<TaskStatus>& tasks,
+                                     const std::map<std::string, OrcaSessionReference>& retained,
+                                     std::size_t limit) const;
 
     bool operator==(const OrcaSessionIndex&) const = default;
 };

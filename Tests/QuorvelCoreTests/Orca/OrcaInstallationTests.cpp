@@ -85,19 +85,12 @@ TEST_F(OrcaInstallationTest, ConfiguredProgramWinsOverTheDesktopEntry) {
     EXPECT_EQ(OrcaInstallation::locate(std::filesystem::path("orca"), folders), std::nullopt);
 }
 
-TEST(OrcaInstallationExec, FirstWordIsUnquotedAndUnescaped) {
-    const auto exec = [](const std::string& value) {
-        return OrcaInstallation::execProgram("[Desktop Entry]\nExec=" + value + "\n");
-    };
-    EXPECT_EQ(exec("/opt/Orca/orca --no-sandbox %U"), "/opt/Orca/orca");
-    EXPECT_EQ(exec(R"("/opt/My Apps/orca" %U)"), "/opt/My Apps/orca");
-    EXPECT_EQ(exec(R"("/opt/a\\\\b\\"c/orca")"), R"(/opt/a\b"c/orca)");
-    EXPECT_EQ(exec(R"("/opt/My\sApps/orca")"), "/opt/My Apps/orca");
-    EXPECT_EQ(exec(R"("/opt/unclosed)"), std::nullopt);
-    EXPECT_EQ(exec(""), std::nullopt);
-    EXPECT_EQ(OrcaInstallation::execProgram("[Desktop Entry]\nName=Orca\n"), std::nullopt);
-    EXPECT_EQ(OrcaInstallation::execProgram("[Desktop Entry]\n# Exec=/a\n[Desktop Action new]\nExec=/b\n"),
-              std::nullopt);
+TEST_F(OrcaInstallationTest, QuotedProgramWithSpacesIsFound) {
+    const auto orca = program("opt/My Apps/Orca/orca-app");
+    entry(root / "usr", desktopEntry("\"" + orca.string() + "\" --no-sandbox %U"));
+    const auto installation = OrcaInstallation::locate(std::nullopt, folders);
+    ASSERT_TRUE(installation);
+    EXPECT_EQ(installation->tool, root / "opt/My Apps/Orca/resources/bin/orca");
 }
 
 TEST(OrcaInstallationSearchFolders, FollowTheXdgVariables) {

@@ -1,0 +1,183 @@
+#include "Claude/ClaudeSessionReader.h"
+#include "Codex/SessionReader.h"
+#include "Orca/OrcaLocalFile.h"
+#include "Orca/OrcaSessionIndex.h"
+#include "Support/DirectoryListing.h"
+#include "Support/FileInfo.h"
+#include "Support/Uuid.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <unordered_map>
+
+namespace quorvel {
+
+namespace {
+
+constexpr std::uint64_t transcriptWindow = 524'288;
+constexpr double transcriptMaxAge = 86'400;
+
+// The path with "." and ".." removed and no trailing separator.
+std::string standardized(const std::filesystem::path& path) {
+    std::string text = path.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+bool resolvesToItself(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) != nullptr && path == resolved;
+}
+
+// The transcript file of a reference when it may be read: under home, a ".jsonl" file reached through
+// no link, changed within the last day.
+std::optional<std::filesystem::path> readableTranscript(const OrcaSessionReference& reference,
+                                                        const std::filesystem::path& home, Date now) {
+    if (!reference.transcriptPath)
+        return std::nullopt;
+    const std::string file = standardized(*reference.transcriptPath);
+    std::string base = standardized(home);
+    if (!base.ends_with('/'))
+        base += '/';
+    if (!file.starts_with(base))
+        return std::nullopt;
+    if (DirectoryListing::pathExtension(std::filesystem::path(file).filename().string()) != "jsonl")
+        return std::nullopt;
+    if (!resolvesToItself(file))
+        return std::nullopt;
+    const auto modified = Date::fromUnix(FileInfo::of(file).modifiedUnixSeconds());
+    if (now - modified >= transcriptMaxAge)
+        return std::nullopt;
+    return file;
+}
+
+std::string fallbackName(std::string_view label, const std::string& sessionID) {
+    return std::string(label) + " task " + sessionID.substr(0, 8);
+}
+
+std::optional<TaskStatus> claudeTask(const std::filesystem::path& file, const std::string& tail,
+                                     const OrcaSessionReference& reference) {
+    std::string data;
+    try {
+        data = ClaudeSessionReader::transcriptData(file, transcriptWindow);
+    } catch (const std::exception&) {
+        data = tail;
+    }
+    return ClaudeSessionReader::parse(data, reference.sessionID, fallbackName("Claude", reference.sessionID));
+}
+
+std::optional<TaskStatus> codexTask(const std::filesystem::path& file, const std::string& tail,
+                                    const OrcaSessionReference& reference) {
+    const auto sessionID = SessionReader::sessionID(file);
+    if (!sessionID || Uuid::lowercased(*sessionID) != reference.sessionID)
+        return std::nullopt;
+    const std::string id = reference.provider + "-" + Uuid::lowercased(reference.sessionID);
+    const auto name =
+        SessionReader::conversationName(file).value_or(fallbackName("Codex", reference.sessionID));
+    return SessionReader::parse(tail, id, name);
+}
+
+std::optional<TaskStatus> transcriptTask(const OrcaSessionReference& reference,
+                                         const std::filesystem::path& home, Date now) {
+    const auto file = readableTranscript(reference, home, now);
+    if (!file)
+        return std::nullopt;
+    const std::string tail = OrcaLocalFile::tail(*file, transcriptWindow);
+    auto task = reference.provider == "claude" ? claudeTask(*file, tail, reference)
+                                               : codexTask(*file, tail, reference);
+    if (!task || Uuid::lowercased(task->id) != reference.taskID())
+        return std::nullopt;
+    task->orcaSession = reference;
+    return task;
+}
+
+// "Claude task " or "Codex task " and the id's second "-" piece: the fallback name of a transcript task.
+std::string placeholderName(const TaskStatus& task, std::string_view key) {
+    std::vector<std::string_view> pieces;
+    for (std::size_t start = 0; start <= key.size();) {
+        const auto end = std::min(key.find('-', start), key.size());
+        if (end > start)
+            pieces.push_back(key.substr(start, end - start));
+        start = end + 1;
+    }
+    const std::string label = task.provider() == TaskProvider::claude ? "Claude" : "Codex";
+    return label + " task " + std::string(pieces.size() >= 2 ? pieces[1] : std::string_view());
+}
+
+std::optional<OrcaSessionReference> newestMatch(const OrcaSessionIndex& index, const std::string& key) {
+    std::optional<OrcaSessionReference> best;
+    for (auto& reference : index.matches(key)) {
+        if (!best || reference.observedAt > best->observedAt)
+            best = std::move(reference);
+    }
+    return best;
+}
+
+std::vector<TaskStatus> keepingPerProviderLimit(std::vector<TaskStatus> tasks, std::size_t limit) {
+    std::ranges::sort(tasks, [](const TaskStatus& a, const TaskStatus& b) {
+        return a.updatedAt != b.updatedAt ? a.updatedAt > b.updatedAt : a.id < b.id;
+    });
+    std::array<std::size_t, 3> counts{};
+    std::vector<TaskStatus> kept;
+    for (auto& task : tasks) {
+        const auto provider = task.provider();
+        const auto count = ++counts[static_cast<std::size_t>(provider)];
+        if (provider == TaskProvider::local || count <= limit)
+            kept.push_back(std::move(task));
+    }
+    return kept;
+}
+
+} // namespace
+
+std::vector<TaskStatus> OrcaSessionIndex::transcriptTasks(const std::filesystem::path& home, Date now) const {
+    std::vector<TaskStatus> tasks;
+    for (const auto& reference : sessions) {
+        try {
+            if (auto task = transcriptTask(reference, home, now))
+                tasks.push_back(std::move(*task));
+        } catch (const std::exception&) {
+            // An unreadable transcript yields no task.
+        }
+    }
+    return tasks;
+}
+
+std::vector<TaskStatus>
+OrcaSessionIndex::applying(const std::vector<TaskStatus>& tasks,
+                           const std::map<std::string, OrcaSessionReference>& retained,
+                           std::size_t limit) const {
+    std::unordered_map<std::string, TaskStatus> byKey;
+    for (TaskStatus task : tasks) {
+        const std::string key = Uuid::lowercased(task.id);
+        if (auto best = newestMatch(*this, key))
+            task.orcaSession = std::move(best);
+        else if (const auto kept = retained.find(key); kept != retained.end())
+            task.orcaSession = kept->second;
+
+        const std::string placeholder = placeholderName(task, key);
+        const auto existing = byKey.find(key);
+        if (existing != byKey.end() && existing->second.updatedAt >= task.updatedAt) {
+            auto& earlier = existing->second;
+            if (earlier.name == placeholder)
+                earlier.name = task.name;
+            if (task.orcaSession)
+                earlier.orcaSession = task.orcaSession;
+            continue;
+        }
+        if (existing != byKey.end() && task.name == placeholder)
+            task.name = existing->second.name;
+        byKey.insert_or_assign(key, std::move(task));
+    }
+
+    std::vector<TaskStatus> merged;
+    merged.reserve(byKey.size());
+    for (auto& entry : byKey)
+        merged.push_back(std::move(entry.second));
+    return keepingPerProviderLimit(std::move(merged), limit);
+}
+
+} // namespace quorvel
