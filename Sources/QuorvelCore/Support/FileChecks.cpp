@@ -17,11 +17,15 @@ bool isOwnedByCurrentUser(const FileInfo& info) {
     return info.owner == ::geteuid();
 }
 
-void requireSafeExternalTarget(const std::filesystem::path& path, std::uint64_t maxBytes) {
+void requireSafeExternalParent(const std::filesystem::path& path) {
     if (auto parent = FileInfo::ifExists(path.parent_path())) {
         if (!parent->isDirectory() || !isOwnedByCurrentUser(*parent))
             throw StatusError::invalidRecord();
     }
+}
+
+void requireSafeExternalTarget(const std::filesystem::path& path, std::uint64_t maxBytes) {
+    requireSafeExternalParent(path);
     if (auto file = FileInfo::ifExists(path)) {
         if (!file->isRegular() || file->size > maxBytes || !isOwnedByCurrentUser(*file))
             throw StatusError::invalidRecord();

@@ -15,6 +15,8 @@ FileInfo requireRegularFile(const std::filesystem::path& path, std::uint64_t max
 // link, within maxBytes and owned by the current user; an existing parent folder must be a directory,
 // not a link, owned by the current user. Missing ones pass. Otherwise StatusError::invalidRecord.
 void requireSafeExternalTarget(const std::filesystem::path& path, std::uint64_t maxBytes);
+// The parent-folder half of requireSafeExternalTarget alone.
+void requireSafeExternalParent(const std::filesystem::path& path);
 
 bool isOwnedByCurrentUser(const FileInfo& info);
 

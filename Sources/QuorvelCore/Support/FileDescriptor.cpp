@@ -86,4 +86,16 @@ std::string FileDescriptor::readUpTo(std::uint64_t count, const std::filesystem:
     return bytes;
 }
 
+void FileDescriptor::writeAll(std::string_view bytes, const std::filesystem::path& pathForErrors) const {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throwErrno(pathForErrors);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
 } // namespace quorvel

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace quorvel {
 
@@ -28,6 +29,8 @@ public:
                        const std::filesystem::path& pathForErrors) const;
     // Reads up to `count` bytes from the current position.
     std::string readUpTo(std::uint64_t count, const std::filesystem::path& pathForErrors) const;
+    // Writes all bytes at the current position (throws std::system_error).
+    void writeAll(std::string_view bytes, const std::filesystem::path& pathForErrors) const;
 
 private:
     int fd_;

@@ -18,18 +18,6 @@ namespace {
     throw std::system_error(errno, std::generic_category(), path.string());
 }
 
-void writeAll(int fd, std::string_view bytes, const std::filesystem::path& path) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            throwErrno(path);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-}
-
 } // namespace
 
 std::string readBounded(const std::filesystem::path& path, std::uint64_t maxBytes) {
@@ -86,7 +74,7 @@ void writeAtomically(const std::filesystem::path& path, std::string_view bytes, 
         throwErrno(path);
     const std::filesystem::path temporary = pattern;
     try {
-        writeAll(file.get(), bytes, temporary);
+        file.writeAll(bytes, temporary);
         if (::fchmod(file.get(), static_cast<mode_t>(mode)) != 0 || ::fdatasync(file.get()) != 0)
             throwErrno(temporary);
         if (file.close() != 0)

@@ -166,14 +166,60 @@ std::string prettySorted(const nlohmann::json& value) {
     return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-nlohmann::ordered_json parseEditable(std::string_view text) {
+namespace {
+template <typename Document> Document parseValidated(std::string_view text) {
     JsonParser validator;
     validator.parse(text);
     try {
-        return nlohmann::ordered_json::parse(text);
+        return Document::parse(text);
     } catch (const nlohmann::json::exception& error) {
         throw JsonParseError(error.what());
     }
+}
+} // namespace
+
+nlohmann::ordered_json parseEditable(std::string_view text) {
+    return parseValidated<nlohmann::ordered_json>(text);
+}
+
+namespace {
+// Built from the validated document itself: one parse instead of two.
+nlohmann::json converted(simdjson::dom::element element) {
+    switch (element.type()) {
+    case simdjson::dom::element_type::ARRAY: {
+        nlohmann::json result = nlohmann::json::array();
+        const simdjson::dom::array children = element.get_array().value_unsafe();
+        for (simdjson::dom::element child : children)
+            result.push_back(converted(child));
+        return result;
+    }
+    case simdjson::dom::element_type::OBJECT: {
+        nlohmann::json result = nlohmann::json::object();
+        const simdjson::dom::object fields = element.get_object().value_unsafe();
+        for (simdjson::dom::key_value_pair field : fields)
+            result[std::string(field.key)] = converted(field.value); // the last of repeated keys wins
+        return result;
+    }
+    case simdjson::dom::element_type::INT64:
+        return element.get_int64().value_unsafe();
+    case simdjson::dom::element_type::UINT64:
+        return element.get_uint64().value_unsafe();
+    case simdjson::dom::element_type::DOUBLE:
+        return element.get_double().value_unsafe();
+    case simdjson::dom::element_type::STRING:
+        return std::string(element.get_string().value_unsafe());
+    case simdjson::dom::element_type::BOOL:
+        return element.get_bool().value_unsafe();
+    case simdjson::dom::element_type::NULL_VALUE:
+        return nullptr;
+    }
+    return nullptr;
+}
+} // namespace
+
+nlohmann::json parseEditableSorted(std::string_view text) {
+    JsonParser parser;
+    return converted(parser.parse(text));
 }
 
 std::string pretty(const nlohmann::ordered_json& value) {

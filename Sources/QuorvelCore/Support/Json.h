@@ -75,6 +75,9 @@ std::string prettySorted(const nlohmann::json& value);
 // Strict parse for documents that are edited and written back (key order kept, integers exact).
 // Validates with simdjson first (UTF-8, depth); throws JsonParseError.
 nlohmann::ordered_json parseEditable(std::string_view text);
+// The same for documents written back with sorted keys. Key lookups stay logarithmic, where the ordered
+// form searches linearly and grows quadratic on objects with many keys.
+nlohmann::json parseEditableSorted(std::string_view text);
 std::string pretty(const nlohmann::ordered_json& value);
 } // namespace JsonText
 

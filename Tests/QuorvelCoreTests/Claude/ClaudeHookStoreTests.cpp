@@ -282,6 +282,9 @@ TEST_F(HookStoreTest, LoadAllReadsOnlyJsonEntriesAndFailsOnTheFirstBadOne) {
     std::filesystem::create_directory(store.directory / "folder.json");
     EXPECT_THROW(store.loadAll(at("10:00:00")), StatusError);
     std::filesystem::remove(store.directory / "folder.json");
+    std::filesystem::create_symlink(file(), store.directory / "link.json");
+    EXPECT_THROW(store.loadAll(at("10:00:00")), StatusError);
+    std::filesystem::remove(store.directory / "link.json");
     writeFile(store.directory / "broken.json", "{");
     EXPECT_THROW(store.loadAll(at("10:00:00")), JsonParseError);
 }

@@ -44,3 +44,11 @@ TEST(JsonText, EditableParseKeepsKeyOrderAndExactIntegers) {
     EXPECT_EQ(value.dump(), R"({"z":9007199254740993,"a":[1.5,-2],"m":{"k":"v"}})");
     EXPECT_THROW(JsonText::parseEditable("{\"a\":1}}"), JsonParseError);
 }
+
+TEST(JsonText, SortedEditableParseKeepsExactIntegersAndIsStrict) {
+    const auto value =
+        JsonText::parseEditableSorted(R"({"z":9007199254740993,"a":[1.5,-2],"u":18446744073709551615})");
+    EXPECT_EQ(value.dump(), R"({"a":[1.5,-2],"u":18446744073709551615,"z":9007199254740993})");
+    EXPECT_THROW(JsonText::parseEditableSorted("{\"a\":1}}"), JsonParseError);
+    EXPECT_THROW(JsonText::parseEditableSorted("{\"a\":\"\xff\"}"), JsonParseError);
+}
