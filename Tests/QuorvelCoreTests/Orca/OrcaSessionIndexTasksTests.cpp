@@ -1,7 +1,6 @@
 #include "Orca/OrcaSessionIndex.h"
 #include "TestSupport.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace quorvel {
@@ -12,9 +11,8 @@ using testing::TemporaryDirectory;
 // ---- Attaching sessions to tasks ----
 
 std::string uuid(int n) {
-    char text[37];
-    std::snprintf(text, sizeof text, "%08d-aaaa-4aaa-8aaa-aaaaaaaaaaaa", n);
-    return text;
+    const std::string digits = std::to_string(n);
+    return std::string(8 - digits.size(), '0') + digits + "-aaaa-4aaa-8aaa-aaaaaaaaaaaa";
 }
 
 OrcaSessionReference pane(const std::string& provider, const std::string& sessionID, std::string leaf,
