@@ -68,7 +68,10 @@ void createPrivateDirectories(const std::filesystem::path& directory) {
 }
 
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
-    std::string pattern = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".XXXXXX";
+    std::string pattern = (path.parent_path() / name).string();
     FileDescriptor file(::mkostemp(pattern.data(), O_CLOEXEC));
     if (!file.valid())
         throwErrno(path);
