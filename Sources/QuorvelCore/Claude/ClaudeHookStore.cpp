@@ -4,6 +4,7 @@
 #include "Support/DirectoryListing.h"
 #include "Support/FileIO.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
 
@@ -33,8 +34,8 @@ bool textEquals(simdjson::dom::object event, std::string_view key, std::string_v
 
 } // namespace
 
-std::filesystem::path ClaudeHookStore::defaultDirectory() {
-    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/claude-events";
+std::filesystem::path ClaudeHookStore::defaultDirectory(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / "claude-events";
 }
 
 void ClaudeHookStore::ingest(std::string_view payload, Date now) const {

@@ -2,6 +2,7 @@
 
 #include "Claude/ClaudeHookRecord.h"
 #include "Support/Date.h"
+#include "Support/FileIO.h"
 #include "Support/Json.h"
 
 #include <filesystem>
@@ -25,7 +26,8 @@ struct ClaudeHookStore {
     explicit ClaudeHookStore(std::filesystem::path directory) : directory(std::move(directory)) {}
 
     // "Library/Application Support/Quorvel/claude-events" in the user's home folder.
-    static std::filesystem::path defaultDirectory();
+    static std::filesystem::path
+    defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // Validates one hook event and, when the event table maps it to a state, writes the session's
     // record. Throws StatusError::invalidRecord for a bad event (nothing written), JsonParseError for

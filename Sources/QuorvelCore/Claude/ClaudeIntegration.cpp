@@ -6,6 +6,7 @@
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
 
@@ -258,12 +259,12 @@ ClaudeIntegrationHealth checkedHealth(const fs::path& settingsURL, const fs::pat
 
 } // namespace
 
-fs::path settingsURL() {
-    return FileIO::homeDirectory() / ".claude" / "settings.json";
+fs::path settingsURL(const std::filesystem::path& home) {
+    return home / ".claude" / "settings.json";
 }
 
-fs::path installedHelperURL() {
-    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/bin/quorvel-status";
+fs::path installedHelperURL(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / "bin" / "quorvel-status";
 }
 
 fs::path backupURL(const fs::path& settingsURL) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Claude/ClaudeIntegrationHealth.h"
+#include "Support/FileIO.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -16,9 +17,9 @@ inline constexpr std::uint64_t maximumSettingsSize = 4'000'000;
 inline constexpr std::uint64_t maximumHelperSize = 100'000'000;
 
 // ~/.claude/settings.json (CLAUDE_CONFIG_DIR does not apply).
-std::filesystem::path settingsURL();
+std::filesystem::path settingsURL(const std::filesystem::path& home = FileIO::homeDirectory());
 // ~/Library/Application Support/Quorvel/bin/quorvel-status.
-std::filesystem::path installedHelperURL();
+std::filesystem::path installedHelperURL(const std::filesystem::path& home = FileIO::homeDirectory());
 // settings.json.quorvel-backup beside the settings file: its previous content.
 std::filesystem::path backupURL(const std::filesystem::path& settingsURL);
 

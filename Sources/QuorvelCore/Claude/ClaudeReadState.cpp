@@ -1,12 +1,13 @@
 #include "Claude/ClaudeReadState.h"
 
 #include "Support/FileIO.h"
+#include "Support/Locations.h"
 #include "Support/ReadMarkFile.h"
 
 namespace quorvel {
 
-std::filesystem::path ClaudeReadState::defaultURL() {
-    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/claude-read-state.json";
+std::filesystem::path ClaudeReadState::defaultURL(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / "claude-read-state.json";
 }
 
 ClaudeReadState ClaudeReadState::load(const std::filesystem::path& file) {

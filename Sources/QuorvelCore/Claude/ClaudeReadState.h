@@ -2,6 +2,7 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/Date.h"
+#include "Support/FileIO.h"
 
 #include <filesystem>
 #include <map>
@@ -14,7 +15,7 @@ struct ClaudeReadState {
     std::map<std::string, Date> readAt;
 
     // "Library/Application Support/Quorvel/claude-read-state.json" in the home folder.
-    static std::filesystem::path defaultURL();
+    static std::filesystem::path defaultURL(const std::filesystem::path& home = FileIO::homeDirectory());
     // No marks when the file is missing; StatusError::invalidRecord for a link, a non-regular file or one
     // above 1,000,000 bytes; the decoder's and the file system's errors as they come.
     static ClaudeReadState load(const std::filesystem::path& file);

@@ -1,6 +1,7 @@
 #include "Codex/CodexAutomationReadState.h"
 
 #include "Support/FileIO.h"
+#include "Support/Locations.h"
 #include "Support/ReadMarkFile.h"
 
 namespace quorvel {
@@ -14,8 +15,8 @@ std::optional<std::string> scheduledThreadID(const TaskStatus& task) {
 
 } // namespace
 
-std::filesystem::path CodexAutomationReadState::defaultURL() {
-    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/codex-automation-read-state.json";
+std::filesystem::path CodexAutomationReadState::defaultURL(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / "codex-automation-read-state.json";
 }
 
 CodexAutomationReadState CodexAutomationReadState::load(const std::filesystem::path& file) {

@@ -2,6 +2,7 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/Date.h"
+#include "Support/FileIO.h"
 
 #include <filesystem>
 #include <map>
@@ -15,7 +16,7 @@ struct CodexAutomationReadState {
     std::map<std::string, Date> readAt;
 
     // "Library/Application Support/Quorvel/codex-automation-read-state.json" in the home folder.
-    static std::filesystem::path defaultURL();
+    static std::filesystem::path defaultURL(const std::filesystem::path& home = FileIO::homeDirectory());
     // No marks when the file is missing; StatusError::invalidRecord for a link, a non-regular file or one
     // above 1,000,000 bytes; the decoder's and the file system's errors as they come.
     static CodexAutomationReadState load(const std::filesystem::path& file);

@@ -4,6 +4,7 @@
 #include "Support/DirectoryListing.h"
 #include "Support/FileIO.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 
 #include <system_error>
 
@@ -15,8 +16,8 @@ bool isIDCharacter(char c) {
 }
 } // namespace
 
-std::filesystem::path StatusStore::defaultDirectory() {
-    return FileIO::homeDirectory() / "Library/Application Support/Quorvel/tasks";
+std::filesystem::path StatusStore::defaultDirectory(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / "tasks";
 }
 
 bool StatusStore::isValidID(std::string_view id) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/TaskStatus.h"
+#include "Support/FileIO.h"
 #include "Support/Json.h"
 
 #include <filesystem>
@@ -19,7 +20,8 @@ struct StatusStore {
     explicit StatusStore(std::filesystem::path directory) : directory(std::move(directory)) {}
 
     // "Library/Application Support/Quorvel/tasks" in the user's home folder.
-    static std::filesystem::path defaultDirectory();
+    static std::filesystem::path
+    defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // Replaces the record's file atomically (0600, folder 0700). Throws StatusError::invalidID for an
     // id breaking the id rule, std::system_error for file failures.

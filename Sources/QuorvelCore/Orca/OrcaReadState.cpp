@@ -5,6 +5,7 @@
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 #include "Support/Uuid.h"
 
 #include <optional>
@@ -30,8 +31,8 @@ std::optional<std::string> readIfPossible(const std::filesystem::path& path) {
 
 } // namespace
 
-std::filesystem::path OrcaReadState::defaultURL() {
-    return FileIO::homeDirectory() / "Library" / "Application Support" / "Quorvel" / "orca-state.json";
+std::filesystem::path OrcaReadState::defaultURL(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / "orca-state.json";
 }
 
 OrcaReadState OrcaReadState::load(const std::filesystem::path& path) {

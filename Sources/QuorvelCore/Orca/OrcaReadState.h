@@ -2,6 +2,7 @@
 
 #include "Model/OrcaSessionReference.h"
 #include "Support/Date.h"
+#include "Support/FileIO.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -25,7 +26,7 @@ struct OrcaReadState {
     std::map<std::string, Date> readAt;
 
     // "Library/Application Support/Quorvel/orca-state.json" under the home folder.
-    static std::filesystem::path defaultURL();
+    static std::filesystem::path defaultURL(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // A missing file is an empty state. A link, a non-regular or oversized file is
     // StatusError::invalidRecord; bad JSON is JsonParseError, a wrong shape JsonDecodeError.

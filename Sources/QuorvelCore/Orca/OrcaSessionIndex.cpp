@@ -5,6 +5,7 @@
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
 
@@ -108,8 +109,8 @@ std::optional<OrcaSessionReference> referenceOf(std::string_view key, simdjson::
 
 } // namespace
 
-std::filesystem::path OrcaSessionIndex::root() {
-    return FileIO::homeDirectory() / "Library" / "Application Support" / "Orca";
+std::filesystem::path OrcaSessionIndex::root(const std::filesystem::path& home) {
+    return Locations::applicationSupport(home) / "Orca";
 }
 
 std::filesystem::path OrcaSessionIndex::statusFile(const std::filesystem::path& root) {
