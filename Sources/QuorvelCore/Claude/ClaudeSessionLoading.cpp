@@ -1,6 +1,7 @@
 #include "Claude/ClaudeDesktopSessionIndex.h"
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeSessionReader.h"
+#include "Claude/ClaudeSessionReaderCache.h"
 #include "Support/DirectoryWalker.h"
 #include "Support/FileInfo.h"
 #include "Support/PathText.h"
@@ -23,6 +24,7 @@ constexpr double recentSeconds = 86'400;
 struct Candidate {
     std::filesystem::path path;
     Date modifiedAt;
+    FileKey key;
 };
 
 std::optional<Candidate> candidate(const std::filesystem::path& path, Date now) {
@@ -35,7 +37,7 @@ std::optional<Candidate> candidate(const std::filesystem::path& path, Date now) 
     double age = now - modifiedAt;
     if (age < -futureToleranceSeconds || age >= recentSeconds)
         return std::nullopt;
-    return Candidate{path, modifiedAt};
+    return Candidate{path, modifiedAt, FileKey::of(info)};
 }
 
 std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Date now) {
@@ -103,10 +105,18 @@ std::optional<TaskStatus> transcriptTask(const std::filesystem::path& path) {
     return parse(bytes, name, "Claude task " + Unicode::graphemePrefix(name, 8));
 }
 
+std::optional<TaskStatus> cachedTranscriptTask(const Candidate& candidate, Cache* cache) {
+    if (cache == nullptr)
+        return transcriptTask(candidate.path);
+    return cache->transcripts.value(candidate.path.string(), candidate.key,
+                                    [&] { return transcriptTask(candidate.path); });
+}
+
 } // namespace
 
 std::vector<TaskStatus> load(const std::filesystem::path& home, const ClaudeHookStore& hookStore, Date now,
-                             const std::filesystem::path& desktopSessionsRoot, std::int64_t limit) {
+                             const std::filesystem::path& desktopSessionsRoot, std::int64_t limit,
+                             Cache* cache) {
     std::filesystem::path folder = home / "projects";
     std::error_code error;
     if (!std::filesystem::exists(folder, error))
@@ -120,7 +130,7 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, const ClaudeHook
     for (const Candidate& candidate : candidates) {
         if (static_cast<std::int64_t>(tasks.size()) >= limit)
             break;
-        auto task = transcriptTask(candidate.path);
+        auto task = cachedTranscriptTask(candidate, cache);
         if (!task)
             continue;
         auto sessionID = task->claudeSessionID();

@@ -3,6 +3,7 @@
 #include "Support/BoundedReader.h"
 #include "Support/FileIO.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 #include "Support/PathText.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
@@ -173,8 +174,8 @@ std::string transcriptData(const std::filesystem::path& path, std::uint64_t limi
     return reader.read(path);
 }
 
-std::filesystem::path defaultDesktopSessionsRoot() {
-    return FileIO::homeDirectory() / "Library/Application Support/Claude/claude-code-sessions";
+std::filesystem::path defaultDesktopSessionsRoot(const std::filesystem::path& home) {
+    return Locations::applicationSupport(home) / "Claude" / "claude-code-sessions";
 }
 
 } // namespace quorvel::ClaudeSessionReader

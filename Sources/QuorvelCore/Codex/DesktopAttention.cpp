@@ -4,6 +4,7 @@
 #include "Support/DirectoryListing.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
+#include "Support/Locations.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
 
@@ -143,6 +144,7 @@ struct Candidate {
     std::filesystem::path path;
     std::int64_t modified;
     std::string scope;
+    FileKey key;
 };
 
 void collectCandidates(const std::filesystem::path& folder, std::vector<Candidate>& candidates) {
@@ -153,7 +155,8 @@ void collectCandidates(const std::filesystem::path& folder, std::vector<Candidat
         const FileInfo info = FileInfo::of(path);
         if (!info.isRegular())
             continue;
-        candidates.push_back({std::move(path), info.modifiedNanoseconds, name.substr(0, name.find("-t0-"))});
+        candidates.push_back({std::move(path), info.modifiedNanoseconds, name.substr(0, name.find("-t0-")),
+                              FileKey::of(info)});
     }
 }
 
@@ -175,8 +178,8 @@ std::vector<Candidate> chosenFiles(std::vector<Candidate> candidates) {
 
 } // namespace
 
-std::filesystem::path defaultDirectory() {
-    return FileIO::homeDirectory() / "Library/Logs/com.openai.codex";
+std::filesystem::path defaultDirectory(const std::filesystem::path& home) {
+    return home / "Library" / "Logs" / "com.openai.codex";
 }
 
 std::vector<Record> parse(std::string_view bytes) {
@@ -188,7 +191,7 @@ std::vector<Record> parse(std::string_view bytes) {
     return records;
 }
 
-std::vector<Record> load(const std::filesystem::path& directory, Date now) {
+std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache* cache) {
     if (!FileInfo::ifExists(directory))
         return {};
     std::vector<Candidate> candidates;
@@ -201,7 +204,9 @@ std::vector<Record> load(const std::filesystem::path& directory, Date now) {
         .headLimit = 0, .tailLimit = bytesPerFile, .noLineFeed = BoundedReader::NoLineFeed::empty};
     std::vector<Record> records;
     for (const Candidate& file : chosenFiles(std::move(candidates))) {
-        std::vector<Record> fileRecords = parse(reader.read(file.path));
+        auto readFile = [&] { return parse(reader.read(file.path)); };
+        std::vector<Record> fileRecords =
+            cache ? cache->logs.value(file.path.string(), file.key, readFile) : readFile();
         records.insert(records.end(), std::make_move_iterator(fileRecords.begin()),
                        std::make_move_iterator(fileRecords.end()));
     }

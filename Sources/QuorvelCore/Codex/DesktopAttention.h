@@ -2,6 +2,8 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/Date.h"
+#include "Support/FileIO.h"
+#include "Support/FileResultCache.h"
 
 #include <filesystem>
 #include <optional>
@@ -23,11 +25,18 @@ struct Record {
 };
 
 // "Library/Logs/com.openai.codex" in the current user's home folder.
-std::filesystem::path defaultDirectory();
+std::filesystem::path defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
 // The records of yesterday's and today's (UTC) log files of the newest scope, newest file first.
 // Throws std::system_error when a day folder cannot be listed or a chosen file cannot be read.
-std::vector<Record> load(const std::filesystem::path& directory, Date now);
+// With a cache, log files whose version is unchanged since the cache saw them are not read again.
+struct Cache {
+    FileResultCache<std::vector<Record>> logs;
+
+    void beginPass() { logs.beginPass(); }
+    void endPass() { logs.endPass(); }
+};
+std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache* cache = nullptr);
 
 // The records of whole log lines, in line order. Never fails.
 std::vector<Record> parse(std::string_view bytes);

@@ -3,6 +3,7 @@
 #include "Codex/CodexAutomationIndex.h"
 #include "Codex/CodexGlobalState.h"
 #include "Codex/CodexProjects.h"
+#include "Codex/SessionReaderCache.h"
 #include "Support/BoundedReader.h"
 #include "Support/DirectoryListing.h"
 #include "Support/DirectoryWalker.h"
@@ -28,8 +29,6 @@ constexpr std::uint64_t historyBytes = 524'288;
 constexpr std::uint64_t sessionIndexBytes = 2'000'000;
 constexpr std::size_t maxNameCharacters = 160;
 constexpr double recentSeconds = 86'400;
-
-using NameMap = std::map<std::string, std::string, std::less<>>;
 
 NameMap projectNames(const std::filesystem::path& home) {
     try {
@@ -74,6 +73,7 @@ NameMap threadNames(const std::filesystem::path& home) {
 struct Candidate {
     std::filesystem::path path;
     std::int64_t modified;
+    FileKey key;
 };
 
 // Regular session files below "sessions" changed less than a day before `now`, newest first; files
@@ -87,21 +87,24 @@ std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions,
         if (!info || !info->isRegular())
             return;
         if (now - Date::fromUnix(info->modifiedUnixSeconds()) < recentSeconds)
-            candidates.push_back({path, info->modifiedNanoseconds});
+            candidates.push_back({path, info->modifiedNanoseconds, FileKey::of(*info)});
     });
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modified > b.modified; });
     return candidates;
 }
 
-std::string taskName(const NameMap& threadNames, const std::string& threadID,
-                     const std::filesystem::path& file) {
+std::string taskName(const NameMap& threadNames, const std::string& threadID, const Candidate& file,
+                     Cache* cache) {
     if (const auto found = threadNames.find(threadID); found != threadNames.end()) {
         const std::string_view name = Unicode::trimmed(found->second);
         if (!name.empty())
             return std::string(name);
     }
-    if (std::optional<std::string> name = conversationName(file))
+    auto name = cache ? cache->conversationNames.value(file.path.string(), file.key,
+                                                       [&] { return conversationName(file.path); })
+                      : conversationName(file.path);
+    if (name)
         return std::move(*name);
     return "Codex task " + Unicode::graphemePrefix(threadID, 8);
 }
@@ -198,13 +201,56 @@ std::optional<std::string> conversationName(const std::filesystem::path& file) {
     return name;
 }
 
-std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit) {
+namespace {
+
+// The id and the parsed history of one session file, from the cache when the file is unchanged.
+std::optional<std::string> cachedSessionID(const Candidate& file, Cache* cache) {
+    if (cache == nullptr)
+        return sessionID(file.path);
+    return cache->sessionIDs.value(file.path.string(), file.key, [&] { return sessionID(file.path); });
+}
+
+TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, const std::string& name,
+                         Cache* cache) {
+    auto parseTail = [&](std::string_view taskName) {
+        return parse(detail::tail(file.path, historyBytes), "codex-" + threadID, taskName);
+    };
+    if (cache == nullptr)
+        return parseTail(name);
+    TaskStatus task = cache->histories.value(file.path.string(), file.key, [&] { return parseTail({}); });
+    task.id = "codex-" + threadID;
+    task.name = TaskStatus::shownName(name);
+    return task;
+}
+
+} // namespace
+
+void Cache::beginPass() {
+    for (auto* files : {&sessionIDs, &conversationNames})
+        files->beginPass();
+    histories.beginPass();
+    threadNames.beginPass();
+    projectNames.beginPass();
+}
+
+void Cache::endPass() {
+    for (auto* files : {&sessionIDs, &conversationNames})
+        files->endPass();
+    histories.endPass();
+    threadNames.endPass();
+    projectNames.endPass();
+}
+
+std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit, Cache* cache) {
     const std::filesystem::path sessions = home / "sessions";
     if (!FileInfo::ifExists(sessions))
         return {};
-    const NameMap projects = projectNames(home);
+    const NameMap projects =
+        cachedFileResult(cache ? &cache->projectNames : nullptr, CodexGlobalState::path(home),
+                         [&] { return projectNames(home); });
     const std::set<std::string> scheduled = scheduledThreads(home);
-    const NameMap names = threadNames(home);
+    const NameMap names = cachedFileResult(cache ? &cache->threadNames : nullptr,
+                                           home / "session_index.jsonl", [&] { return threadNames(home); });
 
     std::vector<TaskStatus> tasks;
     std::set<std::string, std::less<>> seen;
@@ -212,19 +258,19 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::i
         if (static_cast<std::int64_t>(tasks.size()) >= limit)
             break;
         std::optional<std::string> threadID;
-        std::string history;
+        std::optional<TaskStatus> parsed;
         try {
-            threadID = sessionID(candidate.path);
+            threadID = cachedSessionID(candidate, cache);
             if (!threadID || !seen.insert(*threadID).second)
                 continue;
-            history = detail::tail(candidate.path, historyBytes);
+            parsed = parsedHistory(candidate, *threadID, taskName(names, *threadID, candidate, cache), cache);
         } catch (const std::system_error& error) {
             // Codex archives a thread by moving its file away; one gone since the listing is left out.
             if (error.code() != std::errc::no_such_file_or_directory)
                 throw;
             continue;
         }
-        TaskStatus task = parse(history, "codex-" + *threadID, taskName(names, *threadID, candidate.path));
+        TaskStatus task = std::move(*parsed);
         if (const auto project = projects.find(*threadID); project != projects.end())
             task.projectName = project->second;
         task.isScheduled = scheduled.contains(Uuid::lowercased(*threadID));

@@ -50,11 +50,13 @@ std::optional<std::string> optionalText(simdjson::dom::object object, std::strin
 
 } // namespace
 
+std::string TaskStatus::shownName(std::string_view name) { return Unicode::graphemePrefix(name, maxNameCharacters); }
+
 TaskStatus TaskStatus::make(std::string id, std::string_view name, LightState state, Date updatedAt,
                             std::string source) {
     TaskStatus task;
     task.id = std::move(id);
-    task.name = Unicode::graphemePrefix(name, maxNameCharacters);
+    task.name = shownName(name);
     task.state = state;
     task.updatedAt = updatedAt;
     task.source = std::move(source);

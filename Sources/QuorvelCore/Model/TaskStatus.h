@@ -32,6 +32,8 @@ struct TaskStatus {
     std::optional<bool> isScheduled;
     std::optional<OrcaSessionReference> orcaSession;
 
+    // The first 160 grapheme clusters of a name, as the convenience constructor keeps it.
+    static std::string shownName(std::string_view name);
     // Convenience constructor: keeps the first 160 grapheme clusters of the name.
     static TaskStatus make(std::string id, std::string_view name, LightState state, Date updatedAt,
                            std::string source);

@@ -3,6 +3,8 @@
 #include "Model/OrcaSessionReference.h"
 #include "Model/TaskStatus.h"
 #include "Support/Date.h"
+#include "Support/FileIO.h"
+#include "Support/FileResultCache.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -26,7 +28,7 @@ struct OrcaSessionIndex {
     std::vector<OrcaSessionReference> sessions;
 
     // "Library/Application Support/Orca" under the home folder.
-    static std::filesystem::path root();
+    static std::filesystem::path root(const std::filesystem::path& home = FileIO::homeDirectory());
     // root + "agent-hooks/last-status.json".
     static std::filesystem::path statusFile(const std::filesystem::path& root);
 
@@ -43,7 +45,10 @@ struct OrcaSessionIndex {
     // One task per session whose transcript file Orca named, lies under `home`, is reached through no
     // link, ends in ".jsonl", changed within a day and describes that very session; in index order.
     // Never throws: any failure just yields no task for that session.
-    std::vector<TaskStatus> transcriptTasks(const std::filesystem::path& home, Date now) const;
+    // With a cache, transcripts whose version is unchanged since the cache saw them are not read again.
+    using TranscriptCache = FileResultCache<std::optional<TaskStatus>>;
+    std::vector<TaskStatus> transcriptTasks(const std::filesystem::path& home, Date now,
+                                            TranscriptCache* cache = nullptr) const;
 
     // Attaches to each task its newest Orca session (else the retained one, keyed by lower-cased task
     // id), merges tasks whose ids differ only in letter case, orders them newest first and keeps all

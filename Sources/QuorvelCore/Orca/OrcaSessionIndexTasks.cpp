@@ -80,17 +80,29 @@ std::optional<TaskStatus> codexTask(const std::filesystem::path& file, const std
     return SessionReader::parse(tail, id, name);
 }
 
+std::optional<TaskStatus> parsedTranscript(const std::filesystem::path& file,
+                                           const OrcaSessionReference& reference) {
+    const std::string tail = OrcaLocalFile::tail(file, transcriptWindow);
+    auto task =
+        reference.provider == "claude" ? claudeTask(file, tail, reference) : codexTask(file, tail, reference);
+    if (!task || Uuid::lowercased(task->id) != reference.taskID())
+        return std::nullopt;
+    return task;
+}
+
 std::optional<TaskStatus> transcriptTask(const OrcaSessionReference& reference,
-                                         const std::filesystem::path& home, Date now) {
+                                         const std::filesystem::path& home, Date now,
+                                         OrcaSessionIndex::TranscriptCache* cache) {
     const auto file = readableTranscript(reference, home, now);
     if (!file)
         return std::nullopt;
-    const std::string tail = OrcaLocalFile::tail(*file, transcriptWindow);
-    auto task = reference.provider == "claude" ? claudeTask(*file, tail, reference)
-                                               : codexTask(*file, tail, reference);
-    if (!task || Uuid::lowercased(task->id) != reference.taskID())
-        return std::nullopt;
-    task->orcaSession = reference;
+    auto parse = [&] { return parsedTranscript(*file, reference); };
+    // The same file read for another session gives another task, so the session is part of the key.
+    auto task = cache ? cache->value(file->string() + "\n" + reference.taskID(),
+                                     FileKey::of(FileInfo::of(*file)), parse)
+                      : parse();
+    if (task)
+        task->orcaSession = reference;
     return task;
 }
 
@@ -133,11 +145,12 @@ std::vector<TaskStatus> keepingPerProviderLimit(std::vector<TaskStatus> tasks, s
 
 } // namespace
 
-std::vector<TaskStatus> OrcaSessionIndex::transcriptTasks(const std::filesystem::path& home, Date now) const {
+std::vector<TaskStatus> OrcaSessionIndex::transcriptTasks(const std::filesystem::path& home, Date now,
+                                                          TranscriptCache* cache) const {
     std::vector<TaskStatus> tasks;
     for (const auto& reference : sessions) {
         try {
-            if (auto task = transcriptTask(reference, home, now))
+            if (auto task = transcriptTask(reference, home, now, cache))
                 tasks.push_back(std::move(*task));
         } catch (const std::exception&) {
             // An unreadable transcript yields no task.

@@ -19,7 +19,9 @@ RefreshEnvironment RefreshEnvironment::fromProcess() {
     return {FileIO::homeDirectory(), variable("CODEX_HOME"), variable("CLAUDE_CONFIG_DIR")};
 }
 
-std::filesystem::path RefreshEnvironment::codexHome() const { return codexHomeVariable.value_or(home / ".codex"); }
+std::filesystem::path RefreshEnvironment::codexHome() const {
+    return codexHomeVariable.value_or(home / ".codex");
+}
 
 std::filesystem::path RefreshEnvironment::claudeHome() const {
     return claudeConfigVariable.value_or(home / ".claude");

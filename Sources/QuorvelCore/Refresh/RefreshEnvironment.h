@@ -9,7 +9,7 @@ namespace quorvel {
 // the assistants' folders. Read once per refresh.
 struct RefreshEnvironment {
     std::filesystem::path home;
-    std::optional<std::filesystem::path> codexHomeVariable;  // CODEX_HOME, when set
+    std::optional<std::filesystem::path> codexHomeVariable;    // CODEX_HOME, when set
     std::optional<std::filesystem::path> claudeConfigVariable; // CLAUDE_CONFIG_DIR, when set
 
     static RefreshEnvironment fromProcess();

@@ -5,13 +5,13 @@
 #include "Claude/ClaudeReadState.h"
 #include "Claude/ClaudeSessionReader.h"
 #include "Codex/CodexAutomationReadState.h"
+#include "Codex/CodexGlobalState.h"
 #include "Codex/CodexReadState.h"
 #include "Codex/DesktopAttention.h"
 #include "Codex/SessionReader.h"
 #include "Model/StatusStore.h"
 #include "Orca/OrcaReadState.h"
 #include "Orca/OrcaSessionIndex.h"
-#include "Orca/OrcaTranscriptTasks.h"
 #include "Support/Uuid.h"
 
 #include <exception>
@@ -29,7 +29,9 @@ template <typename Value, typename Load> Value loadOr(Value fallback, Load&& loa
     }
 }
 
-CodexReadState unknownCodexReadState() { return CodexReadState{std::nullopt}; }
+CodexReadState unknownCodexReadState() {
+    return CodexReadState{std::nullopt};
+}
 
 ClaudeIntegrationHealth claudeHealth(const RefreshEnvironment& environment) {
     return ClaudeIntegration::health(ClaudeIntegration::settingsURL(environment.home),
@@ -63,17 +65,20 @@ std::vector<TaskStatus> orcaCodexTasks(const RefreshEnvironment& environment, co
 
 bool isEnabledProvider(const TaskStatus& task, bool codexEnabled, bool claudeEnabled) {
     switch (task.provider()) {
-    case TaskProvider::claude: return claudeEnabled;
-    case TaskProvider::codex: return codexEnabled;
-    case TaskProvider::local: return false;
+    case TaskProvider::claude:
+        return claudeEnabled;
+    case TaskProvider::codex:
+        return codexEnabled;
+    case TaskProvider::local:
+        return false;
     }
     return false;
 }
 
 } // namespace
 
-RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
-                                    Date now, ReaderCache* cache) {
+RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
+                                    const RefreshEnvironment& environment, Date now, ReaderCache* cache) {
     std::vector<std::string> warnings;
     std::vector<TaskStatus> tasks;
     try {
@@ -86,13 +91,14 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const
     if (codexEnabled) {
         std::vector<TaskStatus> codexTasks;
         try {
-            codexTasks = SessionReader::load(codexHome, now, SessionReader::unlimited, cache ? &cache->codex : nullptr);
+            codexTasks = SessionReader::load(codexHome, now, SessionReader::unlimited,
+                                             cache ? &cache->codex : nullptr);
         } catch (const std::exception&) {
             return failureSnapshot(environment);
         }
         try {
-            const auto records = DesktopAttention::load(DesktopAttention::defaultDirectory(environment.home), now,
-                                                        cache ? &cache->attention : nullptr);
+            const auto records = DesktopAttention::load(DesktopAttention::defaultDirectory(environment.home),
+                                                        now, cache ? &cache->attention : nullptr);
             append(tasks, DesktopAttention::applying(records, std::move(codexTasks), now));
         } catch (const std::exception&) {
             append(tasks, std::move(codexTasks));
@@ -104,10 +110,11 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const
 
     if (claudeEnabled) {
         try {
-            append(tasks, ClaudeSessionReader::load(environment.claudeHome(),
-                                                    ClaudeHookStore(ClaudeHookStore::defaultDirectory(environment.home)),
-                                                    now, ClaudeSessionReader::defaultDesktopSessionsRoot(environment.home),
-                                                    ClaudeSessionReader::unlimited, cache ? &cache->claude : nullptr));
+            append(tasks, ClaudeSessionReader::load(
+                              environment.claudeHome(),
+                              ClaudeHookStore(ClaudeHookStore::defaultDirectory(environment.home)), now,
+                              ClaudeSessionReader::defaultDesktopSessionsRoot(environment.home),
+                              ClaudeSessionReader::unlimited, cache ? &cache->claude : nullptr));
         } catch (const std::exception&) {
             warnings.emplace_back(claudeStatusWarning);
         }
@@ -116,24 +123,35 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const
     const auto orcaRoot = OrcaSessionIndex::root(environment.home);
     const OrcaSessionIndex index =
         loadOr(OrcaSessionIndex{}, [&] { return OrcaSessionIndex::load(orcaRoot, now); });
-    const OrcaReadState orcaState =
-        loadOr(OrcaReadState{}, [&] { return OrcaReadState::load(OrcaReadState::defaultURL(environment.home)); });
+    const OrcaReadState orcaState = loadOr(
+        OrcaReadState{}, [&] { return OrcaReadState::load(OrcaReadState::defaultURL(environment.home)); });
 
     if (codexEnabled)
         append(tasks, orcaCodexTasks(environment, index, orcaState, now, cache));
 
     std::vector<TaskStatus> orcaTasks =
-        OrcaTranscriptTasks::transcriptTasks(index, environment.home, now, cache ? &cache->orcaTranscripts : nullptr);
-    std::erase_if(orcaTasks, [&](const TaskStatus& task) { return !isEnabledProvider(task, codexEnabled, claudeEnabled); });
+        index.transcriptTasks(environment.home, now, cache ? &cache->orcaTranscripts : nullptr);
+    std::erase_if(orcaTasks, [&](const TaskStatus& task) {
+        return !isEnabledProvider(task, codexEnabled, claudeEnabled);
+    });
     append(tasks, std::move(orcaTasks));
 
     RefreshSnapshot snapshot;
-    snapshot.tasks = OrcaTranscriptTasks::applying(index, std::move(tasks), orcaState.ownership, attachmentLimit);
+    snapshot.tasks = index.applying(tasks, orcaState.ownership, attachmentLimit);
     snapshot.readState = TaskReadState(
-        loadOr(unknownCodexReadState(), [&] { return CodexReadState::load(codexHome); }),
+        loadOr(unknownCodexReadState(),
+               [&] {
+                   return cachedFileResult(cache ? &cache->codexReadState : nullptr,
+                                           CodexGlobalState::path(codexHome),
+                                           [&] { return CodexReadState::load(codexHome); });
+               }),
         loadOr(CodexAutomationReadState{},
-               [&] { return CodexAutomationReadState::load(CodexAutomationReadState::defaultURL(environment.home)); }),
-        loadOr(ClaudeReadState{}, [&] { return ClaudeReadState::load(ClaudeReadState::defaultURL(environment.home)); }),
+               [&] {
+                   return CodexAutomationReadState::load(
+                       CodexAutomationReadState::defaultURL(environment.home));
+               }),
+        loadOr(ClaudeReadState{},
+               [&] { return ClaudeReadState::load(ClaudeReadState::defaultURL(environment.home)); }),
         orcaState);
     snapshot.claudeHealth = health;
     if (!warnings.empty()) {
@@ -145,8 +163,8 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const
     return snapshot;
 }
 
-RefreshSnapshot RefreshWorker::load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
-                                    Date now) {
+RefreshSnapshot RefreshWorker::load(bool codexEnabled, bool claudeEnabled,
+                                    const RefreshEnvironment& environment, Date now) {
     cache_.beginPass();
     RefreshSnapshot snapshot = loadRefreshSnapshot(codexEnabled, claudeEnabled, environment, now, &cache_);
     cache_.endPass();

@@ -14,14 +14,16 @@ inline constexpr std::string_view claudeStatusWarning = "Could not read Claude C
 
 // Reads every source in a fixed order and never fails: failures become warnings or the failure
 // snapshot. Runs off the main thread; it shares nothing with its caller.
-RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
-                                    Date now, ReaderCache* cache = nullptr);
+RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
+                                    const RefreshEnvironment& environment, Date now,
+                                    ReaderCache* cache = nullptr);
 
 // The refresh with a cache of parse results that lives from one tick to the next, so that files that
 // did not change are not parsed again. Gives exactly what loadRefreshSnapshot gives.
 class RefreshWorker {
 public:
-    RefreshSnapshot load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment, Date now);
+    RefreshSnapshot load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
+                         Date now);
     const ReaderCache& cache() const { return cache_; }
 
 private:

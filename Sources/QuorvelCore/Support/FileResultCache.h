@@ -3,7 +3,9 @@
 #include "Support/FileInfo.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <unordered_map>
 
 namespace quorvel {
@@ -28,7 +30,8 @@ template <typename Value> class FileResultCache {
 public:
     // Returns the cached value for (path, key) or computes, stores and returns it. A computation that
     // throws stores nothing.
-    template <typename Compute> const Value& value(const std::string& path, const FileKey& key, Compute&& compute) {
+    template <typename Compute>
+    const Value& value(const std::string& path, const FileKey& key, Compute&& compute) {
         auto found = entries_.find(path);
         if (found != entries_.end() && found->second.key == key) {
             found->second.pass = pass_;
@@ -43,7 +46,9 @@ public:
     }
 
     void beginPass() { ++pass_; }
-    void endPass() { std::erase_if(entries_, [&](const auto& item) { return item.second.pass != pass_; }); }
+    void endPass() {
+        std::erase_if(entries_, [&](const auto& item) { return item.second.pass != pass_; });
+    }
 
     std::size_t size() const { return entries_.size(); }
     std::uint64_t hits() const { return hits_; }
@@ -60,5 +65,22 @@ private:
     std::uint64_t hits_ = 0;
     std::uint64_t misses_ = 0;
 };
+
+// The value computed from the file at `path`: from the cache while the file keeps its version,
+// computed afresh without a cache or for anything but a regular file (a link's own version says
+// nothing of its target's).
+template <typename Value, typename Compute>
+Value cachedFileResult(FileResultCache<Value>* cache, const std::filesystem::path& path, Compute&& compute) {
+    if (cache == nullptr)
+        return compute();
+    std::optional<FileInfo> info;
+    try {
+        info = FileInfo::ifExists(path);
+    } catch (const std::system_error&) {
+    }
+    if (!info || !info->isRegular())
+        return compute();
+    return cache->value(path.string(), FileKey::of(*info), compute);
+}
 
 } // namespace quorvel

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "Model/TaskStatus.h"
+#include "Support/FileResultCache.h"
+
+#include <map>
+#include <optional>
+#include <string>
+
+namespace quorvel::SessionReader {
+
+using NameMap = std::map<std::string, std::string, std::less<>>;
+
+// What `load` learnt from each file at its current version, kept between refreshes.
+struct Cache {
+    FileResultCache<std::optional<std::string>> sessionIDs;
+    FileResultCache<TaskStatus> histories; // parsed without a name
+    FileResultCache<std::optional<std::string>> conversationNames;
+    FileResultCache<NameMap> threadNames;
+    FileResultCache<NameMap> projectNames;
+
+    void beginPass();
+    void endPass();
+};
+
+} // namespace quorvel::SessionReader
