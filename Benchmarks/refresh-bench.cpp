@@ -109,7 +109,8 @@ void appendActivity(const std::vector<fs::path>& transcripts, int tick, bench::S
     for (int i = 0; i < 5 && !transcripts.empty(); ++i) {
         const fs::path& path = transcripts[static_cast<std::size_t>(tick * 5 + i) % transcripts.size()];
         std::ofstream out(path, std::ios::app | std::ios::binary);
-        out << sessions.claudeActivity(path.stem().string(), "/home/dev/project", currentDate().unixSeconds());
+        out << sessions.claudeActivity(path.stem().string(), "/home/dev/project",
+                                       currentDate().unixSeconds());
     }
 }
 
@@ -118,9 +119,10 @@ void dump(const RefreshEnvironment& environment) {
     nlohmann::json tasks = nlohmann::json::array();
     for (const auto& task : snapshot.tasks)
         tasks.push_back(task.toJson());
-    nlohmann::json output = {{"tasks", tasks},
-                             {"diagnostic", snapshot.diagnostic ? nlohmann::json(*snapshot.diagnostic) : nullptr},
-                             {"claudeHealth", ClaudeIntegrationHealths::rawValue(snapshot.claudeHealth)}};
+    nlohmann::json output = {
+        {"tasks", tasks},
+        {"diagnostic", snapshot.diagnostic ? nlohmann::json(*snapshot.diagnostic) : nullptr},
+        {"claudeHealth", ClaudeIntegrationHealths::rawValue(snapshot.claudeHealth)}};
     std::cout << JsonText::prettySorted(output) << "\n";
 }
 
@@ -157,7 +159,8 @@ int main(int argc, char** argv) {
     environment.home = options.home;
     if (options.generate) {
         fs::create_directories(options.home);
-        const double seconds = milliseconds([&] { bench::RefreshCorpus{}.generate(options.home, currentDate()); });
+        const double seconds =
+            milliseconds([&] { bench::RefreshCorpus{}.generate(options.home, currentDate()); });
         std::fprintf(stderr, "generated corpus in %.1f s\n", seconds / 1000);
     }
     if (options.dump)

@@ -3,6 +3,7 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeReadState.h"
 #include "Codex/CodexAutomationReadState.h"
+#include "CodexHistoryGenerator.h"
 #include "Model/StatusStore.h"
 #include "Orca/OrcaReadState.h"
 #include "Orca/OrcaSessionIndex.h"
@@ -67,7 +68,8 @@ public:
         const std::string project = "proj" + std::to_string(random_() % 40);
         const fs::path path = home_ / ".claude" / "projects" / ("-home-dev-" + project) / (id + ".jsonl");
         const double modified = now_ - ageSeconds;
-        writeDated(path, sessions_.claudeTranscript(id, "/home/dev/" + project, bytes, modified - 1), modified);
+        writeDated(path, sessions_.claudeTranscript(id, "/home/dev/" + project, bytes, modified - 1),
+                   modified);
         return {id, path, modified};
     }
 
@@ -75,9 +77,7 @@ public:
         const std::string id = sessions_.uuid();
         const double modified = now_ - ageSeconds;
         const fs::path path = codexHome / "sessions" / dayFolder(modified) / rolloutName(modified - 3600, id);
-        writeDated(path, sessions_.codexHistory(id, "/home/dev/service" + std::to_string(random_() % 20), bytes,
-                                                modified - 1),
-                   modified);
+        writeDated(path, testing::generateCodexHistory(bytes, id, modified - 1200).bytes, modified);
         return {id, path, modified};
     }
 
@@ -109,13 +109,14 @@ void writeOrcaStatus(const std::vector<Session>& claude, const std::vector<Sessi
     auto add = [&](const Session& session, const char* agent) {
         const std::string tab = sessions.uuid();
         const std::string key = tab + ":" + sessions.uuid();
-        entries[key] = {{"paneKey", key},
-                        {"payload", {{"agentType", agent}}},
-                        {"providerSession",
-                         {{"key", "session_id"}, {"id", session.id}, {"transcriptPath", session.path.string()}}},
-                        {"tabId", tab},
-                        {"worktreeId", "wt-" + session.id.substr(0, 8)},
-                        {"receivedAt", (now - 300) * 1000}};
+        entries[key] = {
+            {"paneKey", key},
+            {"payload", {{"agentType", agent}}},
+            {"providerSession",
+             {{"key", "session_id"}, {"id", session.id}, {"transcriptPath", session.path.string()}}},
+            {"tabId", tab},
+            {"worktreeId", "wt-" + session.id.substr(0, 8)},
+            {"receivedAt", (now - 300) * 1000}};
     };
     for (std::size_t i = 0; i < 10 && i < claude.size(); ++i)
         add(claude[i * 7 % claude.size()], "claude");
@@ -132,7 +133,8 @@ void writeDesktopLogs(const fs::path& home, const std::vector<Session>& codex, S
         const Session& session = codex[static_cast<std::size_t>(i) % codex.size()];
         const std::string when = sessions.isoTime(now - 3000 + i * 0.01);
         const std::string request = std::to_string(i);
-        log += when + " info [electron-message-handler] [desktop-notifications] show approval conversationId=" +
+        log += when +
+               " info [electron-message-handler] [desktop-notifications] show approval conversationId=" +
                session.id + " requestId=" + request + " kind=commandExecution\n";
         log += when + " info [electron-message-handler] Sending server response id=" + request +
                " method=item/commandExecution/requestApproval response={}\n";
@@ -142,8 +144,7 @@ void writeDesktopLogs(const fs::path& home, const std::vector<Session>& codex, S
     writeDated(file, log, now - 10);
 }
 
-void writeStateFiles(const std::vector<Session>& claude, const std::vector<Session>& codex,
-                     double now) {
+void writeStateFiles(const std::vector<Session>& claude, const std::vector<Session>& codex, double now) {
     ClaudeReadState claudeRead;
     for (std::size_t i = 0; i < claude.size(); i += 2)
         claudeRead.readAt[claude[i].id] = Date::fromUnix(std::ceil(now - 60));
@@ -161,7 +162,9 @@ void writeStateFiles(const std::vector<Session>& claude, const std::vector<Sessi
 void writeCodexIndex(const fs::path& codexHome, const std::vector<Session>& codex) {
     std::string index;
     for (std::size_t i = 0; i < codex.size(); i += 2)
-        index += nlohmann::json({{"id", codex[i].id}, {"thread_name", "Thread " + std::to_string(i)}}).dump() + "\n";
+        index +=
+            nlohmann::json({{"id", codex[i].id}, {"thread_name", "Thread " + std::to_string(i)}}).dump() +
+            "\n";
     FileIO::writePrivateFile(codexHome / "session_index.jsonl", index);
 }
 
@@ -176,7 +179,8 @@ void RefreshCorpus::generate(const std::filesystem::path& home, Date now) const 
     for (int i = 0; i < recentClaudeTranscripts; ++i)
         claude.push_back(generator.claude(generator.recentSize(*this), 60 + generator.uniform() * 72000));
     for (int i = 0; i < recentCodexHistories; ++i)
-        codex.push_back(generator.codex(codexHome, generator.recentSize(*this), 60 + generator.uniform() * 72000));
+        codex.push_back(
+            generator.codex(codexHome, generator.recentSize(*this), 60 + generator.uniform() * 72000));
     for (int i = 0; i < olderFilesEach; ++i) {
         generator.claude(20'000 + i % 50'000, 90'000 + i * 1200.0);
         generator.codex(codexHome, 20'000 + i % 50'000, 90'000 + i * 1200.0);
@@ -188,7 +192,8 @@ void RefreshCorpus::generate(const std::filesystem::path& home, Date now) const 
     writeStateFiles(claude, codex, generator.now());
 }
 
-std::vector<std::filesystem::path> recentClaudeTranscripts(const std::filesystem::path& claudeHome, Date now) {
+std::vector<std::filesystem::path> recentClaudeTranscripts(const std::filesystem::path& claudeHome,
+                                                           Date now) {
     std::vector<std::pair<double, fs::path>> found;
     DirectoryWalker::walk(claudeHome / "projects", [&](const fs::path& path) {
         if (path.extension() != ".jsonl")

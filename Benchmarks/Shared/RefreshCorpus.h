@@ -2,7 +2,9 @@
 
 #include "Support/Date.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 namespace quorvel::bench {
 

@@ -1,6 +1,6 @@
 #include "SyntheticSessions.h"
 
-#include "Support/Date.h"
+#include "CodexHistoryGenerator.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,17 +18,13 @@ std::string SyntheticSessions::uuid() {
 }
 
 std::string SyntheticSessions::isoTime(double unixSeconds) const {
-    const double whole = std::floor(unixSeconds);
-    std::string text = Iso8601::formatWholeSeconds(Date::fromUnix(whole));
-    char fraction[8];
-    std::snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>((unixSeconds - whole) * 1000) % 1000);
-    text.pop_back();
-    return text + fraction;
+    return testing::isoTimestamp(unixSeconds);
 }
 
 std::string SyntheticSessions::filler(std::size_t length) {
-    static constexpr std::string_view words[] = {"refactor ", "the ",   "parser ", "so ",    "that ",  "tests ",
-                                                 "cover ",    "edge ",  "cases ",  "while ", "build ", "passes "};
+    static constexpr std::string_view words[] = {"refactor ", "the ",   "parser ", "so ",
+                                                 "that ",     "tests ", "cover ",  "edge ",
+                                                 "cases ",    "while ", "build ",  "passes "};
     std::string text;
     while (text.size() < length)
         text += words[random_() % std::size(words)];
@@ -36,8 +32,9 @@ std::string SyntheticSessions::filler(std::size_t length) {
     return text;
 }
 
-std::string SyntheticSessions::claudeActivity(const std::string& sessionID, const std::string& cwd, double unix) {
-    nlohmann::json base = {{"sessionId", sessionID}, {"cwd", cwd},         {"version", "2.1.38"},
+std::string SyntheticSessions::claudeActivity(const std::string& sessionID, const std::string& cwd,
+                                              double unix) {
+    nlohmann::json base = {{"sessionId", sessionID}, {"cwd", cwd},           {"version", "2.1.38"},
                            {"gitBranch", "main"},    {"isSidechain", false}, {"userType", "external"}};
     auto line = [&](nlohmann::json object, double at) {
         object.update(base);
@@ -47,13 +44,15 @@ std::string SyntheticSessions::claudeActivity(const std::string& sessionID, cons
     };
     std::string text;
     text += line({{"type", "user"}, {"message", {{"role", "user"}, {"content", filler(200)}}}}, unix);
-    text += line({{"type", "progress"}, {"data", {{"type", "hook_progress"}, {"hookEvent", "PostToolUse"}}}}, unix + 0.1);
-    text += line({{"type", "assistant"},
-                  {"message",
-                   {{"role", "assistant"},
-                    {"stop_reason", "tool_use"},
-                    {"content", {{{"type", "tool_use"}, {"name", "Bash"}, {"input", {{"command", filler(80)}}}}}}}}},
-                 unix + 0.2);
+    text += line({{"type", "progress"}, {"data", {{"type", "hook_progress"}, {"hookEvent", "PostToolUse"}}}},
+                 unix + 0.1);
+    text += line(
+        {{"type", "assistant"},
+         {"message",
+          {{"role", "assistant"},
+           {"stop_reason", "tool_use"},
+           {"content", {{{"type", "tool_use"}, {"name", "Bash"}, {"input", {{"command", filler(80)}}}}}}}}},
+        unix + 0.2);
     return text;
 }
 
@@ -62,7 +61,9 @@ std::string SyntheticSessions::claudeTranscript(const std::string& sessionID, co
     std::string text;
     double at = endUnix - 3600;
     const double step = 3600.0 / std::max<std::uint64_t>(1, bytes / 1500);
-    text += nlohmann::json({{"type", "queue-operation"}, {"operation", "dequeue"}, {"sessionId", sessionID},
+    text += nlohmann::json({{"type", "queue-operation"},
+                            {"operation", "dequeue"},
+                            {"sessionId", sessionID},
                             {"timestamp", isoTime(at)}})
                 .dump() +
             "\n";
@@ -75,15 +76,16 @@ std::string SyntheticSessions::claudeTranscript(const std::string& sessionID, co
                                 {"timestamp", isoTime(at + 0.3)}})
                     .dump() +
                 "\n";
-        text += nlohmann::json({{"type", "user"},
-                                {"sessionId", sessionID},
-                                {"cwd", cwd},
-                                {"timestamp", isoTime(at + 0.4)},
-                                {"message",
-                                 {{"role", "user"},
-                                  {"content", {{{"type", "tool_result"}, {"content", filler(700)}}}}}}})
-                    .dump() +
-                "\n";
+        text +=
+            nlohmann::json(
+                {{"type", "user"},
+                 {"sessionId", sessionID},
+                 {"cwd", cwd},
+                 {"timestamp", isoTime(at + 0.4)},
+                 {"message",
+                  {{"role", "user"}, {"content", {{{"type", "tool_result"}, {"content", filler(700)}}}}}}})
+                .dump() +
+            "\n";
         at = std::min(at + step, endUnix - 1);
     }
     text += nlohmann::json({{"type", "assistant"},
@@ -96,42 +98,6 @@ std::string SyntheticSessions::claudeTranscript(const std::string& sessionID, co
                               {"content", {{{"type", "text"}, {"text", filler(400)}}}}}}})
                 .dump() +
             "\n";
-    return text;
-}
-
-std::string SyntheticSessions::codexHistory(const std::string& threadID, const std::string& cwd,
-                                            std::uint64_t bytes, double endUnix) {
-    double at = endUnix - 3600;
-    const double step = 3600.0 / std::max<std::uint64_t>(1, bytes / 2000);
-    auto line = [&](std::string_view type, nlohmann::json payload, double when) {
-        return nlohmann::json({{"timestamp", isoTime(when)}, {"type", type}, {"payload", std::move(payload)}}).dump() +
-               "\n";
-    };
-    std::string text = line("session_meta",
-                            {{"id", threadID}, {"timestamp", isoTime(at)}, {"cwd", cwd}, {"originator", "codex_cli_rs"},
-                             {"cli_version", "0.104.0"}, {"source", "cli"}},
-                            at);
-    text += line("event_msg", {{"type", "user_message"}, {"message", "fix the flaky build " + filler(40)}}, at);
-    while (text.size() < bytes) {
-        const std::string turn = uuid();
-        const std::string call = "call_" + uuid().substr(0, 12);
-        text += line("event_msg", {{"type", "task_started"}, {"turn_id", turn}}, at);
-        text += line("turn_context", {{"turn_id", turn}, {"cwd", cwd}, {"approval_policy", "on-request"}}, at);
-        text += line("response_item",
-                     {{"type", "message"}, {"role", "user"}, {"content", {{{"type", "input_text"}, {"text", filler(300)}}}}},
-                     at + 0.1);
-        text += line("response_item",
-                     {{"type", "function_call"}, {"name", "shell"}, {"arguments", filler(200)}, {"call_id", call}}, at + 0.2);
-        text += line("response_item", {{"type", "function_call_output"}, {"call_id", call}, {"output", filler(900)}},
-                     at + 0.3);
-        text += line("event_msg", {{"type", "agent_message"}, {"message", filler(250)}}, at + 0.4);
-        text += line("event_msg", {{"type", "token_count"}, {"info", {{"total_token_usage", {{"input_tokens", 1200}}}}}},
-                     at + 0.5);
-        text += line("event_msg", {{"type", "task_complete"}, {"turn_id", turn}, {"last_agent_message", filler(60)}},
-                     at + 0.6);
-        at = std::min(at + step, endUnix - 1);
-    }
-    text += line("event_msg", {{"type", "task_complete"}, {"turn_id", uuid()}, {"last_agent_message", "done"}}, endUnix);
     return text;
 }
 

@@ -20,10 +20,6 @@ public:
     // A few lines of a turn in progress, dated `unix`.
     std::string claudeActivity(const std::string& sessionID, const std::string& cwd, double unix);
 
-    // A Codex session history of about `bytes` bytes whose last line is dated `endUnix`.
-    std::string codexHistory(const std::string& threadID, const std::string& cwd, std::uint64_t bytes,
-                             double endUnix);
-
 private:
     std::string filler(std::size_t length);
     std::mt19937 random_;
