@@ -50,7 +50,9 @@ std::optional<std::string> optionalText(simdjson::dom::object object, std::strin
 
 } // namespace
 
-std::string TaskStatus::shownName(std::string_view name) { return Unicode::graphemePrefix(name, maxNameCharacters); }
+std::string TaskStatus::shownName(std::string_view name) {
+    return Unicode::graphemePrefix(name, maxNameCharacters);
+}
 
 TaskStatus TaskStatus::make(std::string id, std::string_view name, LightState state, Date updatedAt,
                             std::string source) {

@@ -14,6 +14,28 @@ constexpr std::uint64_t chunkSize = 1 << 20;
     throw std::system_error(errno, std::generic_category(), path.string());
 }
 
+// Up to `count` bytes in chunks, fewer at the end of the file; `readOnce(into, want, done)` reads once.
+template <typename ReadOnce>
+std::string readChunks(std::uint64_t count, const std::filesystem::path& pathForErrors, ReadOnce&& readOnce) {
+    std::string bytes;
+    while (bytes.size() < count) {
+        const std::size_t before = bytes.size();
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(count - before, chunkSize));
+        bytes.resize(before + want);
+        const ssize_t got = readOnce(bytes.data() + before, want, before);
+        if (got < 0) {
+            bytes.resize(before);
+            if (errno == EINTR)
+                continue;
+            throwErrno(pathForErrors);
+        }
+        bytes.resize(before + static_cast<std::size_t>(got));
+        if (got == 0)
+            break;
+    }
+    return bytes;
+}
+
 } // namespace
 
 FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
@@ -47,43 +69,14 @@ std::uint64_t FileDescriptor::seekEnd(const std::filesystem::path& pathForErrors
 
 std::string FileDescriptor::readAt(std::uint64_t offset, std::uint64_t count,
                                    const std::filesystem::path& pathForErrors) const {
-    std::string bytes;
-    while (bytes.size() < count) {
-        const std::uint64_t want = std::min<std::uint64_t>(count - bytes.size(), chunkSize);
-        const std::size_t before = bytes.size();
-        bytes.resize(before + want);
-        const ssize_t got = ::pread(fd_, bytes.data() + before, want, static_cast<off_t>(offset + before));
-        if (got < 0) {
-            bytes.resize(before);
-            if (errno == EINTR)
-                continue;
-            throwErrno(pathForErrors);
-        }
-        bytes.resize(before + static_cast<std::size_t>(got));
-        if (got == 0)
-            break;
-    }
-    return bytes;
+    return readChunks(count, pathForErrors, [&](char* into, std::size_t want, std::size_t done) {
+        return ::pread(fd_, into, want, static_cast<off_t>(offset + done));
+    });
 }
 
 std::string FileDescriptor::readUpTo(std::uint64_t count, const std::filesystem::path& pathForErrors) const {
-    std::string bytes;
-    while (bytes.size() < count) {
-        const std::uint64_t want = std::min<std::uint64_t>(count - bytes.size(), chunkSize);
-        const std::size_t before = bytes.size();
-        bytes.resize(before + want);
-        const ssize_t got = ::read(fd_, bytes.data() + before, want);
-        if (got < 0) {
-            bytes.resize(before);
-            if (errno == EINTR)
-                continue;
-            throwErrno(pathForErrors);
-        }
-        bytes.resize(before + static_cast<std::size_t>(got));
-        if (got == 0)
-            break;
-    }
-    return bytes;
+    return readChunks(count, pathForErrors,
+                      [&](char* into, std::size_t want, std::size_t) { return ::read(fd_, into, want); });
 }
 
 void FileDescriptor::writeAll(std::string_view bytes, const std::filesystem::path& pathForErrors) const {
