@@ -58,14 +58,14 @@ std::optional<std::filesystem::path> takeDirectoryOption(std::vector<std::string
     return std::nullopt;
 }
 
-std::string set(const std::vector<std::string>& arguments, const StatusStore& store, Date now) {
+std::string set(const std::vector<std::string>& arguments, const StatusStore& store, const Clock& clock) {
     requireCount(arguments, 4);
     const std::string& id = arguments[1];
     const std::optional<LightState> state = LightStates::fromRawValue(arguments[2]);
     const std::string& name = arguments[3];
     if (!state || Unicode::trimmed(name).empty())
         usageError();
-    store.write(TaskStatus::make(id, name, *state, now, std::string(localStatusSource)));
+    store.write(TaskStatus::make(id, name, *state, clock(), std::string(localStatusSource)));
     std::string line(LightStates::label(*state));
     line += ": ";
     line += name;
@@ -105,12 +105,13 @@ std::string readStandardInput(std::size_t limit) {
     return bytes;
 }
 
-std::string claudeHook(const std::vector<std::string>& arguments, Date now) {
+std::string claudeHook(const std::vector<std::string>& arguments, const Clock& clock) {
     requireCount(arguments, 1);
     const std::string payload = readStandardInput(ClaudeHookStore::maxPayloadBytes + 1);
     if (payload.size() > ClaudeHookStore::maxPayloadBytes)
         usageError();
-    ClaudeHookStore(ClaudeHookStore::defaultDirectory()).ingest(payload, now);
+    // The time the event arrived: reading standard input may have waited for its writer.
+    ClaudeHookStore(ClaudeHookStore::defaultDirectory()).ingest(payload, clock());
     return {};
 }
 
@@ -137,16 +138,16 @@ TaskReadState codexReadState(const std::filesystem::path& home) {
     return TaskReadState(std::move(codex), std::move(automations), ClaudeReadState{}, OrcaReadState{});
 }
 
-std::string codex(const std::vector<std::string>& arguments, Date now) {
+std::string codex(const std::vector<std::string>& arguments, const Clock& clock) {
     requireCount(arguments, 1);
     const std::filesystem::path home = codexHome();
     const TaskReadState readState = codexReadState(home);
-    std::vector<TaskStatus> tasks = SessionReader::load(home, now, codexTaskLimit);
-    tasks = DesktopAttention::applying(DesktopAttention::load(DesktopAttention::defaultDirectory(), now),
-                                       std::move(tasks), now);
+    std::vector<TaskStatus> tasks = SessionReader::load(home, clock(), codexTaskLimit);
+    const auto attention = DesktopAttention::load(DesktopAttention::defaultDirectory(), clock());
+    tasks = DesktopAttention::applying(attention, std::move(tasks), clock());
     std::string lines;
     for (const TaskStatus& task : tasks) {
-        lines += LightStates::label(task.visibleState(now, readState));
+        lines += LightStates::label(task.visibleState(clock(), readState));
         lines += '\t';
         lines += task.name;
         lines += '\t';
@@ -158,7 +159,7 @@ std::string codex(const std::vector<std::string>& arguments, Date now) {
 
 } // namespace
 
-std::string run(std::vector<std::string> arguments, Date now) {
+std::string run(std::vector<std::string> arguments, const Clock& clock) {
     const std::optional<std::filesystem::path> directory = takeDirectoryOption(arguments);
     // Names and ids are text: ill-formed UTF-8 becomes U+FFFD (the folder path keeps its bytes).
     for (std::string& argument : arguments)
@@ -170,15 +171,15 @@ std::string run(std::vector<std::string> arguments, Date now) {
         return std::string(usage) + '\n';
     const StatusStore store(directory ? *directory : StatusStore::defaultDirectory());
     if (command == "set")
-        return set(arguments, store, now);
+        return set(arguments, store, clock);
     if (command == "remove")
         return remove(arguments, store);
     if (command == "list")
         return list(arguments, store);
     if (command == "claude-hook")
-        return claudeHook(arguments, now);
+        return claudeHook(arguments, clock);
     if (command == "codex")
-        return codex(arguments, now);
+        return codex(arguments, clock);
     usageError();
 }
 

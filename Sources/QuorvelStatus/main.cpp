@@ -40,7 +40,7 @@ int fail(std::string_view error) {
 int main(int argc, char** argv) {
     std::string output;
     try {
-        output = quorvel::StatusCommand::run(std::vector<std::string>(argv + 1, argv + argc), currentDate());
+        output = quorvel::StatusCommand::run(std::vector<std::string>(argv + 1, argv + argc), currentDate);
     } catch (const std::exception& error) {
         return fail(error.what());
     }
