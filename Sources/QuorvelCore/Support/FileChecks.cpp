@@ -13,8 +13,9 @@ FileInfo requireRegularFile(const std::filesystem::path& path, std::uint64_t max
     return info;
 }
 
+// The real user: the account that ran the process, whatever identity it may have taken on.
 bool isOwnedByCurrentUser(const FileInfo& info) {
-    return info.owner == ::geteuid();
+    return info.owner == ::getuid();
 }
 
 void requireSafeExternalParent(const std::filesystem::path& path) {

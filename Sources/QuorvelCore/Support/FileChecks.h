@@ -13,7 +13,7 @@ FileInfo requireRegularFile(const std::filesystem::path& path, std::uint64_t max
 
 // For files written outside the system's own folder: an existing file must be a regular file, not a
 // link, within maxBytes and owned by the current user; an existing parent folder must be a directory,
-// not a link, owned by the current user. Missing ones pass. Otherwise StatusError::invalidRecord.
+// not a link, owned by the current (real) user. Missing ones pass. Otherwise StatusError::invalidRecord.
 void requireSafeExternalTarget(const std::filesystem::path& path, std::uint64_t maxBytes);
 // The parent-folder half of requireSafeExternalTarget alone.
 void requireSafeExternalParent(const std::filesystem::path& path);

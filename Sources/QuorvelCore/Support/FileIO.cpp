@@ -23,7 +23,8 @@ namespace {
 std::string readBounded(const std::filesystem::path& path, std::uint64_t maxBytes) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (!file.valid()) {
-        if (errno == ELOOP)
+        // ELOOP: a symbolic link; ENXIO: a socket or another special file that cannot be opened.
+        if (errno == ELOOP || errno == ENXIO)
             throw StatusError::invalidRecord();
         throwErrno(path);
     }

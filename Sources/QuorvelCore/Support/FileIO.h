@@ -9,7 +9,7 @@ namespace quorvel::FileIO {
 
 // Reads a whole file of at most maxBytes. The file is opened without following a final symbolic link
 // and checked again through the open descriptor: a link, a non-regular file or one larger than
-// maxBytes is StatusError::invalidRecord. Other failures throw std::system_error.
+// maxBytes (a socket included) is StatusError::invalidRecord. Other failures throw std::system_error.
 std::string readBounded(const std::filesystem::path& path, std::uint64_t maxBytes);
 
 // Reads at most maxBytes from the start of the file (no checks beyond opening it).

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quorvel {
@@ -159,6 +160,32 @@ TEST_F(ClaudeIntegrationTest, SettingsOfAnotherUserAreNeverWritten) {
     ASSERT_EQ(::chown(settings.parent_path().c_str(), 4242, 4242), 0);
     expectInvalidRecord([&] { disable(); });
     EXPECT_EQ(readFile(settings), "{}");
+}
+
+// Health in a child process whose real user id is `realUser` while its effective id stays root.
+Health healthAsRealUser(uid_t realUser, const fs::path& settings, const fs::path& helper) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setresuid(realUser, 0, 0) != 0)
+            ::_exit(100);
+        ::_exit(static_cast<int>(Integration::health(settings, helper)));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_LT(WEXITSTATUS(status), 3) << "setresuid failed";
+    return static_cast<Health>(WEXITSTATUS(status));
+}
+
+TEST_F(ClaudeIntegrationTest, OwnershipIsCheckedAgainstTheRealUser) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to give a file away";
+    writeFile(settings, R"({"model": "opus"})");
+    ASSERT_EQ(::chown(settings.parent_path().c_str(), 4242, 4242), 0);
+    ASSERT_EQ(::chown(settings.c_str(), 4242, 4242), 0);
+    EXPECT_EQ(healthAsRealUser(4242, settings, helper), Health::disabled);
+    ASSERT_EQ(::chown(settings.c_str(), 0, 0), 0);
+    EXPECT_EQ(healthAsRealUser(4242, settings, helper), Health::needsRepair);
 }
 
 TEST_F(ClaudeIntegrationTest, EveryChangeBacksUpThePreviousContent) {

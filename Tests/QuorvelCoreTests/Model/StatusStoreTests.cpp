@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace quorvel;
 using quorvel::testing::permissions;
@@ -167,6 +170,18 @@ TEST(StatusStore, LinksFoldersAndOtherEntriesNamedJsonFailTheWholeLoad) {
 
     ASSERT_EQ(::mkfifo((store.directory / "x.json").c_str(), 0600), 0);
     expectLoadFailsWith(store, StatusError::invalidRecord());
+    std::filesystem::remove(store.directory / "x.json");
+
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(socket, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (store.directory / "x.json").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    expectLoadFailsWith(store, StatusError::invalidRecord());
+    ::close(socket);
 }
 
 TEST(StatusStore, ContentMustMatchTheFileName) {
