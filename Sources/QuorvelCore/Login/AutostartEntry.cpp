@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -83,8 +84,14 @@ bool AutostartEntry::openFolder() const {
     std::string folder = path.parent_path().native();
     std::string program = "xdg-open";
     char* arguments[] = {program.data(), folder.data(), nullptr};
+    // The opener and the file manager it may start keep none of the application's descriptors.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
     pid_t child = 0;
-    if (posix_spawnp(&child, "xdg-open", nullptr, nullptr, arguments, environ) != 0)
+    const int error = posix_spawnp(&child, "xdg-open", &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
         return false;
     std::thread([child] {
         int status = 0;

@@ -129,8 +129,12 @@ OrcaSessionIndex OrcaSessionIndex::decode(std::string_view bytes, Date now) {
     if (bytes.size() > statusFileLimit)
         throw StatusError::invalidRecord();
     JsonParser parser;
+    const auto document = parser.parse(bytes);
+    // The status file is an object or an array at its top; a bare value is not a JSON document here.
+    if (!document.is_object() && !document.is_array())
+        throw JsonParseError("The data is not a JSON object or array");
     object top;
-    if (parser.parse(bytes).get_object().get(top) != simdjson::SUCCESS)
+    if (document.get_object().get(top) != simdjson::SUCCESS)
         throw StatusError::invalidRecord();
     const auto version = JsonValue::number(top, "version");
     const auto entries = JsonValue::object(top, "entries");

@@ -35,8 +35,8 @@ struct OrcaSessionIndex {
     // No status file gives an empty index. A file that is a link, not regular or too large is
     // StatusError::invalidRecord; file errors are std::system_error.
     static OrcaSessionIndex load(const std::filesystem::path& root, Date now);
-    // Bad JSON is JsonParseError; JSON of another version or shape is StatusError::invalidRecord.
-    // Entries that break a rule are skipped.
+    // Bad JSON (a bare value at the top included) is JsonParseError; JSON of another version or shape is
+    // StatusError::invalidRecord. Entries that break a rule are skipped.
     static OrcaSessionIndex decode(std::string_view bytes, Date now);
 
     // The references whose task id equals `taskID` lower-cased, in index order.

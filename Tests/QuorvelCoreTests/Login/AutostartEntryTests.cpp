@@ -3,8 +3,10 @@
 #include "Login/LaunchAtLoginManager.h"
 #include "TestSupport.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -125,6 +127,32 @@ TEST(AutostartEntry, RefusesAnExecutablePathThatIsNotUtf8) {
     folder.entry.executable = "/opt/\xff/quorvel";
     EXPECT_THROW(folder.entry.install(), std::system_error);
     EXPECT_FALSE(std::filesystem::exists(folder.entry.path));
+}
+
+TEST(AutostartEntry, OpenFolderRunsXdgOpenOnTheFolderWithoutTheApplicationsDescriptors) {
+    AutostartFolder folder;
+    TemporaryDirectory bin;
+    const auto report = bin / "report";
+    const auto marker = bin / "inherited-marker";
+    testing::writeFile(marker, "");
+    const int fd = ::open(marker.c_str(), O_RDONLY); // deliberately without O_CLOEXEC
+    ASSERT_GE(fd, 0);
+    testing::writeFile(bin / "xdg-open", "#!/bin/sh\n/bin/ls -l /proc/$$/fd/ > '" + report.string() +
+                                             ".tmp'\necho \"$@\" >> '" + report.string() +
+                                             ".tmp'\n/bin/mv '" + report.string() + ".tmp' '" +
+                                             report.string() + "'\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    {
+        ScopedEnvironmentVariable path("PATH", bin.path().string());
+        EXPECT_TRUE(folder.entry.openFolder());
+    }
+    ::close(fd);
+    for (int i = 0; i < 500 && !std::filesystem::exists(report); ++i)
+        ::usleep(10'000);
+    const std::string listing = testing::readFile(report);
+    EXPECT_NE(listing.find(folder.entry.path.parent_path().string()), std::string::npos) << listing;
+    EXPECT_TRUE(std::filesystem::is_directory(folder.entry.path.parent_path()));
+    EXPECT_EQ(listing.find("inherited-marker"), std::string::npos) << listing;
 }
 
 TEST(AutostartEntry, DrivesTheLaunchAtLoginManager) {

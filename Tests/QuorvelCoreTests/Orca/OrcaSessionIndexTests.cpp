@@ -139,6 +139,8 @@ TEST(OrcaSessionIndex, MalformedFilesFailTheWholeLoad) {
     expectInvalid("[]", "top level a list");
     EXPECT_THROW(OrcaSessionIndex::decode("{\"version\": 2, \"entries\": {}", now), JsonParseError);
     EXPECT_THROW(OrcaSessionIndex::decode("{\"version\": 2, \"entries\": {}} x", now), JsonParseError);
+    for (const auto* fragment : {"2", "\"entries\"", "null"})
+        EXPECT_THROW(OrcaSessionIndex::decode(fragment, now), JsonParseError) << fragment;
     EXPECT_EQ(OrcaSessionIndex::decode(statusFile(entries, 2.0), now).sessions.size(), 1u);
 }
 
