@@ -110,12 +110,8 @@ ClaudeHookStore::transition(std::string_view eventName, simdjson::dom::object ev
 
 std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now) const {
     std::vector<ClaudeHookRecord> records;
-    if (!DirectoryListing::exists(directory))
-        return records;
     JsonParser parser;
-    for (const std::string& name : DirectoryListing::entryNames(directory)) {
-        if (DirectoryListing::pathExtension(name) != "json")
-            continue;
+    for (const std::string& name : DirectoryListing::jsonEntryNames(directory)) {
         ClaudeHookRecord record = load(directory / name, parser);
         if (now - record.updatedAt < recentInterval)
             records.push_back(std::move(record));

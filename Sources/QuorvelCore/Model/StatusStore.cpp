@@ -48,12 +48,8 @@ void StatusStore::remove(std::string_view id) const {
 
 std::vector<TaskStatus> StatusStore::load() const {
     std::vector<TaskStatus> records;
-    if (!DirectoryListing::exists(directory))
-        return records;
     JsonParser parser;
-    for (const std::string& name : DirectoryListing::entryNames(directory)) {
-        if (DirectoryListing::pathExtension(name) != "json")
-            continue;
+    for (const std::string& name : DirectoryListing::jsonEntryNames(directory)) {
         if (std::optional<TaskStatus> status = loadEntry(name, parser))
             records.push_back(std::move(*status));
     }

@@ -36,6 +36,14 @@ std::vector<std::string> entryNames(const std::filesystem::path& directory) {
     return names;
 }
 
+std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory) {
+    if (!DirectoryListing::exists(directory))
+        return {};
+    std::vector<std::string> names = entryNames(directory);
+    std::erase_if(names, [](const std::string& name) { return pathExtension(name) != "json"; });
+    return names;
+}
+
 std::string_view pathExtension(std::string_view name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string_view::npos ? std::string_view{} : name.substr(dot + 1);

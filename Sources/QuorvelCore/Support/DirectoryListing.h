@@ -15,6 +15,10 @@ bool exists(const std::filesystem::path& path);
 // them ("." and ".." left out). Throws std::system_error.
 std::vector<std::string> entryNames(const std::filesystem::path& directory);
 
+// The entries of the folder whose extension is exactly "json", in listing order; none when nothing
+// exists at the path. Throws std::system_error when the folder cannot be listed.
+std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory);
+
 // The text after the last dot of a file name; empty when the name holds no dot.
 std::string_view pathExtension(std::string_view name);
 
