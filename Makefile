@@ -25,7 +25,7 @@ test: build
 # Core and command-line suites under AddressSanitizer and UBSan.
 sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUORVEL_SANITIZE=ON \
-		-DQUORVEL_BENCHMARKS=OFF -DQUORVEL_WERROR=$(WERROR) $(CMAKE_FLAGS)
+		-DQUORVEL_BENCHMARKS=OFF -DQUORVEL_APP=OFF -DQUORVEL_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	ninja -C $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(SANITIZE_BUILD) --output-on-failure

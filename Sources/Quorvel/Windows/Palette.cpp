@@ -1,0 +1,44 @@
+#include "Windows/Palette.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace quorvel::Palette {
+
+namespace {
+QColor text() {
+    return QGuiApplication::palette().color(QPalette::WindowText);
+}
+
+QColor withAlpha(QColor colour, double alpha) {
+    colour.setAlphaF(static_cast<float>(alpha));
+    return colour;
+}
+} // namespace
+
+QColor label() {
+    return text();
+}
+QColor secondaryLabel() {
+    return withAlpha(text(), 0.62);
+}
+QColor tertiaryLabel() {
+    return withAlpha(text(), 0.42);
+}
+QColor separator() {
+    return withAlpha(text(), 0.14);
+}
+QColor controlBackground() {
+    return QGuiApplication::palette().color(QPalette::Base);
+}
+QColor accent() {
+    return QGuiApplication::palette().color(QPalette::Highlight);
+}
+QColor link() {
+    return QGuiApplication::palette().color(QPalette::Link);
+}
+QColor disabledText() {
+    return QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
+}
+
+} // namespace quorvel::Palette
