@@ -16,12 +16,13 @@ constexpr double horizontalLampSize = 13;
 constexpr double horizontalLineWidth = 1.5;
 constexpr int horizontalFontPixels = 10;
 
-// The square rendering, in a 22-unit square scaled to the slot: two lamps of 10 units a row.
+// The square rendering, laid out in a 22-unit square scaled to the slot: two lamps of 10 units a row,
+// digits as large as the lamps allow.
 constexpr double squareUnits = 22;
 constexpr std::array<double, 2> squareCentres{5.5, 16.5};
 constexpr double squareLampSize = 10;
 constexpr double squareLineWidth = 1;
-constexpr int squareFontPixels = 9;
+constexpr double squareFontUnits = 10;
 
 QImage transparentImage(QSize pixels, qreal devicePixelRatio) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -40,7 +41,6 @@ QFont digitFont(int pixels) {
     font.setPixelSize(pixels);
     font.setWeight(QFont::Bold);
     font.setStyleHint(QFont::SansSerif);
-    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
@@ -74,7 +74,7 @@ std::array<LampIcon::Lamp, 4> LampIcon::lamps() const {
 }
 
 void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, double ringWidth,
-                        int fontPixels) {
+                        int fontPixels, bool snapText) {
     if (lamp.count >= 1) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(lamp.fill);
@@ -92,9 +92,13 @@ void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval,
     const double height = metrics.height();
     const double left = oval.center().x() - width / 2;
     const double top = oval.center().y() - height / 2;
+    QPointF baseline(left, top + metrics.ascent());
+    // Small digits read better on whole pixels.
+    if (snapText)
+        baseline = QPointF(std::round(baseline.x()), std::round(baseline.y()));
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QPointF(left, top + metrics.ascent()), text);
+    painter.drawText(baseline, text);
 }
 
 QImage LampIcon::horizontal(qreal devicePixelRatio) const {
@@ -113,7 +117,7 @@ QImage LampIcon::horizontal(qreal devicePixelRatio) const {
     for (std::size_t index = 0; index < lit.size(); ++index) {
         const QRectF oval(horizontalCentres[index] - horizontalLampSize / 2, 4, horizontalLampSize,
                           horizontalLampSize);
-        drawLamp(painter, lit[index], oval, horizontalLineWidth, horizontalFontPixels);
+        drawLamp(painter, lit[index], oval, horizontalLineWidth, horizontalFontPixels, false);
     }
     return image;
 }
@@ -123,13 +127,13 @@ QImage LampIcon::square(int pixels) const {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.scale(pixels / squareUnits, pixels / squareUnits);
+    const double unit = pixels / squareUnits;
+    const double lampSize = squareLampSize * unit;
     const auto lit = lamps();
     for (std::size_t index = 0; index < lit.size(); ++index) {
-        const QPointF centre(squareCentres[index % 2], squareCentres[index / 2]);
-        const QRectF oval(centre.x() - squareLampSize / 2, centre.y() - squareLampSize / 2, squareLampSize,
-                          squareLampSize);
-        drawLamp(painter, lit[index], oval, squareLineWidth, squareFontPixels);
+        const QPointF centre(squareCentres[index % 2] * unit, squareCentres[index / 2] * unit);
+        const QRectF oval(centre.x() - lampSize / 2, centre.y() - lampSize / 2, lampSize, lampSize);
+        drawLamp(painter, lit[index], oval, squareLineWidth * unit, qRound(squareFontUnits * unit), true);
     }
     return image;
 }
