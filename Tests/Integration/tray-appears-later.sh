@@ -2,13 +2,8 @@
 # With no tray at all the program neither crashes nor spins, and it docks once a tray appears.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-
-if [ -z "${DISPLAY:-}" ] || [ "${TRAY_TEST_IN_XVFB:-}" != 1 ]; then
-    export TRAY_TEST_IN_XVFB=1
-    exec env -u DBUS_SESSION_BUS_ADDRESS xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
-fi
-
 source "$here/lib/tray-session.bash"
+tray_in_xvfb "$0" "$@"
 tray_session_init "$1"
 tray_write_settings
 tray_add_local_task deploy waiting "Review the deploy plan"

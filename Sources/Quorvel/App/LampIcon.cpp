@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -138,11 +139,52 @@ QImage LampIcon::square(int pixels) const {
     return image;
 }
 
+namespace {
+
+// Draws the square rendering at the size asked for, when it is asked for: a tray shows one size, and
+// the animation replaces the icon 12.5 times a second.
+class LampIconEngine final : public QIconEngine {
+public:
+    explicit LampIconEngine(LampIcon lamps) : lamps_(lamps) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(rect.width(), rect.height());
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+        QImage image = lamps_.square(qRound(side * ratio));
+        image.setDevicePixelRatio(ratio);
+        painter->drawImage(
+            QRect(rect.topLeft() + QPoint((rect.width() - side) / 2, (rect.height() - side) / 2),
+                  QSize(side, side)),
+            image);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        QPixmap pixmap = QPixmap::fromImage(lamps_.square(std::min(size.width(), size.height())));
+        if (size != pixmap.size()) {
+            QPixmap centred(size);
+            centred.fill(Qt::transparent);
+            QPainter(&centred).drawPixmap((size.width() - pixmap.width()) / 2,
+                                          (size.height() - pixmap.height()) / 2, pixmap);
+            return centred;
+        }
+        return pixmap;
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int pixels : LampIcon::traySizes)
+            sizes << QSize(pixels, pixels);
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new LampIconEngine(lamps_); }
+    QString key() const override { return QStringLiteral("QuorvelLamps"); }
+
+private:
+    LampIcon lamps_;
+};
+
+} // namespace
+
 QIcon LampIcon::trayIcon() const {
-    QIcon icon;
-    for (int pixels : traySizes)
-        icon.addPixmap(QPixmap::fromImage(square(pixels)));
-    return icon;
+    return QIcon(new LampIconEngine(*this));
 }
 
 } // namespace quorvel

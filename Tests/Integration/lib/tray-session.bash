@@ -1,6 +1,16 @@
 # Shared by the tray tests: a temporary home with tasks in it, and the real program in a virtual X
 # server with jwm's XEmbed tray, with no D-Bus session. Source it, then call the functions.
 
+# tray_in_xvfb SCRIPT ARGS...: runs the script again inside a virtual X server without a D-Bus session,
+# unless it already runs there.
+tray_in_xvfb() {
+    if [ -n "${DISPLAY:-}" ] && [ "${TRAY_TEST_IN_XVFB:-}" = 1 ]; then
+        return 0
+    fi
+    export TRAY_TEST_IN_XVFB=1
+    exec env -u DBUS_SESSION_BUS_ADDRESS xvfb-run -a -s "-screen 0 800x600x24" bash "$@"
+}
+
 # tray_session_init BUILD: a fresh home under a temporary folder (removed at exit), the artefact folder
 # and the variables the other functions use.
 tray_session_init() {
