@@ -1,8 +1,7 @@
 #include "Windows/AppearanceAwareLogoImageView.h"
 
 #include "Platform/SystemColours.h"
-
-#include <QEvent>
+#include "Windows/PaletteBinding.h"
 
 namespace quorvel {
 
@@ -11,14 +10,7 @@ AppearanceAwareLogoImageView::AppearanceAwareLogoImageView(const ResourceBundle&
     : ScaledImageView(parent), lightModeImage_(loadPNG(resourceBundle, QStringLiteral("logo-light"))),
       darkModeImage_(loadPNG(resourceBundle, QStringLiteral("logo-dark"))) {
     setAccessibleName(QStringLiteral("Quorvel"));
-    updateImage();
-}
-
-void AppearanceAwareLogoImageView::changeEvent(QEvent* event) {
-    ScaledImageView::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange ||
-        event->type() == QEvent::ThemeChange)
-        updateImage();
+    PaletteBinding::bind(this, [this] { updateImage(); });
 }
 
 void AppearanceAwareLogoImageView::updateImage() {

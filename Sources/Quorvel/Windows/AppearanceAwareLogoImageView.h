@@ -17,9 +17,6 @@ public:
     const QImage& lightModeImage() const { return lightModeImage_; }
     const QImage& darkModeImage() const { return darkModeImage_; }
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
     void updateImage();
 

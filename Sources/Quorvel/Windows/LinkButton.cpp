@@ -1,9 +1,8 @@
 #include "Windows/LinkButton.h"
 
 #include "Windows/Palette.h"
+#include "Windows/PaletteBinding.h"
 #include "Windows/Typography.h"
-
-#include <QEvent>
 
 namespace quorvel {
 
@@ -14,19 +13,13 @@ LinkButton::LinkButton(const QString& title, int points, QFont::Weight weight, Q
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; background: transparent; }"));
-    applyColour();
-}
-
-void LinkButton::changeEvent(QEvent* event) {
-    QPushButton::changeEvent(event);
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::ThemeChange ||
-        event->type() == QEvent::EnabledChange)
-        applyColour();
+    PaletteBinding::bind(this, [this] { applyColour(); });
 }
 
 void LinkButton::applyColour() {
     QPalette own = palette();
-    own.setColor(QPalette::ButtonText, isEnabled() ? resolve(TextColour::link) : Palette::disabledText());
+    own.setColor(QPalette::Active, QPalette::ButtonText, resolve(TextColour::link));
+    own.setColor(QPalette::Inactive, QPalette::ButtonText, resolve(TextColour::link));
     own.setColor(QPalette::Disabled, QPalette::ButtonText, Palette::disabledText());
     setPalette(own);
 }

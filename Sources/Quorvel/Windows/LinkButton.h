@@ -13,9 +13,6 @@ class LinkButton : public QPushButton {
 public:
     LinkButton(const QString& title, int points, QFont::Weight weight, QWidget* parent = nullptr);
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
     void applyColour();
 };

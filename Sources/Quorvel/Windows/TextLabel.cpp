@@ -1,8 +1,8 @@
 #include "Windows/TextLabel.h"
 
+#include "Windows/PaletteBinding.h"
 #include "Windows/Typography.h"
 
-#include <QEvent>
 #include <QFontMetrics>
 
 namespace quorvel {
@@ -15,7 +15,7 @@ TextLabel::TextLabel(const QString& text, const QFont& font, TextColour colour, 
     setFont(font);
     setWordWrap(wrapping == Wrapping::wrapping);
     setTextInteractionFlags(Qt::NoTextInteraction);
-    applyColour();
+    PaletteBinding::bind(this, [this] { applyColour(); });
 }
 
 TextLabel* TextLabel::wrapping(const QString& text, int points, QFont::Weight weight, TextColour colour) {
@@ -37,18 +37,13 @@ void TextLabel::setMaximumLines(int lines) {
 }
 
 void TextLabel::fitToWidth(int width) {
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
     setFixedWidth(width);
     int height = text().isEmpty() ? 0 : heightForWidth(width);
     if (maximumLines_ > 0)
         height = qMin(height, QFontMetrics(font()).lineSpacing() * maximumLines_ + 1);
     setFixedHeight(height);
-}
-
-void TextLabel::changeEvent(QEvent* event) {
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange ||
-        event->type() == QEvent::ThemeChange)
-        applyColour();
 }
 
 void TextLabel::applyColour() {

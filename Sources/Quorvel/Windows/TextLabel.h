@@ -33,9 +33,6 @@ public:
     // after changing the text.
     void fitToWidth(int width);
 
-protected:
-    void changeEvent(QEvent* event) override;
-
 private:
     void applyColour();
 
