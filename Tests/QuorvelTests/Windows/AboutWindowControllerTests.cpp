@@ -1,8 +1,8 @@
+#include "Fakes/RecordingWorkspace.h"
 #include "Platform/ResourceBundle.h"
 #include "TestSupport.h"
 #include "Windows/AboutWindowController.h"
 #include "Windows/LicenceTexts.h"
-#include "Windows/RecordingWorkspace.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
+#include "Fakes/RecordingWorkspace.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/Palette.h"
-#include "Windows/RecordingWorkspace.h"
 #include "Windows/SettingsLegalDocuments.h"
 
 #include <QTextBlock>

@@ -1,7 +1,7 @@
+#include "Fakes/RecordingWorkspace.h"
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/IntegrationSetupError.h"
-#include "Windows/RecordingWorkspace.h"
 #include "Windows/SettingsSidebarButton.h"
 #include "Windows/SettingsWindowController.h"
 #include "Windows/TextLabel.h"

@@ -1,7 +1,7 @@
+#include "Fakes/RecordingWorkspace.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/OnboardingWindowController.h"
-#include "Windows/RecordingWorkspace.h"
 #include "Windows/SettingsSidebarButton.h"
 #include "Windows/SettingsWindowController.h"
 
