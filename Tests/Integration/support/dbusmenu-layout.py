@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""Prints the exported menu of a StatusNotifierItem as JSON, or sends it a menu event.
+"""Reads a StatusNotifierItem and its exported menu, or sends the menu an event, as a tray host would.
 
-  dbusmenu-layout.py NAME ITEM_PATH layout          -> {"revision": n, "menu": {id, label, visible, enabled, children}}
+  dbusmenu-layout.py NAME ITEM_PATH item            -> JSON of the item's properties (icon sizes only)
+  dbusmenu-layout.py NAME ITEM_PATH layout          -> {"revision": n, "menu": {id, label, visible, ..., children}}
   dbusmenu-layout.py NAME ITEM_PATH event ID EVENT  -> sends Event(ID, EVENT) ("opened", "closed", "clicked")
   dbusmenu-layout.py NAME ITEM_PATH about-to-show ID
 """
@@ -12,6 +13,20 @@ import time
 import dbus
 
 MENU = "com.canonical.dbusmenu"
+ITEM = "org.kde.StatusNotifierItem"
+
+
+def item_properties(properties):
+    tooltip = properties.get("ToolTip", ("", [], "", ""))
+    return {
+        "id": str(properties.get("Id", "")),
+        "title": str(properties.get("Title", "")),
+        "status": str(properties.get("Status", "")),
+        "category": str(properties.get("Category", "")),
+        "icon-sizes": [[int(width), int(height)] for width, height, _ in properties.get("IconPixmap", [])],
+        "tooltip-title": str(tooltip[2]),
+        "tooltip-text": str(tooltip[3]),
+    }
 
 
 def node(item):
@@ -32,7 +47,11 @@ def main():
     name, item_path, command = sys.argv[1:4]
     bus = dbus.SessionBus()
     item = bus.get_object(name, item_path)
-    menu_path = item.Get("org.kde.StatusNotifierItem", "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
+    properties = item.GetAll(ITEM, dbus_interface=dbus.PROPERTIES_IFACE)
+    if command == "item":
+        print(json.dumps(item_properties(properties), ensure_ascii=False))
+        return
+    menu_path = properties["Menu"]
     menu = dbus.Interface(bus.get_object(name, menu_path), MENU)
     if command == "layout":
         revision, layout = menu.GetLayout(0, -1, dbus.Array([], signature="s"))
