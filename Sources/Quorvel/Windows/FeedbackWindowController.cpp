@@ -116,7 +116,6 @@ void FeedbackWindowController::buildContent() {
     auto* stack = new QVBoxLayout(root);
     stack->setContentsMargins(28, 24, 28, 22);
     stack->setSpacing(13);
-    stack->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     stack->addWidget(
         label(QStringLiteral("Show us what Quorvel missed"), systemFont(22, QFont::DemiBold), root));
@@ -125,7 +124,7 @@ void FeedbackWindowController::buildContent() {
 
     provider_ = new QComboBox(root);
     provider_->addItems({QStringLiteral("Codex"), QStringLiteral("Claude Code")});
-    stack->addWidget(provider_);
+    stack->addWidget(provider_, 0, Qt::AlignLeft);
 
     stack->addWidget(label(QStringLiteral("What was waiting, and what light did you see?"),
                            systemFont(13, QFont::Medium), root));
