@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +26,10 @@ public:
     // X11's key grab when the application runs on X11 (not under XWayland); otherwise a backend
     // whose registration always fails.
     static std::unique_ptr<HotKeyBackend> forThisDesktop();
+    // Keys can be grabbed on the xcb platform outside a Wayland session (WAYLAND_DISPLAY set or
+    // XDG_SESSION_TYPE "wayland").
+    static bool canGrabKeys(const QString& platformName, const QString& waylandDisplay,
+                            const QString& sessionType);
 };
 
 } // namespace quorvel

@@ -1,0 +1,92 @@
+#include "App/AppcastFeed.h"
+#include "App/DottedVersion.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+TEST(DottedVersionCompare, ComparesPartsAsNumbers) {
+    using DottedVersion::compare;
+    EXPECT_EQ(compare(QStringLiteral("1.10"), QStringLiteral("1.9")), std::strong_ordering::greater);
+    EXPECT_EQ(compare(QStringLiteral("1.2"), QStringLiteral("1.2.0")), std::strong_ordering::equal);
+    EXPECT_EQ(compare(QStringLiteral("2"), QStringLiteral("10")), std::strong_ordering::less);
+    EXPECT_EQ(compare(QStringLiteral("1.02"), QStringLiteral("1.2")), std::strong_ordering::equal);
+    EXPECT_EQ(compare(QStringLiteral(" 1.0.1 "), QStringLiteral("1.0")), std::strong_ordering::greater);
+    // Parts far beyond any integer type still order correctly.
+    EXPECT_EQ(
+        compare(QStringLiteral("1.99999999999999999999999"), QStringLiteral("1.99999999999999999999998")),
+        std::strong_ordering::greater);
+}
+
+TEST(DottedVersionCompare, TextThatIsNotADottedVersionComparesWithNothing) {
+    for (const char* bad : {"", "1.", ".1", "1..2", "1.2-beta", "v1.2", "Development", "1 .2", "١.٢"})
+        EXPECT_EQ(DottedVersion::compare(QString::fromUtf8(bad), QStringLiteral("1.0")), std::nullopt) << bad;
+}
+
+const QByteArray feed = R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:u="http://example.org/update-feed">
+  <channel>
+    <title>Quorvel</title>
+    <item>
+      <title>Quorvel 1.2</title>
+      <u:version>1.2.0</u:version>
+      <u:shortVersionString>1.2</u:shortVersionString>
+      <link>https://example.org/quorvel/1.2</link>
+    </item>
+    <item>
+      <title>Quorvel 1.1</title>
+      <enclosure url="https://example.org/quorvel-1.1.tar.gz" u:version="1.1.0" u:shortVersionString="1.1"/>
+    </item>
+    <item><version>1.3.0</version><link>http://example.org/insecure</link></item>
+  </channel>
+</rss>)";
+
+TEST(AppcastFeedParse, ReadsItemsFromElementsOrTheEnclosure) {
+    const auto items = AppcastFeed::parse(feed);
+    ASSERT_TRUE(items);
+    ASSERT_EQ(items->size(), 3u);
+    EXPECT_EQ(items->at(0), (AppcastItem{"1.2.0", "1.2", "https://example.org/quorvel/1.2"}));
+    EXPECT_EQ(items->at(1), (AppcastItem{"1.1.0", "1.1", "https://example.org/quorvel-1.1.tar.gz"}));
+    EXPECT_EQ(items->at(2).displayVersion(), QStringLiteral("1.3.0"));
+}
+
+TEST(AppcastFeedParse, RefusesWhatIsNotAnRssDocument) {
+    const char* documents[] = {
+        "",
+        "not xml at all",
+        "{\"version\": \"9.9\"}",
+        "<feed><item><version>9</version></item></feed>",
+        "<rss><channel><item><version>9</version></item></channel>",  // unterminated
+        "<rss><channel></channel></rss><rss/>",                       // two roots
+        "<!DOCTYPE rss [<!ENTITY a \"aaaa\">]><rss><channel/></rss>", // document type
+        "<rss><channel><item><version>&undefined;</version></item></channel></rss>",
+    };
+    for (const char* document : documents)
+        EXPECT_EQ(AppcastFeed::parse(document), std::nullopt) << document;
+    EXPECT_EQ(AppcastFeed::parse("<rss/>"), std::vector<AppcastItem>{});
+}
+
+TEST(AppcastFeedNewestUpdate, PicksTheNewestNewerReleaseWithASecureLink) {
+    const auto items = *AppcastFeed::parse(feed);
+    // 1.3.0 is newest but links over plain HTTP, so 1.2 is offered.
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.0.0"))->shortVersion, QStringLiteral("1.2"));
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.1.5"))->shortVersion, QStringLiteral("1.2"));
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.2")), std::nullopt);
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("Development")), std::nullopt);
+}
+
+TEST(AppcastFeedNewestUpdate, SkipsReleasesWithoutAComparableVersionOrLink) {
+    const std::vector<AppcastItem> items = {
+        {"2.0-beta", "2.0 beta", "https://example.org/beta"},
+        {"", "", "https://example.org/none"},
+        {"3.0", "3.0", ""},
+        {"4.0", "4.0", "javascript:alert(1)"},
+        {"5.0", "5.0", "https:///no-host"},
+        {"1.5", "1.5", "https://example.org/1.5"},
+    };
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.0"))->version, QStringLiteral("1.5"));
+}
+
+} // namespace
+} // namespace quorvel

@@ -1,0 +1,214 @@
+#include "App/SoftwareUpdater.h"
+#include "Fakes/RecordingAlerts.h"
+#include "Fakes/RecordingWorkspace.h"
+#include "Support/EventLoopWait.h"
+#include "Support/LocalHttpServer.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+using namespace std::chrono_literals;
+using Outcome = SoftwareUpdater::CheckOutcome;
+using testing::LocalHttpServer;
+
+QByteArray feedOffering(const QString& version) {
+    return QStringLiteral("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><item>"
+                          "<version>%1</version><shortVersionString>%1</shortVersionString>"
+                          "<link>https://example.org/download/%1</link></item></channel></rss>")
+        .arg(version)
+        .toUtf8();
+}
+
+class SoftwareUpdaterTest : public ::testing::Test {
+protected:
+    // An updater of version 1.0.0 reading `feedURL`, recording the delegate calls.
+    std::unique_ptr<SoftwareUpdater> updaterFor(const QString& feedURL) {
+        auto updater = std::make_unique<SoftwareUpdater>(
+            feedURL, QStringLiteral("1.0.0"), workspace, alerts,
+            SoftwareUpdater::Delegate{[this](const QString& version) { found.append(version); },
+                                      [this] { ++notFound; }});
+        updater->setAllowsLoopbackHTTP(true);
+        QObject::connect(updater.get(), &SoftwareUpdater::checkFinished,
+                         [this](Outcome outcome) { outcomes.push_back(outcome); });
+        return updater;
+    }
+
+    // Runs a check the user asked for and waits for its end.
+    void checkAsUser(SoftwareUpdater& updater) {
+        const auto before = outcomes.size();
+        updater.checkForUpdates();
+        ASSERT_TRUE(testing::waitUntil([&] { return outcomes.size() > before; }));
+    }
+
+    void expectOneAlert(const QString& message, const QString& informative, AlertStyle style) {
+        ASSERT_EQ(alerts.alerts.size(), 1u);
+        EXPECT_EQ(alerts.alerts[0].message, message);
+        EXPECT_EQ(alerts.alerts[0].informative, informative);
+        EXPECT_EQ(alerts.alerts[0].style, style);
+    }
+
+    void expectNothingChanged(const SoftwareUpdater& updater) {
+        EXPECT_TRUE(found.isEmpty());
+        EXPECT_EQ(notFound, 0);
+        EXPECT_EQ(updater.availableUpdate(), std::nullopt);
+    }
+
+    LocalHttpServer server;
+    testing::RecordingWorkspace workspace;
+    testing::RecordingAlerts alerts;
+    QStringList found;
+    int notFound = 0;
+    std::vector<Outcome> outcomes;
+};
+
+TEST_F(SoftwareUpdaterTest, ANewerVersionIsOfferedAndItsDownloadPageOpens) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    checkAsUser(*updater);
+    EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::updateFound});
+    EXPECT_EQ(found, QStringList{QStringLiteral("1.2.0")});
+    expectOneAlert(
+        QStringLiteral("Quorvel 1.2.0 is available"),
+        QStringLiteral("You have version 1.0.0. Choose “Update available — v1.2.0…” in the Quorvel "
+                       "menu to open its download page."),
+        AlertStyle::informational);
+
+    updater->openAvailableUpdate();
+    EXPECT_EQ(workspace.openedURLs, QStringList{QStringLiteral("https://example.org/download/1.2.0")});
+}
+
+TEST_F(SoftwareUpdaterTest, TheSameVersionIsUpToDate) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.0")), {}});
+    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    checkAsUser(*updater);
+    EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::upToDate});
+    EXPECT_EQ(notFound, 1);
+    EXPECT_TRUE(found.isEmpty());
+    expectOneAlert(QStringLiteral("Quorvel is up to date"),
+                   QStringLiteral("Version 1.0.0 is the newest version available."),
+                   AlertStyle::informational);
+    updater->openAvailableUpdate();
+    EXPECT_TRUE(workspace.openedURLs.isEmpty());
+}
+
+TEST_F(SoftwareUpdaterTest, AFeedWithNoNewerItemWithdrawsAnEarlierOffer) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    checkAsUser(*updater);
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("0.9")), {}});
+    checkAsUser(*updater);
+    EXPECT_EQ(notFound, 1);
+    EXPECT_EQ(updater->availableUpdate(), std::nullopt);
+}
+
+TEST_F(SoftwareUpdaterTest, FeedsThatCannotBeReadChangeNothing) {
+    const QByteArray oversize = feedOffering(QStringLiteral("9.0")) + QByteArray(1'000'001, ' ');
+    server.answer(QStringLiteral("/malformed"), {200, "<rss><channel><item><version>9.0</version>", {}});
+    server.answer(QStringLiteral("/html"), {200, "<html><body>Sorry</body></html>", {}});
+    server.answer(QStringLiteral("/oversize"), {200, oversize, {}});
+    server.answer(QStringLiteral("/error"), {500, feedOffering(QStringLiteral("9.0")), {}});
+    const QString unreachable = QStringLiteral("http://127.0.0.1:%1/feed").arg(testing::closedLoopbackPort());
+    for (const QString& url : {server.url(QStringLiteral("/malformed")), server.url(QStringLiteral("/html")),
+                               server.url(QStringLiteral("/oversize")), server.url(QStringLiteral("/error")),
+                               server.url(QStringLiteral("/missing")), unreachable}) {
+        auto updater = updaterFor(url);
+        checkAsUser(*updater);
+        EXPECT_EQ(outcomes.back(), Outcome::failed) << url.toStdString();
+        expectNothingChanged(*updater);
+        ASSERT_EQ(alerts.alerts.size(), 1u) << url.toStdString();
+        EXPECT_EQ(alerts.alerts[0].message, QStringLiteral("Could not check for updates"));
+        EXPECT_EQ(alerts.alerts[0].style, AlertStyle::warning);
+        alerts.alerts.clear();
+    }
+}
+
+TEST_F(SoftwareUpdaterTest, TheUserLearnsWhyACheckFailed) {
+    server.answer(QStringLiteral("/malformed"), {200, "garbage", {}});
+    checkAsUser(*updaterFor(server.url(QStringLiteral("/malformed"))));
+    checkAsUser(*updaterFor(QStringLiteral("http://127.0.0.1:%1/").arg(testing::closedLoopbackPort())));
+    ASSERT_EQ(alerts.alerts.size(), 2u);
+    EXPECT_EQ(alerts.alerts[0].informative,
+              QStringLiteral("The update server did not send a valid update feed."));
+    EXPECT_EQ(alerts.alerts[1].informative,
+              QStringLiteral("The update server could not be reached. Try again later."));
+}
+
+TEST_F(SoftwareUpdaterTest, RedirectsAreFollowedOnlyOnTheSameHost) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    server.answer(QStringLiteral("/moved"), {301, {}, "Location: /feed\r\n"});
+    const QString elsewhere = QStringLiteral("http://localhost:%1/feed").arg(server.port());
+    server.answer(QStringLiteral("/away"), {302, {}, "Location: " + elsewhere.toUtf8() + "\r\n"});
+    const QString secure = QStringLiteral("https://127.0.0.1:%1/feed").arg(server.port());
+    server.answer(QStringLiteral("/scheme"), {302, {}, "Location: " + secure.toUtf8() + "\r\n"});
+
+    auto moved = updaterFor(server.url(QStringLiteral("/moved")));
+    checkAsUser(*moved);
+    EXPECT_EQ(outcomes.back(), Outcome::updateFound);
+    found.clear();
+    alerts.alerts.clear();
+
+    for (const char* path : {"/away", "/scheme"}) {
+        auto refused = updaterFor(server.url(QString::fromLatin1(path)));
+        checkAsUser(*refused);
+        EXPECT_EQ(outcomes.back(), Outcome::failed) << path;
+        expectNothingChanged(*refused);
+        EXPECT_EQ(alerts.alerts.back().informative,
+                  QStringLiteral("The update server sent the request to another address."));
+    }
+    EXPECT_EQ(server.requests().count(QStringLiteral("/feed")), 1); // localhost never asked
+}
+
+TEST_F(SoftwareUpdaterTest, PlainHttpIsRefusedUnlessAllowedForALoopbackHost) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    updater->setAllowsLoopbackHTTP(false);
+    checkAsUser(*updater);
+    auto remote = updaterFor(QStringLiteral("http://example.org/feed"));
+    checkAsUser(*remote);
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(outcomes, (std::vector<Outcome>{Outcome::failed, Outcome::failed}));
+    expectNothingChanged(*updater);
+    ASSERT_EQ(alerts.alerts.size(), 2u);
+    EXPECT_EQ(alerts.alerts[0].informative,
+              QStringLiteral("This build’s update address is not a secure (HTTPS) address."));
+}
+
+TEST_F(SoftwareUpdaterTest, AutomaticChecksRunSoonAfterStartAndTellNobody) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    updater->setSchedule(0ms, 100ms);
+    updater->startUpdater();
+    ASSERT_TRUE(testing::waitUntil([&] { return outcomes.size() >= 2; }));
+    EXPECT_EQ(found.first(), QStringLiteral("1.2.0"));
+    EXPECT_TRUE(alerts.alerts.empty());
+}
+
+TEST_F(SoftwareUpdaterTest, WithoutAFeedNothingIsCheckedAndTheUserIsTold) {
+    auto updater = updaterFor(QString());
+    updater->setSchedule(0ms, 10ms);
+    updater->startUpdater();
+    updater->checkForUpdates();
+    EXPECT_FALSE(testing::waitUntil([&] { return !outcomes.empty(); }, 200ms));
+    expectNothingChanged(*updater);
+    expectOneAlert(QStringLiteral("Quorvel does not check for updates"),
+                   QStringLiteral("This build of Quorvel does not check for updates."),
+                   AlertStyle::informational);
+}
+
+TEST_F(SoftwareUpdaterTest, ADownloadPageThatCannotBeOpenedIsReported) {
+    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    updater->setSchedule(0ms, 24h);
+    updater->startUpdater();
+    ASSERT_TRUE(testing::waitUntil([&] { return !outcomes.empty(); }));
+    workspace.opensURLs = false;
+    updater->openAvailableUpdate();
+    expectOneAlert(QStringLiteral("Could not open the download page"),
+                   QStringLiteral("Open https://example.org/download/1.2.0 in your web browser."),
+                   AlertStyle::warning);
+}
+
+} // namespace
+} // namespace quorvel

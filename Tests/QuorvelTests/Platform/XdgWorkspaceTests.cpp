@@ -1,0 +1,182 @@
+#include "Orca/OrcaInstallation.h"
+#include "Platform/XdgWorkspace.h"
+#include "Support/EventLoopWait.h"
+#include "TestSupport.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace quorvel {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::TemporaryDirectory;
+
+// Fake desktop tools in a folder that is the whole PATH; each records its arguments, NUL-separated,
+// in "<name>.args" and then does what the test wrote.
+class XdgWorkspaceTest : public ::testing::Test {
+protected:
+    void SetUp() override { writeTool("xdg-mime", "printf 'claude-desktop.desktop\\n'"); }
+
+    void writeTool(const std::string& name, const std::string& body) {
+        const auto path = bin / name;
+        testing::writeFile(path, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" +
+                                     (folder / (name + ".args")).string() + "'\n" + body + "\n");
+        ::chmod(path.c_str(), 0755);
+    }
+
+    std::optional<std::vector<std::string>> argumentsOf(const std::string& name) const {
+        const auto file = folder / (name + ".args");
+        if (!std::filesystem::exists(file))
+            return std::nullopt;
+        std::vector<std::string> arguments;
+        const std::string text = testing::readFile(file);
+        for (std::size_t start = 0, end; (end = text.find('\0', start)) != std::string::npos; start = end + 1)
+            arguments.push_back(text.substr(start, end - start));
+        return arguments;
+    }
+
+    std::optional<bool> open(const QString& url) {
+        std::optional<bool> outcome;
+        workspace.openURL(url, [&outcome](bool succeeded) { outcome = succeeded; });
+        EXPECT_FALSE(outcome.has_value()) << "answered before returning to the event loop";
+        EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }));
+        return outcome;
+    }
+
+    std::optional<bool> launch(const OrcaInstallation& application) {
+        std::optional<bool> outcome;
+        workspace.openApplication(application, [&outcome](bool succeeded) { outcome = succeeded; });
+        EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }));
+        return outcome;
+    }
+
+    TemporaryDirectory folder;
+    std::filesystem::path bin = folder / "bin";
+    testing::ScopedEnvironmentVariable path{"PATH", bin.string()};
+    XdgWorkspace workspace{300ms};
+};
+
+using Arguments = std::vector<std::string>;
+
+TEST_F(XdgWorkspaceTest, AnOpenedLinkWithAHandlerSucceeds) {
+    writeTool("xdg-open", "exit 0");
+    EXPECT_EQ(open(QStringLiteral("claude://resume?session=abc")), true);
+    EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/claude"}));
+    EXPECT_EQ(argumentsOf("xdg-open"), (Arguments{"claude://resume?session=abc"}));
+}
+
+TEST_F(XdgWorkspaceTest, WithoutARegisteredHandlerTheLinkIsNeverOpened) {
+    writeTool("xdg-open", "exit 0");
+    for (const char* answer : {"exit 0", "printf '\\n'; exit 0", "printf 'no-entry\\n'", "exit 4"}) {
+        writeTool("xdg-mime", answer);
+        EXPECT_EQ(open(QStringLiteral("codex://threads/1")), false) << answer;
+    }
+    EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
+}
+
+TEST_F(XdgWorkspaceTest, AFailingOrMissingOpenerIsFailure) {
+    writeTool("xdg-open", "exit 1");
+    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/https"}));
+    std::filesystem::remove(bin / "xdg-open");
+    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    std::filesystem::remove(bin / "xdg-mime");
+    writeTool("xdg-open", "exit 0");
+    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+}
+
+TEST_F(XdgWorkspaceTest, ALinkWithShellCharactersArrivesAsOneArgument) {
+    writeTool("xdg-open", "exit 0");
+    const std::string link =
+        "claude://resume?name=a b;c&d=$(touch " + (folder / "ran").string() + ")`id`'\"|*\nnext%20line\\";
+    EXPECT_EQ(open(QString::fromStdString(link)), true);
+    EXPECT_EQ(argumentsOf("xdg-open"), (Arguments{link}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "ran"));
+}
+
+TEST_F(XdgWorkspaceTest, TheHandlerIsLookedUpForTheLinksSchemeInLowerCase) {
+    writeTool("xdg-open", "exit 0");
+    EXPECT_EQ(open(QStringLiteral("CoDeX://x")), true);
+    EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/codex"}));
+}
+
+TEST_F(XdgWorkspaceTest, TextWithoutASchemeRunsNothing) {
+    writeTool("xdg-open", "exit 0");
+    for (const char* text : {"", "-x:y", "/etc/passwd", ":nothing", "1abc:x", "a b:c", "no scheme"})
+        EXPECT_EQ(open(QString::fromUtf8(text)), false) << text;
+    EXPECT_EQ(argumentsOf("xdg-mime"), std::nullopt);
+    EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
+}
+
+TEST_F(XdgWorkspaceTest, AnOpenerStillRunningAfterTheGraceHasStartedTheHandler) {
+    // xdg-open on an unrecognised desktop waits for the handler it started.
+    writeTool("xdg-open", "exec /bin/sleep 3");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(open(QStringLiteral("claude://x")), true);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+}
+
+TEST_F(XdgWorkspaceTest, AHandlerQueryThatHangsFails) {
+    writeTool("xdg-mime", "exec /bin/sleep 30");
+    writeTool("xdg-open", "exit 0");
+    XdgWorkspace impatient{300ms, 300ms};
+    std::optional<bool> outcome;
+    impatient.openURL(QStringLiteral("claude://x"), [&outcome](bool succeeded) { outcome = succeeded; });
+    EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }, 5s));
+    EXPECT_EQ(outcome, false);
+    EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
+}
+
+TEST(XdgWorkspaceScheme, FollowsTheLinkSyntax) {
+    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("claude://x")), QStringLiteral("claude"));
+    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("x-scheme+1.a:y")), QStringLiteral("x-scheme+1.a"));
+    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("HTTPS://x")), QStringLiteral("https"));
+    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("é:x")), std::nullopt);
+    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("claude")), std::nullopt);
+}
+
+class XdgWorkspaceApplicationTest : public XdgWorkspaceTest {
+protected:
+    // An application program that leaves a mark when it runs.
+    std::filesystem::path writeApplication() {
+        const auto program = folder / "app" / "orca";
+        testing::writeFile(program, "#!/bin/sh\nprintf started > '" + (folder / "app-ran").string() + "'\n");
+        ::chmod(program.c_str(), 0755);
+        return program;
+    }
+
+    bool applicationRan() {
+        return testing::waitUntil([&] { return std::filesystem::exists(folder / "app-ran"); });
+    }
+};
+
+TEST_F(XdgWorkspaceApplicationTest, ADesktopEntryIsLaunchedThroughGio) {
+    writeTool("gio", "exit 0");
+    const auto entry = folder / "applications" / "com.stablyai.orca.desktop";
+    EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), true);
+    EXPECT_EQ(argumentsOf("gio"), (Arguments{"launch", entry.string()}));
+    writeTool("gio", "exit 2");
+    EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), false);
+}
+
+TEST_F(XdgWorkspaceApplicationTest, WithoutGioTheEntrysProgramStarts) {
+    const auto entry = folder / "applications" / "com.stablyai.orca.desktop";
+    EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), true);
+    EXPECT_TRUE(applicationRan());
+}
+
+TEST_F(XdgWorkspaceApplicationTest, AConfiguredProgramStartsDirectlyEvenWithGio) {
+    writeTool("gio", "exit 0");
+    EXPECT_EQ(launch({std::nullopt, writeApplication(), folder / "tool"}), true);
+    EXPECT_TRUE(applicationRan());
+    EXPECT_EQ(argumentsOf("gio"), std::nullopt);
+}
+
+TEST_F(XdgWorkspaceApplicationTest, AProgramThatCannotStartIsFailure) {
+    EXPECT_EQ(launch({std::nullopt, folder / "missing", folder / "tool"}), false);
+}
+
+} // namespace
+} // namespace quorvel
