@@ -1,0 +1,183 @@
+#pragma once
+
+#include "App/AppPlatform.h"
+#include "App/TaskMenuRow.h"
+#include "Claude/ClaudeIntegrationHealth.h"
+#include "Model/ActivityWindow.h"
+#include "Model/MenuBarStatus.h"
+#include "Model/StatusSound.h"
+#include "Model/TaskReadState.h"
+#include "Model/TaskStatus.h"
+#include "Refresh/RefreshSnapshot.h"
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QIcon;
+class QMenu;
+class QTimer;
+
+namespace quorvel {
+
+class GlobalMenuShortcut;
+class ResourceBundle;
+class SoftwareUpdater;
+class TaskMenuStyle;
+class MenuIcons;
+
+// The application: the tray item and its lamps, the refresh every three seconds, the task menu, sounds,
+// opening tasks, the global shortcut, and the windows. Lives for the whole process, on the main thread.
+//
+// The work is split by concern over AppDelegate*.cpp: start-up and settings (AppDelegate.cpp), refresh,
+// status item, menu, opening tasks, sounds, and the windows (AppDelegateWindows.cpp).
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int animationInterval = 80; // ms
+    static constexpr int refreshInterval = 3000; // ms
+    static constexpr int visibleRowLimit = 30;
+    static constexpr int titleLength = 90; // characters of a task name in its row
+    static constexpr const char* claudeDesktopIdentifier = "com.anthropic.claudefordesktop";
+
+    explicit AppDelegate(AppPlatform platform);
+    ~AppDelegate() override;
+
+    // Start-up, in the order the application needs; shut-down.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    void quit();
+
+    // Refresh.
+    void refresh();
+    void applyRefreshSnapshot(RefreshSnapshot snapshot);
+    void markFocusedClaudeCompletionRead();
+
+    // Status item and lamps.
+    void redraw();
+    void renderStatusButton();
+    // The 81 x 21 point image of the four lamps in a row.
+    QImage horizontalLamplinesIcon(qreal devicePixelRatio = 1) const;
+    // The same lamps 2 x 2 at every size a tray asks for.
+    QIcon trayIcon() const;
+    QString statusSummary() const;
+    void advanceLampAnimation();
+    void systemAppearanceDidChange();
+
+    // Task menu.
+    std::vector<TaskStatus> visibleRows(Date now) const;
+    void updateTaskMenuRows(const std::vector<TaskStatus>& rows, Date now);
+    QIcon taskSourceIcons(TaskProvider provider, bool isOrcaTask, LightState state) const;
+    // The 42 x 18 image of a row: provider mark and state icon, with its accessibility description.
+    QImage taskSourceImage(TaskProvider provider, bool isOrcaTask, LightState state) const;
+    QImage icon(LightState state) const;
+    QImage providerIcon(TaskProvider provider, bool subdued) const;
+    void addUpdateMenuItem(QMenu* menu);
+    void refreshUpdateMenuItem();
+    QString appVersionDescription() const;
+    void changeActivityWindow(const QVariant& representedObject);
+    void toggleSounds();
+    void menuWillOpen();
+    void menuDidClose();
+    void showAvailableUpdate();
+    void updaterDidFindValidUpdate(const QString& displayVersion);
+    void updaterDidNotFindUpdate();
+    void showMenuFromShortcut();
+    // Pops the menu up at the pointer (a left click on an XEmbed tray icon, the shortcut).
+    void showMenuAtPointer();
+
+    // Opening tasks.
+    void openTask(const QVariant& representedObject);
+    void openOrcaTask(const TaskStatus& task);
+    void showClaudeResult(const QString& title, const QString& message);
+
+    // Sounds.
+    void playSoundsForTransitions(Date now);
+    void playSound(StatusSound sound);
+
+    // Windows (filled in by the windows and issue-report code).
+    virtual void showSettings();
+    virtual void showFeedback();
+    virtual void showOnboarding();
+    virtual void manageIntegrations();
+
+    // Icons and resources.
+    const ResourceBundle& resourceBundle() const;
+    const std::optional<QImage>& orcaAppIcon() const;
+
+    GlobalMenuShortcut& globalMenuShortcut();
+    SoftwareUpdater& updaterController();
+    AppPlatform& platform() { return platform_; }
+    QMenu* menu() const { return menu_.get(); }
+
+    // State, in the order of the delegate's table. Main thread only.
+    std::unique_ptr<StatusItem> item;
+    QTimer* timer = nullptr;
+    bool refreshing = false;
+    bool openingOrcaTask = false;
+    QTimer* animationTimer = nullptr;
+    std::vector<MenuBarStatus> menuBarStatuses{MenuBarStatus{LightState::unknown, 0}};
+    double amberPulsePhase = 0;
+    double redPulsePhase = 0;
+    double bluePulsePhase = 0;
+    std::vector<TaskStatus> tasks;
+    std::optional<std::string> diagnostic;
+    ActivityWindow activityWindow = ActivityWindow::day;
+    TaskReadState readState;
+    ClaudeIntegrationHealth claudeHealth = ClaudeIntegrationHealth::disabled;
+    bool globalMenuShortcutAvailable = false;
+    LaunchAtLoginManager& launchAtLogin;
+    std::vector<WorkingMenuRow> workingMenuItems;
+    std::vector<TaskMenuRow> taskMenuRows;
+    QAction* emptyStateMenuItem = nullptr;
+    bool menuIsOpen = false;
+    std::optional<std::map<std::string, LightState>> previousVisibleStates;
+    std::optional<StatusSound> playingSound;
+    bool soundsEnabled = true;
+    std::optional<QString> availableUpdateVersion;
+    QAction* updateMenuItem = nullptr;
+    bool codexEnabled = true;
+    bool claudeEnabled = true;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void readSettings();
+    void removeObsoleteSettings();
+    void startTimers();
+    QTimer* startRepeating(int interval, void (AppDelegate::*tick)());
+    void applyOrcaReadState();
+    void buildMenu(const std::vector<TaskStatus>& rows, Date now);
+    void addTaskMenuRows(QMenu* menu);
+    void addActivityWindowMenu(QMenu* menu);
+    void addSettingsItems(QMenu* menu);
+    void fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task, Date now);
+    // A blank row image, so that the detail text lines up with the title; an Orca row's ends with the
+    // provider mark.
+    QIcon detailIcon(const TaskStatus& task) const;
+    void openDesktopLink(const TaskStatus& task, const std::string& url);
+    void markOpenedTaskRead(const TaskStatus& task);
+    void finishOrcaOpen(const TaskStatus& task, std::exception_ptr navigationError, bool appOpened);
+    void showOrcaFailure(std::exception_ptr error);
+    std::map<std::string, LightState> currentVisibleStates(Date now) const;
+
+    AppPlatform platform_;
+    std::unique_ptr<GlobalMenuShortcut> globalMenuShortcut_;
+    std::unique_ptr<SoftwareUpdater> updaterController_;
+    std::unique_ptr<MenuIcons> icons_;
+    std::unique_ptr<TaskMenuStyle> menuStyle_;
+    std::unique_ptr<QMenu> menu_;
+    mutable std::optional<std::optional<QImage>> orcaAppIcon_;
+    bool appearanceChangePending_ = false;
+};
+
+} // namespace quorvel

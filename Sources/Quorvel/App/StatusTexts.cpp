@@ -1,0 +1,98 @@
+#include "App/StatusTexts.h"
+
+#include "Model/TaskStatus.h"
+#include "Support/Unicode.h"
+
+#include <QStringList>
+#include <QTextDocument>
+
+namespace quorvel::StatusTexts {
+
+namespace {
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+QString summary(const std::vector<MenuBarStatus>& statuses) {
+    QStringList parts;
+    for (const auto& status : statuses)
+        parts << fromUtf8(LightStates::label(status.state)) + QStringLiteral(", ") +
+                     QString::number(status.count) + QStringLiteral(" chats");
+    return parts.join(QStringLiteral("; "));
+}
+
+QString toolTip(const QString& summary, bool shortcutAvailable) {
+    const QString hint =
+        shortcutAvailable
+            ? QStringLiteral("Press \u2325\u2318L to open.")
+            : QStringLiteral("Command-drag the icon toward Control Center if the menu bar is crowded.");
+    return QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". ") + hint;
+}
+
+QString accessibilityLabel(const QString& summary) {
+    return QStringLiteral("Quorvel, ") + summary;
+}
+
+QString menuText(const QString& text) {
+    QString shown = text;
+    for (QChar& character : shown)
+        if (character == u'\t' || character == u'\n' || character == u'\r' ||
+            character == QChar::LineSeparator || character == QChar::ParagraphSeparator)
+            character = u' ';
+    return shown.replace(u'&', QStringLiteral("&&"));
+}
+
+QString taskTitle(std::string_view name) {
+    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, 90)));
+}
+
+QString plainToolTip(const QString& text) {
+    // Qt shows a tooltip as rich text when it looks like markup.
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
+QString appName(TaskProvider provider) {
+    switch (provider) {
+    case TaskProvider::codex:
+        return QStringLiteral("Codex");
+    case TaskProvider::claude:
+        return QStringLiteral("Claude");
+    case TaskProvider::local:
+        break;
+    }
+    return QStringLiteral("Quorvel");
+}
+
+QString rowToolTip(const TaskStatus& task, LightState visibleState) {
+    if (visibleState != LightState::unread)
+        return QString::fromStdString(task.name);
+    const QString app = task.isOrcaTask() ? QStringLiteral("Orca") : appName(task.provider());
+    return QStringLiteral("Open the response in ") + app + QStringLiteral(" to turn this green");
+}
+
+QString rowDetail(const TaskStatus& task, LightState visibleState) {
+    QString detail = QString::fromStdString(LightStates::menuDetail(visibleState, task.projectName));
+    if (task.isOrcaTask())
+        detail += QStringLiteral(" \u00B7 Orca");
+    return detail;
+}
+
+QString rowImageDescription(TaskProvider provider, bool isOrcaTask, LightState state) {
+    QString name = isOrcaTask ? QStringLiteral("Orca") : appName(provider);
+    if (!isOrcaTask && provider == TaskProvider::local)
+        name = QStringLiteral("Local");
+    return name + QStringLiteral(", ") + fromUtf8(LightStates::label(state));
+}
+
+QString emptyStateText(bool codexEnabled, bool claudeEnabled) {
+    if (codexEnabled && claudeEnabled)
+        return QStringLiteral("No recent Codex or Claude tasks or local signals.");
+    if (codexEnabled)
+        return QStringLiteral("No recent Codex tasks or local signals.");
+    if (claudeEnabled)
+        return QStringLiteral("No recent Claude tasks or local signals.");
+    return QStringLiteral("No recent local signals.");
+}
+
+} // namespace quorvel::StatusTexts

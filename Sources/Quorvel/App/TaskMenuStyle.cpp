@@ -1,0 +1,126 @@
+#include "App/TaskMenuStyle.h"
+
+#include "App/MenuIcons.h"
+
+#include <QPainter>
+#include <QStyleOptionMenuItem>
+
+namespace quorvel {
+
+namespace {
+
+// The device pixel ratio of the icon's row image: its pixel size is 42 x 18 times it.
+std::optional<qreal> rowImageRatio(const QIcon& icon) {
+    const QSize points = MenuIcons::rowImageSize;
+    for (const QSize& pixels : icon.availableSizes())
+        if (pixels.width() * points.height() == pixels.height() * points.width())
+            return qreal(pixels.width()) / points.width();
+    return std::nullopt;
+}
+
+QPixmap withRatio(const QImage& image) {
+    QPixmap pixmap = QPixmap::fromImage(image);
+    pixmap.setDevicePixelRatio(image.devicePixelRatio());
+    return pixmap;
+}
+
+const QStyleOptionMenuItem* taskRow(QStyle::ControlElement element, const QStyleOption* option) {
+    if (element != QStyle::CE_MenuItem)
+        return nullptr;
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (!item || item->menuItemType != QStyleOptionMenuItem::Normal || item->icon.isNull())
+        return nullptr;
+    return rowImageRatio(item->icon) ? item : nullptr;
+}
+
+constexpr int textFlags = Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic | Qt::TextSingleLine;
+
+} // namespace
+
+QIcon TaskMenuStyle::rowIcon(const QImage& rowImage, const QImage& smallImage,
+                             const std::optional<QImage>& trailingMark) {
+    QIcon icon;
+    icon.addPixmap(withRatio(rowImage));
+    icon.addPixmap(withRatio(smallImage));
+    if (trailingMark)
+        icon.addPixmap(withRatio(*trailingMark));
+    return icon;
+}
+
+std::optional<QPixmap> TaskMenuStyle::rowPixmap(const QIcon& icon) {
+    const auto ratio = rowImageRatio(icon);
+    if (!ratio)
+        return std::nullopt;
+    return icon.pixmap(MenuIcons::rowImageSize, *ratio);
+}
+
+std::optional<QPixmap> TaskMenuStyle::trailingPixmap(const QIcon& icon) {
+    const auto ratio = rowImageRatio(icon);
+    if (!ratio)
+        return std::nullopt;
+    const QSize points(MenuIcons::trailingMarkSize, MenuIcons::trailingMarkSize);
+    if (!icon.availableSizes().contains((QSizeF(points) * *ratio).toSize()))
+        return std::nullopt;
+    return icon.pixmap(points, *ratio);
+}
+
+void TaskMenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const {
+    const QStyleOptionMenuItem* item = taskRow(element, option);
+    if (!item) {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
+    }
+    // The base style draws the background and the selection; the image and the text are drawn here.
+    QStyleOptionMenuItem background = *item;
+    background.text.clear();
+    background.icon = QIcon();
+    QProxyStyle::drawControl(element, &background, painter, widget);
+
+    const QRect rect = item->rect;
+    const QPixmap image = *rowPixmap(item->icon);
+    const QSize imageSize = MenuIcons::rowImageSize;
+    const int imageTop = rect.top() + (rect.height() - imageSize.height()) / 2;
+    painter->drawPixmap(QRect(QPoint(rect.left() + leftMargin, imageTop), imageSize), image);
+
+    const bool enabled = item->state & State_Enabled;
+    const bool selected = enabled && (item->state & State_Selected);
+    const QPalette::ColorGroup group = enabled ? QPalette::Normal : QPalette::Disabled;
+    painter->save();
+    painter->setFont(item->font);
+    painter->setPen(item->palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    const int textLeft = rect.left() + leftMargin + imageSize.width() + imageGap;
+    const QRect textRect(textLeft, rect.top(), rect.right() - textLeft - rightMargin, rect.height());
+    QRect drawn;
+    painter->drawText(textRect, textFlags, item->text, &drawn);
+    painter->restore();
+
+    if (const auto mark = trailingPixmap(item->icon)) {
+        const QFontMetrics metrics(item->font);
+        const int side = MenuIcons::trailingMarkSize;
+        const int baseline = drawn.top() + metrics.ascent();
+        const QRect markRect(drawn.right() + 1 + metrics.horizontalAdvance(u' '), baseline + 1 - side, side,
+                             side);
+        painter->drawPixmap(markRect, *mark);
+    }
+}
+
+QSize TaskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                      const QWidget* widget) const {
+    QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+    if (type != CT_MenuItem || !taskRow(CE_MenuItem, option))
+        return result;
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    const QFontMetrics metrics(item->font);
+    int width =
+        leftMargin + MenuIcons::rowImageSize.width() + imageGap +
+        metrics.horizontalAdvance(QString(item->text).replace(QStringLiteral("&&"), QStringLiteral("&"))) +
+        rightMargin;
+    if (trailingPixmap(item->icon))
+        width += metrics.horizontalAdvance(u' ') + MenuIcons::trailingMarkSize;
+    result.setWidth(std::max(result.width(), width));
+    result.setHeight(std::max(result.height(), minimumRowHeight));
+    return result;
+}
+
+} // namespace quorvel

@@ -1,0 +1,26 @@
+#include "Platform/ThreadPoolRefreshRunner.h"
+
+#include "Platform/BackgroundTask.h"
+#include "Platform/Clock.h"
+
+namespace quorvel {
+
+ThreadPoolRefreshRunner::ThreadPoolRefreshRunner(const Clock& clock) : clock_(clock) {
+    pool_.setMaxThreadCount(1);
+    pool_.setThreadPriority(QThread::LowPriority);
+}
+
+ThreadPoolRefreshRunner::~ThreadPoolRefreshRunner() {
+    pool_.waitForDone();
+}
+
+void ThreadPoolRefreshRunner::start(bool codexEnabled, bool claudeEnabled, Completion completion) {
+    runInBackground(
+        pool_, &context_,
+        [this, codexEnabled, claudeEnabled] {
+            return worker_.load(codexEnabled, claudeEnabled, RefreshEnvironment::fromProcess(), clock_.now());
+        },
+        std::move(completion));
+}
+
+} // namespace quorvel
