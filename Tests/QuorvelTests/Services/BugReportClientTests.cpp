@@ -1,5 +1,6 @@
 #include "Services/BugReportClient.h"
-#include "Services/LoopbackHttpServer.h"
+#include "Support/EventLoopWait.h"
+#include "Support/LocalHttpServer.h"
 
 #include <QNetworkAccessManager>
 #include <gtest/gtest.h>
@@ -8,9 +9,11 @@
 namespace quorvel {
 namespace {
 
-using testing::CannedResponse;
-using testing::LoopbackHttpServer;
+using testing::LocalHttpServer;
 using testing::waitUntil;
+using Response = LocalHttpServer::Response;
+
+const QString reportsPath = QStringLiteral("/api/bug-reports");
 
 const QString credential = QStringLiteral("secret-token");
 const QString installationID = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
@@ -23,8 +26,8 @@ PreparedFeedbackScreenshot screenshot(qsizetype size = 300,
     return {data, QStringLiteral("shot.png"), type};
 }
 
-CannedResponse json(int status, const char* body) {
-    return {status, QByteArray(body), {{"Content-Type", "application/json"}}};
+Response json(int status, const char* body) {
+    return {status, QByteArray(body), "Content-Type: application/json\r\n"};
 }
 
 struct Report {
@@ -103,21 +106,22 @@ TEST(BugReportSubmissionErrorText, EveryCaseHasItsMessageAndTheServerTextIsBound
 
 class BugReportClientTest : public ::testing::Test {
 protected:
-    LoopbackHttpServer server;
+    LocalHttpServer server;
     mutable QNetworkAccessManager manager;
 
-    void SetUp() override { server.respondWith(json(201, R"({"id":"R-1","emailSent":true})")); }
+    void SetUp() override { respondWith(json(201, R"({"id":"R-1","emailSent":true})")); }
 
-    BugReportClient client(const QString& path = QString()) const {
-        return BugReportClient(server.url(QStringLiteral("127.0.0.1"), path),
-                               NetworkTransport::make(&manager));
+    void respondWith(const Response& response) { server.answer(reportsPath, response); }
+
+    BugReportClient client(const QString& basePath = QString()) const {
+        return BugReportClient(QUrl(server.url(basePath)), NetworkTransport::make(&manager));
     }
 
     nlohmann::ordered_json sentBody() const {
-        EXPECT_EQ(server.requests().size(), 1u);
-        if (server.requests().empty())
+        EXPECT_EQ(server.receivedRequests().size(), 1u);
+        if (server.receivedRequests().empty())
             return {};
-        return nlohmann::ordered_json::parse(server.requests().front().body.toStdString());
+        return nlohmann::ordered_json::parse(server.receivedRequests().front().body.toStdString());
     }
 };
 
@@ -130,9 +134,9 @@ TEST_F(BugReportClientTest, SendsOnePostWithTheHeadersAndTheBodyKeyByKey) {
 
     ASSERT_TRUE(std::holds_alternative<BugReportReceipt>(result)) << errorText(result);
     EXPECT_EQ(std::get<BugReportReceipt>(result), (BugReportReceipt{"R-1", true}));
-    const testing::RecordedRequest& request = server.requests().at(0);
+    const LocalHttpServer::Request& request = server.receivedRequests().at(0);
     EXPECT_EQ(request.method, "POST");
-    EXPECT_EQ(request.target, "/api/bug-reports");
+    EXPECT_EQ(request.path, reportsPath);
     EXPECT_EQ(request.headers.value("authorization"), "Bearer secret-token");
     EXPECT_EQ(request.headers.value("content-type"), "application/json");
     EXPECT_EQ(request.headers.value("accept"), "application/json");
@@ -160,10 +164,11 @@ TEST_F(BugReportClientTest, LeavesOutAnAbsentVersionAndCutsLongNamesByCharacters
     report.appVersion.reset();
     report.provider = QStringLiteral("Claude Code");
     report.screenshot.fileName = QString(130, u'n') + QStringLiteral(".png");
+    server.answer(QStringLiteral("/support/api/bug-reports"), json(201, R"({"id":"R-1","emailSent":true})"));
     ASSERT_TRUE(
         std::holds_alternative<BugReportReceipt>(submitAndWait(client(QStringLiteral("/support/")), report)));
 
-    EXPECT_EQ(server.requests().at(0).target, "/support/api/bug-reports");
+    EXPECT_EQ(server.receivedRequests().at(0).path, "/support/api/bug-reports");
     const nlohmann::ordered_json body = sentBody();
     EXPECT_FALSE(body.contains("appVersion"));
     EXPECT_EQ(body["provider"], "Claude Code");
@@ -202,7 +207,7 @@ TEST_F(BugReportClientTest, ChecksTheReportBeforeAnythingIsSent) {
         EXPECT_EQ(errorCode(result), Code::invalidServer) << name;
         EXPECT_EQ(errorText(result), "The Quorvel support service is not configured.") << name;
     }
-    EXPECT_TRUE(server.requests().empty());
+    EXPECT_TRUE(server.receivedRequests().empty());
 }
 
 TEST_F(BugReportClientTest, AcceptsTheLimitsThemselves) {
@@ -219,7 +224,7 @@ TEST_F(BugReportClientTest, AcceptsTheLimitsThemselves) {
 TEST_F(BugReportClientTest, TurnsEachKindOfReplyIntoItsResult) {
     using Code = BugReportSubmissionError::Code;
     struct Case {
-        CannedResponse response;
+        Response response;
         std::optional<Code> code;
         std::string text;
     };
@@ -234,12 +239,12 @@ TEST_F(BugReportClientTest, TurnsEachKindOfReplyIntoItsResult) {
         {json(422, R"({"error":"Screenshot is unreadable."})"), Code::server, "Screenshot is unreadable."},
         {json(400, R"({"error":""})"), Code::server, "The report was not accepted. Please try again."},
         {json(401, R"({"error":7})"), Code::server, "The report was not accepted. Please try again."},
-        {{404, "<html><body>Not Found</body></html>", {{"Content-Type", "text/html"}}},
+        {{404, "<html><body>Not Found</body></html>", "Content-Type: text/html\r\n"},
          Code::server,
          "The report was not accepted. Please try again."},
     };
     for (const Case& c : cases) {
-        server.respondWith(c.response);
+        respondWith(c.response);
         const BugReportResult result = submitAndWait(client());
         const std::string label = std::to_string(c.response.status) + " " + c.response.body.toStdString();
         EXPECT_EQ(errorCode(result), c.code) << label;
@@ -247,7 +252,7 @@ TEST_F(BugReportClientTest, TurnsEachKindOfReplyIntoItsResult) {
             EXPECT_EQ(errorText(result), c.text) << label;
         }
     }
-    server.respondWith(json(200, R"({"id":"R-7","emailSent":false})"));
+    respondWith(json(200, R"({"id":"R-7","emailSent":false})"));
     EXPECT_EQ(std::get<BugReportReceipt>(submitAndWait(client())), (BugReportReceipt{"R-7", false}));
 }
 
@@ -255,41 +260,36 @@ TEST_F(BugReportClientTest, ReadsAtMostOneMegabyteOfReply) {
     const QByteArray head = R"({"id":"R-2","emailSent":true,"pad":")";
     const QByteArray tail = R"("})";
     const auto padded = [&](qsizetype total) {
-        return CannedResponse{201, head + QByteArray(total - head.size() - tail.size(), 'p') + tail, {}};
+        return Response{201, head + QByteArray(total - head.size() - tail.size(), 'p') + tail, {}};
     };
-    server.respondWith(padded(NetworkTransport::maximumReplyBytes));
+    respondWith(padded(NetworkTransport::maximumReplyBytes));
     EXPECT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client())));
-    server.respondWith(padded(NetworkTransport::maximumReplyBytes + 1));
+    respondWith(padded(NetworkTransport::maximumReplyBytes + 1));
     EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::invalidResponse);
-    server.respondWith(padded(8'000'000));
+    respondWith(padded(8'000'000));
     EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::invalidResponse);
 }
 
 TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
-    LoopbackHttpServer elsewhere;
-    elsewhere.respondWith(json(201, R"({"id":"stolen","emailSent":true})"));
-    server.respondWith(
-        {307,
-         {},
-         {{"Location", elsewhere.url(QStringLiteral("localhost"), "/api/bug-reports").toEncoded()}}});
+    // The same server under another host name is another origin.
+    LocalHttpServer elsewhere;
+    elsewhere.answer(reportsPath, json(201, R"({"id":"stolen","emailSent":true})"));
+    const QByteArray elsewhereURL =
+        "http://localhost:" + QByteArray::number(elsewhere.port()) + "/api/bug-reports";
+    respondWith({307, {}, "Location: " + elsewhereURL + "\r\n"});
     EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::unavailable);
-    EXPECT_TRUE(elsewhere.requests().empty());
+    EXPECT_TRUE(elsewhere.receivedRequests().empty());
 
-    server.respondTo("/api/bug-reports", {307, {}, {{"Location", "/v2/api/bug-reports"}}});
-    server.respondTo("/v2/api/bug-reports", json(201, R"({"id":"R-3","emailSent":true})"));
+    respondWith({307, {}, "Location: /v2/api/bug-reports\r\n"});
+    server.answer(QStringLiteral("/v2/api/bug-reports"), json(201, R"({"id":"R-3","emailSent":true})"));
     const BugReportResult result = submitAndWait(client());
     EXPECT_EQ(std::get<BugReportReceipt>(result).id, "R-3") << errorText(result);
-    EXPECT_EQ(server.requests().back().method, "POST");
+    EXPECT_EQ(server.receivedRequests().back().method, "POST");
 }
 
 TEST_F(BugReportClientTest, ANetworkFailureIsUnavailable) {
-    quint16 closedPort = 0;
-    {
-        LoopbackHttpServer gone;
-        closedPort = gone.port();
-    }
-    QUrl address = server.url();
-    address.setPort(closedPort);
+    QUrl address(server.url(QString()));
+    address.setPort(testing::closedLoopbackPort());
     const BugReportClient unreachable(address, NetworkTransport::make(&manager));
     EXPECT_EQ(errorCode(submitAndWait(unreachable)), BugReportSubmissionError::Code::unavailable);
 }

@@ -1,4 +1,4 @@
-#include "Platform/AlertPresenter.h"
+#include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
@@ -22,20 +22,6 @@ namespace {
 
 using testing::TemporaryDirectory;
 
-struct Alert {
-    QString message;
-    QString informative;
-    AlertStyle style;
-};
-
-class RecordingAlerts final : public AlertPresenter {
-public:
-    std::vector<Alert> shown;
-    void show(const QString& message, const QString& informative, AlertStyle style) override {
-        shown.push_back({message, informative, style});
-    }
-};
-
 struct Submission {
     QString provider;
     QString details;
@@ -51,7 +37,8 @@ const QString badScreenshot =
 class FeedbackWindowControllerTest : public ::testing::Test {
 protected:
     TemporaryDirectory folder;
-    RecordingAlerts alerts;
+    testing::RecordingAlerts recorder;
+    std::vector<testing::RecordingAlerts::Alert>& alerts = recorder.alerts;
     std::vector<Submission> submissions;
     std::optional<std::filesystem::path> nextChoice;
     std::unique_ptr<FeedbackWindowController> controller;
@@ -62,7 +49,7 @@ protected:
                    const PreparedFeedbackScreenshot& screenshot, BugReportCompletion done) {
                 submissions.push_back({provider, details, screenshot, std::move(done)});
             },
-            alerts, [this](QWidget*) { return nextChoice; });
+            recorder, [this](QWidget*) { return nextChoice; });
     }
 
     std::filesystem::path writeImage(const std::string& name, const QByteArray& bytes) const {
@@ -85,9 +72,7 @@ protected:
         choose(screenshot);
     }
 
-    QString lastAlertText() const {
-        return alerts.shown.empty() ? QString() : alerts.shown.back().informative;
-    }
+    QString lastAlertText() const { return alerts.empty() ? QString() : alerts.back().informative; }
 };
 
 TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
@@ -117,16 +102,16 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
 
 TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndChecksNothingElse) {
     controller->sendReport();
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].message, failureTitle);
-    EXPECT_EQ(alerts.shown[0].informative, "Choose a screenshot first.");
-    EXPECT_EQ(alerts.shown[0].style, AlertStyle::warning);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].message, failureTitle);
+    EXPECT_EQ(alerts[0].informative, "Choose a screenshot first.");
+    EXPECT_EQ(alerts[0].style, AlertStyle::warning);
     EXPECT_TRUE(submissions.empty());
 }
 
 TEST_F(FeedbackWindowControllerTest, ChoosingAScreenshotShowsItsNameAndPreview) {
     choose(validScreenshot("a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png"));
-    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_TRUE(alerts.empty());
     EXPECT_EQ(controller->screenshotName(),
               "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png");
     EXPECT_TRUE(controller->screenshotNameLabel()->text().contains(u'…')) << "shortened in the middle";
@@ -151,11 +136,11 @@ TEST_F(FeedbackWindowControllerTest, AnUnacceptableChoiceKeepsThePreviousScreens
     for (const auto& path :
          {writeImage("animation.png", testing::gifBytes()), folder / "link.png",
           writeImage("broken.png", testing::pngHeaderOnly(100, 100)), folder / "missing.png"}) {
-        alerts.shown.clear();
+        alerts.clear();
         choose(path);
-        ASSERT_EQ(alerts.shown.size(), 1u) << path;
-        EXPECT_EQ(alerts.shown[0].message, failureTitle);
-        EXPECT_EQ(alerts.shown[0].informative, badScreenshot);
+        ASSERT_EQ(alerts.size(), 1u) << path;
+        EXPECT_EQ(alerts[0].message, failureTitle);
+        EXPECT_EQ(alerts[0].informative, badScreenshot);
         EXPECT_EQ(controller->screenshotURL(), accepted);
         EXPECT_EQ(controller->screenshotName(), "missed.png");
         EXPECT_EQ(controller->screenshotPreview()->image(), preview);
@@ -212,7 +197,7 @@ TEST_F(FeedbackWindowControllerTest, SendsTheChosenAssistantTheTrimmedDescriptio
     EXPECT_EQ(submissions[0].screenshot.contentType, "image/png");
     EXPECT_FALSE(controller->submitButton()->isEnabled());
     EXPECT_EQ(controller->submissionStatus()->text(), "Sending…");
-    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_TRUE(alerts.empty());
 }
 
 TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
@@ -223,11 +208,10 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-42", true});
 
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].message, "Thanks for your report");
-    EXPECT_EQ(alerts.shown[0].informative,
-              "It has been sent to Nimbrel Support for review.\n\nReference: R-42");
-    EXPECT_EQ(alerts.shown[0].style, AlertStyle::informational);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].message, "Thanks for your report");
+    EXPECT_EQ(alerts[0].informative, "It has been sent to Nimbrel Support for review.\n\nReference: R-42");
+    EXPECT_EQ(alerts[0].style, AlertStyle::informational);
     EXPECT_EQ(controller->provider()->currentIndex(), 0);
     EXPECT_TRUE(controller->details()->toPlainText().isEmpty());
     EXPECT_FALSE(controller->screenshotURL());
@@ -244,10 +228,10 @@ TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) 
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-43", false});
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].message, "Your report has been saved");
-    EXPECT_EQ(alerts.shown[0].informative, "Nimbrel Support can still review it, although the email "
-                                           "notification was delayed.\n\nReference: R-43");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].message, "Your report has been saved");
+    EXPECT_EQ(alerts[0].informative, "Nimbrel Support can still review it, although the email "
+                                     "notification was delayed.\n\nReference: R-43");
 }
 
 TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingAgain) {
@@ -258,10 +242,9 @@ TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingA
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportSubmissionError::unavailable());
 
-    ASSERT_EQ(alerts.shown.size(), 1u);
-    EXPECT_EQ(alerts.shown[0].message, failureTitle);
-    EXPECT_EQ(alerts.shown[0].informative,
-              "The report could not be sent. Check your connection and try again.");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].message, failureTitle);
+    EXPECT_EQ(alerts[0].informative, "The report could not be sent. Check your connection and try again.");
     EXPECT_EQ(controller->provider()->currentText(), "Claude Code");
     EXPECT_EQ(controller->details()->toPlainText(), "Missed question.");
     EXPECT_EQ(controller->screenshotURL(), screenshot);
