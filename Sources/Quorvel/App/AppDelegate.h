@@ -9,6 +9,7 @@
 #include "Model/TaskReadState.h"
 #include "Model/TaskStatus.h"
 #include "Refresh/RefreshSnapshot.h"
+#include "Windows/FeedbackWindowController.h"
 
 #include <QImage>
 #include <QObject>
@@ -108,6 +109,11 @@ public:
     virtual void showFeedback();
     virtual void showOnboarding();
     virtual void manageIntegrations();
+    // Sends a report from the issue-report window to the configured support service.
+    void submitIssueReport(const QString& provider, const QString& details,
+                           const PreparedFeedbackScreenshot& screenshot, BugReportCompletion done);
+    // submitIssueReport for the window, holding the delegate weakly: once the delegate is gone it fails.
+    FeedbackWindowController::SubmitReport issueReportSubmitter();
 
     // Icons and resources.
     const ResourceBundle& resourceBundle() const;
@@ -146,6 +152,7 @@ public:
     QAction* updateMenuItem = nullptr;
     bool codexEnabled = true;
     bool claudeEnabled = true;
+    std::unique_ptr<FeedbackWindowController> feedbackController;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

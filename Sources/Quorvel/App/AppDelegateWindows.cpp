@@ -5,8 +5,6 @@ namespace quorvel {
 
 void AppDelegate::showSettings() {}
 
-void AppDelegate::showFeedback() {}
-
 void AppDelegate::showOnboarding() {}
 
 void AppDelegate::manageIntegrations() {}
