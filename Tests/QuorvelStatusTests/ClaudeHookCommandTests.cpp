@@ -86,6 +86,26 @@ TEST_F(ClaudeHookCommand, BadEventsFailAndWriteNothing) {
     EXPECT_FALSE(std::filesystem::exists(home / "Library"));
 }
 
+// A 16,617-byte event whose transcript path is made of control characters (six bytes each once
+// escaped) would give a record of more than 16,384 bytes, which no later refresh could read.
+TEST_F(ClaudeHookCommand, EventWhoseRecordWouldBeTooLargeFailsAndKeepsThePreviousRecord) {
+    ASSERT_EQ(run({"claude-hook"}, event("PermissionRequest").dump()).exitStatus, 0);
+    const std::string previous = readFile(recordFile());
+
+    nlohmann::json large = event("Stop");
+    std::string path = "/" + std::string(2740, '\x01');
+    large["transcript_path"] = path;
+    path.append(16617 - large.dump().size(), 'a');
+    large["transcript_path"] = path;
+    ASSERT_EQ(large.dump().size(), 16617u);
+
+    const ProcessResult result = run({"claude-hook"}, large.dump());
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.standardOutput, "");
+    EXPECT_EQ(result.standardError, expectedError("invalidRecord"));
+    EXPECT_EQ(readFile(recordFile()), previous);
+}
+
 TEST_F(ClaudeHookCommand, UnmappedEventSucceedsWithoutCreatingTheFolder) {
     const ProcessResult result = run({"claude-hook"}, event("SubagentStop").dump());
     EXPECT_EQ(result.exitStatus, 0);

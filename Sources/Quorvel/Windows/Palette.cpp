@@ -40,5 +40,22 @@ QColor link() {
 QColor disabledText() {
     return QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText);
 }
+QColor windowBackground() {
+    return QGuiApplication::palette().color(QPalette::Window);
+}
+QColor sidebarBackground() {
+    const QColor window = windowBackground();
+    const QColor ink = text();
+    constexpr double share = 0.045;
+    return QColor::fromRgbF(window.redF() + (ink.redF() - window.redF()) * share,
+                            window.greenF() + (ink.greenF() - window.greenF()) * share,
+                            window.blueF() + (ink.blueF() - window.blueF()) * share);
+}
+QColor controlTrack() {
+    return withAlpha(text(), 0.22);
+}
+QColor onAccent() {
+    return QGuiApplication::palette().color(QPalette::HighlightedText);
+}
 
 } // namespace quorvel::Palette

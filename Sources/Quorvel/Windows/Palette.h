@@ -17,6 +17,12 @@ QColor controlBackground();
 QColor accent();
 QColor link();
 QColor disabledText();
+// Window and sidebar backgrounds (the sidebar a shade apart from the window).
+QColor windowBackground();
+QColor sidebarBackground();
+// Track of a switch that is off, and text or symbols drawn on the accent colour.
+QColor controlTrack();
+QColor onAccent();
 
 } // namespace Palette
 } // namespace quorvel

@@ -69,8 +69,13 @@ void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
                                   std::string(cwd),
                                   std::string(transcriptPath),
                                   next->attentionPending};
+    // Never write a record that loadAll would refuse: the previous record stays instead.
+    if (!Iso8601::isRepresentable(record.updatedAt))
+        throw StatusError::invalidRecord();
+    const std::string bytes = JsonText::compact(record.toJson());
+    FileIO::requireWithinReadCap(bytes, maxRecordBytes);
     FileIO::createPrivateDirectories(directory);
-    FileIO::writeAtomically(file, JsonText::compact(record.toJson()), 0600);
+    FileIO::writeAtomically(file, bytes, 0600);
 }
 
 std::optional<ClaudeHookStore::Transition>

@@ -30,7 +30,8 @@ struct ClaudeHookStore {
     defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // Validates one hook event and, when the event table maps it to a state, writes the session's
-    // record. Throws StatusError::invalidRecord for a bad event (nothing written), JsonParseError for
+    // record. Throws StatusError::invalidRecord for a bad event or one whose record would be larger than
+    // maxRecordBytes (nothing written), JsonParseError for
     // broken JSON and std::system_error for file failures.
     void ingest(std::string_view payload, Date now) const;
 

@@ -147,8 +147,12 @@ Json parsedSettings(std::string_view settings) {
     return document;
 }
 
+// Pretty printing and the added groups make the text grow: never write settings that the installer's
+// own reads would refuse.
 std::string serialized(const Json& settings) {
-    return JsonText::prettySorted(settings) + "\n";
+    std::string text = JsonText::prettySorted(settings) + "\n";
+    FileIO::requireWithinReadCap(text, maximumSettingsSize);
+    return text;
 }
 
 // --- Files -------------------------------------------------------------------------------------------

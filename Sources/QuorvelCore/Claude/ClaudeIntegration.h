@@ -38,7 +38,8 @@ void enable(const std::filesystem::path& helperSourceURL, const std::filesystem:
 void disable(const std::filesystem::path& settingsURL, const std::filesystem::path& helperURL);
 
 // The settings bytes with the hook groups added (owned entries removed first) or removed; written
-// pretty-printed with sorted keys and a final line feed.
+// pretty-printed with sorted keys and a final line feed. A result larger than maximumSettingsSize is
+// StatusError::invalidRecord.
 std::string addingHooks(std::string_view settings, std::string_view command);
 std::string removingHooks(std::string_view settings, std::string_view command);
 

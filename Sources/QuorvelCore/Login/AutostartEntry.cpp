@@ -68,7 +68,9 @@ void AutostartEntry::install() const {
     // Desktop entries are UTF-8; a path that is not cannot be written into one faithfully.
     if (!Unicode::isValidUtf8(executable.native()))
         throw std::system_error(EILSEQ, std::generic_category(), executable.native());
-    FileIO::writePrivateFile(path, contents());
+    const std::string text = contents();
+    FileIO::requireWithinReadCap(text, maximumEntrySize);
+    FileIO::writePrivateFile(path, text);
 }
 
 void AutostartEntry::remove() const {

@@ -38,8 +38,10 @@ std::filesystem::path StatusStore::location(std::string_view id) const {
 
 void StatusStore::write(const TaskStatus& status) const {
     const std::filesystem::path file = location(status.id);
+    const std::string bytes = JsonText::compact(status.toJson());
+    FileIO::requireWithinReadCap(bytes, maxFileBytes);
     FileIO::createPrivateDirectories(directory);
-    FileIO::writeAtomically(file, JsonText::compact(status.toJson()), 0600);
+    FileIO::writeAtomically(file, bytes, 0600);
 }
 
 void StatusStore::remove(std::string_view id) const {

@@ -24,7 +24,8 @@ struct StatusStore {
     defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // Replaces the record's file atomically (0600, folder 0700). Throws StatusError::invalidID for an
-    // id breaking the id rule, std::system_error for file failures.
+    // id breaking the id rule, StatusError::invalidRecord for a record larger than maxFileBytes (load
+    // would refuse it; nothing is written), std::system_error for file failures.
     void write(const TaskStatus& status) const;
     // Deletes the id's file when there is one. Throws StatusError::invalidID, std::system_error.
     void remove(std::string_view id) const;

@@ -75,8 +75,9 @@ std::string OrcaReadState::encoded() const {
 }
 
 void OrcaReadState::save(const std::filesystem::path& path) const {
-    FileIO::createPrivateDirectories(path.parent_path());
     const std::string bytes = encoded();
+    FileIO::requireWithinReadCap(bytes, fileLimit);
+    FileIO::createPrivateDirectories(path.parent_path());
     if (readIfPossible(path) == bytes)
         return;
     FileIO::writeAtomically(path, bytes, 0600);

@@ -31,7 +31,8 @@ struct OrcaReadState {
     // A missing file is an empty state. A link, a non-regular or oversized file is
     // StatusError::invalidRecord; bad JSON is JsonParseError, a wrong shape JsonDecodeError.
     static OrcaReadState load(const std::filesystem::path& path);
-    // Writes only when the bytes differ from the file's; throws std::system_error.
+    // Writes only when the bytes differ from the file's; throws std::system_error, or
+    // StatusError::invalidRecord (nothing written) for a state larger than fileLimit.
     void save(const std::filesystem::path& path) const;
 
     // Ages out old ownership, records the sessions of `tasks` and drops read marks of tasks no

@@ -122,12 +122,19 @@ std::optional<Date> parse(std::string_view text, FractionRule rule) {
     const std::int64_t days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     const double unix =
         static_cast<double>(days * 86400 + hour * 3600 + minute * 60 + second - offsetSeconds);
-    return Date::fromUnix(unix + fraction);
+    const Date date = Date::fromUnix(unix + fraction);
+    if (!Iso8601::isRepresentable(date))
+        return std::nullopt;
+    return date;
 }
 
 } // namespace
 
 namespace Iso8601 {
+
+bool isRepresentable(Date date) {
+    return date >= earliest && date <= latest;
+}
 
 std::optional<Date> parseWholeSeconds(std::string_view text) {
     return parse(text, FractionRule::forbidden);

@@ -25,7 +25,15 @@ struct Date {
 };
 
 // ISO-8601 date-times in the internet form: 2026-03-01T09:30:00Z, or with a +hh:mm / -hh:mm offset.
+// Only moments from 0001-01-01T00:00:00Z to 9999-12-31T23:59:59Z are dates: an offset can move a text
+// outside the years that the four-digit form writes back, and such a text is rejected like any other
+// invalid date.
 namespace Iso8601 {
+inline constexpr Date earliest{-63113904000.0}; // 0001-01-01T00:00:00Z
+inline constexpr Date latest{252423993599.0};   // 9999-12-31T23:59:59Z
+// Whether the date lies from `earliest` to `latest`: what formatWholeSeconds writes back faithfully.
+bool isRepresentable(Date date);
+
 // Whole seconds only; a fraction makes the text invalid.
 std::optional<Date> parseWholeSeconds(std::string_view text);
 // Fractional seconds required (2026-03-01T09:30:00.123Z).
@@ -33,6 +41,7 @@ std::optional<Date> parseFractionalSeconds(std::string_view text);
 // Fractional seconds first, then whole seconds.
 std::optional<Date> parseFractionalOrWholeSeconds(std::string_view text);
 // UTC, whole seconds (the fraction is dropped, rounding towards the past): 2026-03-01T09:30:00Z.
+// Writers check isRepresentable first: outside it the text would not parse again.
 std::string formatWholeSeconds(Date date);
 } // namespace Iso8601
 

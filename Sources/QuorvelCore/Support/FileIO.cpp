@@ -91,6 +91,11 @@ void writeAtomically(const std::filesystem::path& path, std::string_view bytes, 
     }
 }
 
+void requireWithinReadCap(std::string_view bytes, std::uint64_t maxBytes) {
+    if (bytes.size() > maxBytes)
+        throw StatusError::invalidRecord();
+}
+
 void writePrivateFile(const std::filesystem::path& path, std::string_view bytes) {
     createPrivateDirectories(path.parent_path());
     writeAtomically(path, bytes, 0600);

@@ -24,6 +24,10 @@ void createPrivateDirectories(const std::filesystem::path& directory);
 // untouched. Throws std::system_error. The parent folder must exist.
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes, unsigned mode = 0600);
 
+// Our readers refuse a record or state file above their size cap, so the writers never write one:
+// StatusError::invalidRecord when `bytes` exceed maxBytes.
+void requireWithinReadCap(std::string_view bytes, std::uint64_t maxBytes);
+
 // createPrivateDirectories(parent) then writeAtomically(path, bytes, 0600).
 void writePrivateFile(const std::filesystem::path& path, std::string_view bytes);
 

@@ -1,5 +1,6 @@
 #include "Support/ReadMarkFile.h"
 
+#include "Model/StatusError.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
@@ -15,7 +16,9 @@ bool covers(const Marks& marks, const std::string& key, Date updatedAt) {
 }
 
 void mark(Marks& marks, const std::string& key, Date at, Date updatedAt) {
-    marks[key] = Date{std::ceil(std::max(at, updatedAt).seconds)};
+    const Date mark{std::ceil(std::max(at, updatedAt).seconds)};
+    // Held within what the text form writes back, so one odd date never spoils the whole file.
+    marks[key] = std::clamp(mark, Iso8601::earliest, Iso8601::latest);
 }
 
 Marks decode(std::string_view bytes) {
@@ -41,8 +44,11 @@ Marks decode(std::string_view bytes) {
 
 std::string encode(const Marks& marks) {
     auto readAt = nlohmann::json::object();
-    for (const auto& [key, date] : marks)
+    for (const auto& [key, date] : marks) {
+        if (!Iso8601::isRepresentable(date))
+            throw StatusError::invalidRecord();
         readAt[key] = Iso8601::formatWholeSeconds(date);
+    }
     return JsonText::compact(nlohmann::json{{"readAt", readAt}});
 }
 
@@ -53,7 +59,9 @@ Marks load(const std::filesystem::path& path) {
 }
 
 void save(const std::filesystem::path& path, const Marks& marks) {
-    FileIO::writePrivateFile(path, encode(marks));
+    const std::string bytes = encode(marks);
+    FileIO::requireWithinReadCap(bytes, maxBytes);
+    FileIO::writePrivateFile(path, bytes);
 }
 
 } // namespace quorvel::ReadMarkFile

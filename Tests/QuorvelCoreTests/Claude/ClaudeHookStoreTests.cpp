@@ -235,9 +235,66 @@ TEST_F(HookStoreTest, PathsMustBeAbsoluteAndAtMost4096Characters) {
         accented += "e\u0301";
     nlohmann::json e = event("Stop");
     e["cwd"] = accented;
-    e["transcript_path"] = "/" + std::string(4095, 'a');
     ingest(e);
     EXPECT_EQ(record().cwd, accented);
+    e["cwd"] = "/" + std::string(4095, 'a');
+    e["transcript_path"] = e["cwd"];
+    ingest(e);
+    EXPECT_EQ(record().transcriptPath, "/" + std::string(4095, 'a'));
+}
+
+// Escaped control characters take six bytes and many characters three: two paths of 4,096 characters
+// can make a record larger than loadAll accepts, which would hide every session's hook state.
+TEST_F(HookStoreTest, RecordsThatLoadAllWouldRefuseAreNeverWritten) {
+    ingest(event("Stop"), at("09:00:00"));
+    const std::string previous = readFile(file());
+
+    nlohmann::json controls = event("Stop");
+    controls["transcript_path"] = "/" + std::string(2770, '\x01');
+    nlohmann::json wide = event("Stop");
+    wide["cwd"] = "/" + [] {
+        std::string euros;
+        for (int i = 0; i < 4095; ++i)
+            euros += "\u20ac";
+        return euros;
+    }();
+    wide["transcript_path"] = wide["cwd"];
+    for (const nlohmann::json& large : {controls, wide}) {
+        try {
+            store.ingest(large.dump(), at("10:00:00"));
+            ADD_FAILURE() << "accepted a record of more than 16,384 bytes";
+        } catch (const StatusError& error) {
+            EXPECT_EQ(error, StatusError::invalidRecord());
+        }
+        EXPECT_EQ(readFile(file()), previous);
+        EXPECT_EQ(store.loadAll(at("10:00:00")).size(), 1u);
+    }
+
+    // A record of exactly the cap is written; one byte more is not.
+    nlohmann::json edge = event("UserPromptSubmit");
+    edge["cwd"] = "/" + std::string(2500, '\x01');
+    ingest(edge);
+    const std::size_t padding = ClaudeHookStore::maxRecordBytes - readFile(file()).size();
+    edge["transcript_path"] = edge["transcript_path"].get<std::string>() + std::string(padding, 'p');
+    ingest(edge);
+    EXPECT_EQ(readFile(file()).size(), ClaudeHookStore::maxRecordBytes);
+    EXPECT_EQ(store.loadAll(at("10:00:00")).size(), 1u);
+    edge["transcript_path"] = edge["transcript_path"].get<std::string>() + "p";
+    EXPECT_THROW(store.ingest(edge.dump(), at("10:00:00")), StatusError);
+    EXPECT_EQ(readFile(file()).size(), ClaudeHookStore::maxRecordBytes);
+}
+
+// A previous record dated before year 1 in UTC is no record: keeping its time would write it back as
+// text that no reader accepts.
+TEST_F(HookStoreTest, PreviousRecordOutsideTheWritableYearsIsReplaced) {
+    nlohmann::json old = {
+        {"sessionID", session}, {"state", "done"},        {"updatedAt", "0000-01-01T00:00:00+00:01"},
+        {"cwd", "/"},           {"transcriptPath", "/t"}, {"confirmedAttentionPending", false}};
+    writeFile(file(), old.dump());
+    EXPECT_THROW(store.loadAll(at("10:00:00")), JsonDecodeError);
+    ingest(event("Stop"), at("10:00:00"));
+    EXPECT_EQ(record().updatedAt, at("10:00:00"));
+    EXPECT_EQ(store.loadAll(at("10:00:00")).size(), 1u);
 }
 
 TEST_F(HookStoreTest, RecordDecodingIsStrict) {

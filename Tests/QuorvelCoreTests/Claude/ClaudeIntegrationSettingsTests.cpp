@@ -141,5 +141,22 @@ TEST(ClaudeIntegrationSettings, RejectsSettingsItCannotEditSafely) {
     expectInvalidRecord([&] { remove(largest + " "); });
 }
 
+// The installer reads at most 4,000,000 bytes back: output that grew past it (by the added groups or
+// by pretty printing) would make health report a repair and every later change fail.
+TEST(ClaudeIntegrationSettings, NeverProducesSettingsLargerThanItReads) {
+    std::string nearlyFull =
+        R"({"notes":")" + std::string(Integration::maximumSettingsSize - 1000, 'n') + "\"}";
+    ASSERT_LE(nearlyFull.size(), Integration::maximumSettingsSize);
+    EXPECT_NO_THROW(remove(nearlyFull));
+    expectInvalidRecord([&] { add(nearlyFull); });
+
+    std::string compactList = "[0";
+    while (compactList.size() < Integration::maximumSettingsSize / 2)
+        compactList += ",0";
+    const std::string listSettings = R"({"list":)" + compactList + "]}";
+    expectInvalidRecord([&] { remove(listSettings); });
+    expectInvalidRecord([&] { add(listSettings); });
+}
+
 } // namespace
 } // namespace quorvel

@@ -1,4 +1,6 @@
 #include "Claude/ClaudeReadState.h"
+#include "Claude/ClaudeSessionReader.h"
+#include "ClaudeTranscriptLines.h"
 #include "Support/FileIO.h"
 #include "TestSupport.h"
 
@@ -64,6 +66,25 @@ TEST(ClaudeReadStateTests, AMarkWithinTheFinishingSecondSurvivesSavingAndLoading
     EXPECT_EQ(loaded, state);
     EXPECT_TRUE(loaded.hasRead(task));
     EXPECT_EQ(testing::readFile(file), R"({"readAt":{")" + sessionID + R"(":"2026-03-01T09:30:01Z"}})");
+}
+
+// "9999-12-31T23:59:59.000-00:01" is a moment of the year 10000 in UTC. Were it a transcript's time, its
+// read mark would be written back as text that no load accepts, and every mark of the file lost.
+TEST(ClaudeReadStateTests, ATranscriptTimeBeyondYear9999NeverReachesTheFile) {
+    using namespace testing::claude;
+    testing::TemporaryDirectory home;
+    auto file = home / "Quorvel/claude-read-state.json";
+    const auto task = ClaudeSessionReader::parse(user("Fix it", "2026-03-01T09:00:00Z") +
+                                                     assistant("end_turn", "9999-12-31T23:59:59.000-00:01"),
+                                                 "", "fallback");
+    ASSERT_TRUE(task);
+    EXPECT_EQ(task->state, LightState::working);
+    EXPECT_EQ(task->updatedAt, at("2026-03-01T09:00:00Z"));
+
+    ClaudeReadState state{{{sessionID, Date{1000}}}};
+    state.markRead(*task, Date{794050200});
+    state.save(file);
+    EXPECT_EQ(ClaudeReadState::load(file), state);
 }
 
 TEST(ClaudeReadStateTests, DefaultLocationIsInTheHomeFolder) {

@@ -154,6 +154,25 @@ TEST(StatusStore, SizeCapIsInclusive) {
     expectLoadFailsWith(store, StatusError::invalidRecord());
 }
 
+// 160 characters can be far more than 160 bytes: one letter may carry any number of combining marks.
+TEST(StatusStore, WriteRefusesARecordThatLoadWouldRefuse) {
+    TemporaryDirectory temp;
+    const StatusStore store(temp.path());
+    store.write(localTask("a"));
+    std::string heavyCharacter = "e";
+    for (int i = 0; i < 60; ++i)
+        heavyCharacter += "\u0301";
+    std::string name;
+    for (int i = 0; i < 160; ++i)
+        name += heavyCharacter;
+    const TaskStatus heavy = localTask("a", name);
+    ASSERT_EQ(heavy.name, name);
+
+    expectStatusError([&] { store.write(heavy); }, StatusError::invalidRecord());
+    ASSERT_EQ(store.load().size(), 1u);
+    EXPECT_EQ(store.load()[0].name, "Build");
+}
+
 TEST(StatusStore, LinksFoldersAndOtherEntriesNamedJsonFailTheWholeLoad) {
     TemporaryDirectory temp;
     writeFile(temp / "target", recordText("x"));

@@ -195,6 +195,16 @@ TEST_F(OrcaReadStateFile, SizeCapAndLinksAreEnforced) {
     EXPECT_THROW(OrcaReadState::load(file()), StatusError);
 }
 
+TEST_F(OrcaReadStateFile, SaveRefusesAStateLargerThanLoadAccepts) {
+    const auto state = sample();
+    state.save(file());
+    auto huge = state;
+    for (int i = 0; i < 1000; ++i)
+        huge.ownership["codex-" + std::to_string(i)] = reference(now, std::string(8192, 'l'));
+    EXPECT_THROW(huge.save(file()), StatusError);
+    EXPECT_EQ(OrcaReadState::load(file()), state);
+}
+
 TEST(OrcaReadStateDefaultURL, LiesInTheSupportFolder) {
     TemporaryDirectory home;
     testing::ScopedEnvironmentVariable variable("HOME", home.path().string());

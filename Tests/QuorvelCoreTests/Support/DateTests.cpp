@@ -35,3 +35,24 @@ TEST(Iso8601, FormatsUtcWholeSecondsRoundingTowardsThePast) {
     const Date date = Date::fromUnix(1772357400);
     EXPECT_EQ(Iso8601::parseWholeSeconds(Iso8601::formatWholeSeconds(date)), date);
 }
+
+// An offset can move a four-digit year outside what the UTC text form writes back.
+TEST(Iso8601, MomentsOutsideYearsOneTo9999AreRejected) {
+    EXPECT_EQ(Iso8601::parseWholeSeconds("0001-01-01T00:00:00Z"), Iso8601::earliest);
+    EXPECT_EQ(Iso8601::parseWholeSeconds("9999-12-31T23:59:59Z"), Iso8601::latest);
+    EXPECT_EQ(Iso8601::parseWholeSeconds("0001-01-01T00:00:00-00:01"), Iso8601::earliest + 60);
+    EXPECT_EQ(Iso8601::parseFractionalSeconds("9999-12-31T23:59:59.000Z"), Iso8601::latest);
+    for (const char* text : {"0000-01-01T00:00:00+00:01", "0000-06-01T00:00:00Z", "0001-01-01T00:00:00+00:01",
+                             "9999-12-31T23:59:59-00:01", "9999-12-31T23:30:00-23:59"})
+        EXPECT_FALSE(Iso8601::parseWholeSeconds(text)) << text;
+    for (const char* text :
+         {"9999-12-31T23:59:59.000-00:01", "9999-12-31T23:59:59.5Z", "0000-12-31T23:59:59.999Z"})
+        EXPECT_FALSE(Iso8601::parseFractionalOrWholeSeconds(text)) << text;
+
+    for (Date date : {Iso8601::earliest, Iso8601::latest}) {
+        EXPECT_TRUE(Iso8601::isRepresentable(date));
+        EXPECT_EQ(Iso8601::parseWholeSeconds(Iso8601::formatWholeSeconds(date)), date);
+    }
+    EXPECT_FALSE(Iso8601::isRepresentable(Iso8601::earliest - 0.5));
+    EXPECT_FALSE(Iso8601::isRepresentable(Iso8601::latest + 0.5));
+}

@@ -84,5 +84,38 @@ TEST(ReadMarkFileTests, MarksAreRoundedUpToTheNextWholeSecond) {
     EXPECT_FALSE(ReadMarkFile::covers(marks, "K", Date{-20}));
 }
 
+// A mark rounded up past 9999-12-31T23:59:59Z would be written as text that no load accepts, and
+// every other mark of the file would be lost with it.
+TEST(ReadMarkFileTests, MarksStayWithinTheYearsTheTextFormWritesBack) {
+    TemporaryDirectory home;
+    const auto file = home / "read-state.json";
+    Marks marks;
+    ReadMarkFile::mark(marks, "late", Date{0}, Iso8601::latest + 0.5);
+    ReadMarkFile::mark(marks, "early", Iso8601::earliest - 10, Iso8601::earliest - 20);
+    EXPECT_EQ(marks.at("late"), Iso8601::latest);
+    EXPECT_EQ(marks.at("early"), Iso8601::earliest);
+    ReadMarkFile::save(file, marks);
+    EXPECT_EQ(ReadMarkFile::load(file), marks);
+
+    Marks outside{{"k", Iso8601::latest + 1}};
+    EXPECT_THROW(ReadMarkFile::encode(outside), StatusError);
+    EXPECT_THROW(ReadMarkFile::save(file, outside), StatusError);
+    EXPECT_EQ(ReadMarkFile::load(file), marks);
+}
+
+TEST(ReadMarkFileTests, SaveRefusesAFileLargerThanLoadAccepts) {
+    TemporaryDirectory home;
+    const auto file = home / "read-state.json";
+    Marks marks{{"first", Date{0}}};
+    ReadMarkFile::save(file, marks);
+
+    Marks many;
+    for (int i = 0; i < 5000; ++i)
+        many["key-" + std::to_string(i) + std::string(200, 'k')] = Date{0};
+    ASSERT_GT(ReadMarkFile::encode(many).size(), ReadMarkFile::maxBytes);
+    EXPECT_THROW(ReadMarkFile::save(file, many), StatusError);
+    EXPECT_EQ(ReadMarkFile::load(file), marks);
+}
+
 } // namespace
 } // namespace quorvel

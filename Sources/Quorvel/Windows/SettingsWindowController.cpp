@@ -1,0 +1,289 @@
+#include "Windows/SettingsWindowController.h"
+
+#include "Login/LaunchAtLoginError.h"
+#include "Platform/ResourceBundle.h"
+#include "Windows/AboutWindowController.h"
+#include "Windows/Palette.h"
+#include "Windows/PaletteBinding.h"
+#include "Windows/SeparatorLine.h"
+#include "Windows/SettingsLamplineView.h"
+#include "Windows/SettingsLegalDocuments.h"
+#include "Windows/SettingsPages.h"
+#include "Windows/SettingsSection.h"
+#include "Windows/SettingsSidebarButton.h"
+#include "Windows/TextLabel.h"
+#include "Windows/ToggleSwitch.h"
+#include "Windows/Typography.h"
+#include "Windows/WebsiteAddress.h"
+#include "Windows/WindowPlacement.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace quorvel {
+
+namespace {
+
+const QString repairNotice =
+    QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
+const QString integrationRequirement = QStringLiteral("At least one integration must stay connected.");
+const QString approvalNotice = QStringLiteral("macOS needs your approval before Quorvel can open at login.");
+const QString launchNotice = QStringLiteral("Quorvel opens in the menu bar when you sign in to this Mac.");
+
+QWidget* sidebarBackground() {
+    auto* sidebar = new QWidget;
+    sidebar->setAutoFillBackground(true);
+    PaletteBinding::bind(sidebar, [sidebar] {
+        QPalette own = sidebar->palette();
+        own.setColor(QPalette::Window, Palette::sidebarBackground());
+        sidebar->setPalette(own);
+    });
+    return sidebar;
+}
+
+QHBoxLayout* indented(int left, QWidget* view) {
+    auto* layout = new QHBoxLayout;
+    layout->setContentsMargins(left, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view);
+    return layout;
+}
+
+} // namespace
+
+SettingsWindowController::SettingsWindowController(const ResourceBundle& resourceBundle, Actions actions,
+                                                   BuildInfo buildInfo, Workspace& workspace, QObject* parent)
+    : QObject(parent), actions_(std::move(actions)), window_(std::make_unique<QWidget>()),
+      websiteBase_(WebsiteAddress::base(buildInfo.websiteURL)) {
+    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                            Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint);
+    window_->setWindowTitle(QStringLiteral("Quorvel"));
+    window_->setFocusPolicy(Qt::ClickFocus);
+    buildContent(resourceBundle, buildInfo, workspace);
+    window_->setFixedSize(contentWidth, contentHeight);
+    WindowPlacement::centre(*window_);
+}
+
+SettingsWindowController::~SettingsWindowController() = default;
+
+void SettingsWindowController::buildContent(const ResourceBundle& resourceBundle, const BuildInfo& buildInfo,
+                                            Workspace& workspace) {
+    tabs_ = new QStackedWidget;
+    tabs_->addWidget(makeIntegrationsPage());
+    tabs_->addWidget(makeGeneralPage());
+    tabs_->addWidget(makeLegalPage(resourceBundle, QStringLiteral("privacy-policy"),
+                                   QStringLiteral("Privacy Policy"), QStringLiteral("privacy"), workspace));
+    tabs_->addWidget(makeLegalPage(resourceBundle, QStringLiteral("terms-and-conditions"),
+                                   QStringLiteral("Terms & Conditions"), QStringLiteral("terms"), workspace));
+    aboutContentController_ = new AboutWindowController(buildInfo, workspace, this);
+    tabs_->addWidget(scrolling(aboutContentController_->makeAboutContent(resourceBundle)));
+    tabs_->addWidget(scrolling(aboutContentController_->makeLicencesContent(resourceBundle)));
+
+    auto* layout = new QHBoxLayout(window_.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(makeSidebar(resourceBundle));
+    layout->addWidget(tabs_, 1);
+}
+
+QWidget* SettingsWindowController::makeSidebar(const ResourceBundle& resourceBundle) {
+    QWidget* sidebar = sidebarBackground();
+    sidebar->setFixedWidth(sidebarWidth);
+
+    auto* badge = new QHBoxLayout;
+    badge->setContentsMargins(5, 0, 0, 0);
+    badge->setSpacing(10);
+    badge->addWidget(new SettingsLamplineView, 0, Qt::AlignVCenter);
+    badge->addWidget(TextLabel::oneLine(QStringLiteral("Quorvel"), 16, QFont::DemiBold), 0, Qt::AlignVCenter);
+    badge->addStretch();
+
+    searchField_ = new QLineEdit;
+    searchField_->setPlaceholderText(QStringLiteral("Search Settings"));
+    searchField_->setClearButtonEnabled(true);
+    searchField_->setFont(Typography::system(13));
+    connect(searchField_, &QLineEdit::textChanged, this, &SettingsWindowController::filterSections);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->setSpacing(3);
+    const auto& sections = SettingsSection::all();
+    for (int index = 0; index < static_cast<int>(sections.size()); ++index) {
+        auto* button =
+            new SettingsSidebarButton(sections[index].name, sections[index].symbol, index, resourceBundle);
+        connect(button, &QAbstractButton::clicked, this, [this, button] { selectSection(button); });
+        sectionButtons_.push_back(button);
+        buttons->addWidget(button);
+    }
+    sectionButtons_.front()->setChecked(true);
+
+    auto* stack = new QVBoxLayout(sidebar);
+    stack->setContentsMargins(12, 16, 12, 12);
+    stack->setSpacing(0);
+    stack->addLayout(badge);
+    stack->addSpacing(18);
+    stack->addWidget(searchField_);
+    stack->addSpacing(16);
+    stack->addLayout(indented(
+        8, TextLabel::oneLine(QStringLiteral("SETTINGS"), 10, QFont::DemiBold, TextColour::secondaryLabel)));
+    stack->addSpacing(6);
+    stack->addLayout(buttons);
+    stack->addStretch();
+    return sidebar;
+}
+
+QWidget* SettingsWindowController::makeIntegrationsPage() {
+    codexSwitch_ = new ToggleSwitch(QStringLiteral("Codex"));
+    claudeSwitch_ = new ToggleSwitch(QStringLiteral("Claude Code"));
+    for (ToggleSwitch* toggle : {codexSwitch_, claudeSwitch_})
+        connect(toggle, &QAbstractButton::clicked, this, [this, toggle] { changeIntegrations(toggle); });
+    integrationStatus_ = SettingsPages::detail(integrationRequirement);
+    integrationError_ = TextLabel::wrapping(QString(), 13, QFont::Normal, TextColour::systemRed);
+    integrationError_->hide();
+
+    QWidget* card = SettingsPages::group(
+        {SettingsPages::settingRow(QStringLiteral("Codex"),
+                                   QStringLiteral("Read local task history and unread state."), codexSwitch_),
+         new SeparatorLine,
+         SettingsPages::settingRow(QStringLiteral("Claude Code"),
+                                   QStringLiteral("Use local hooks and session history."), claudeSwitch_)});
+    return SettingsPages::page(QStringLiteral("Integrations"),
+                               QStringLiteral("Choose which coding assistants Quorvel monitors."),
+                               {card, SettingsPages::note({integrationStatus_, integrationError_})});
+}
+
+QWidget* SettingsWindowController::makeGeneralPage() {
+    launchSwitch_ = new ToggleSwitch(QStringLiteral("Launch at Login"));
+    connect(launchSwitch_, &QAbstractButton::clicked, this, &SettingsWindowController::changeLaunchAtLogin);
+    updateButton_ = new QPushButton(QStringLiteral("Check for Updates\u2026"));
+    connect(updateButton_, &QPushButton::clicked, this, &SettingsWindowController::checkForSoftwareUpdates);
+    launchStatus_ = SettingsPages::detail(launchNotice);
+    loginItemsButton_ = new QPushButton(QStringLiteral("Open Login Items\u2026"));
+    connect(loginItemsButton_, &QPushButton::clicked, this, &SettingsWindowController::openLoginSettings);
+    loginItemsButton_->hide();
+
+    QWidget* shortcut = SettingsPages::detail(QStringLiteral("\u2325\u2318L"));
+    static_cast<QLabel*>(shortcut)->setWordWrap(false);
+    return SettingsPages::page(
+        QStringLiteral("General"), QStringLiteral("Choose how Quorvel starts on this Mac."),
+        {SettingsPages::group(
+             {SettingsPages::settingRow(QStringLiteral("Launch at Login"),
+                                        QStringLiteral("Open Quorvel when you sign in."), launchSwitch_)}),
+         SettingsPages::group({SettingsPages::settingRow(
+             QStringLiteral("Open Quorvel"),
+             QStringLiteral(
+                 "Press \u2325\u2318L from any app. If the menu bar is crowded, Command-drag the icon "
+                 "toward Control Center."),
+             shortcut)}),
+         SettingsPages::group(
+             {SettingsPages::settingRow(QStringLiteral("Software Updates"),
+                                        QStringLiteral("Updates are checked daily and downloaded "
+                                                       "automatically."),
+                                        updateButton_)}),
+         SettingsPages::note({launchStatus_, loginItemsButton_})});
+}
+
+QWidget* SettingsWindowController::makeLegalPage(const ResourceBundle& resourceBundle,
+                                                 const QString& documentName, const QString& title,
+                                                 const QString& onlinePath, Workspace& workspace) {
+    const auto contents = SettingsLegalDocuments::load(resourceBundle, documentName);
+    const SettingsLegalDocuments::Document document = contents.value_or(SettingsLegalDocuments::Document{});
+    return SettingsLegalDocuments::document(title, document.introduction, onlinePath, document.sections,
+                                            websiteBase_, workspace);
+}
+
+QWidget* SettingsWindowController::scrolling(QWidget* page) {
+    page->setMinimumSize(580, 510);
+    page->setMaximumWidth(580);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    page->setAutoFillBackground(false);
+    scroll->setWidget(page);
+    return scroll;
+}
+
+void SettingsWindowController::prepareForShowing(const State& state) {
+    codexSwitch_->setChecked(state.codexEnabled);
+    claudeSwitch_->setChecked(state.claudeEnabled);
+    const bool needsRepair =
+        state.claudeEnabled && state.claudeHealth == ClaudeIntegrationHealth::needsRepair;
+    integrationStatus_->setText(needsRepair ? repairNotice : integrationRequirement);
+    integrationError_->hide();
+    const bool needsApproval = state.launchAtLogin == LaunchAtLoginState::needsApproval;
+    launchSwitch_->setChecked(state.launchAtLogin == LaunchAtLoginState::enabled);
+    launchStatus_->setText(needsApproval ? approvalNotice : launchNotice);
+    loginItemsButton_->setVisible(needsApproval);
+}
+
+void SettingsWindowController::showWindow() {
+    WindowPlacement::bringToFront(*window_);
+    if (QWidget* focused = window_->focusWidget())
+        focused->clearFocus();
+    window_->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsWindowController::selectSection(SettingsSidebarButton* sender) {
+    tabs_->setCurrentIndex(sender->tag());
+    for (SettingsSidebarButton* button : sectionButtons_) {
+        button->setChecked(button == sender);
+        button->update();
+    }
+}
+
+void SettingsWindowController::filterSections() {
+    const QString text = searchField_->text().trimmed();
+    const auto& sections = SettingsSection::all();
+    for (std::size_t index = 0; index < sectionButtons_.size(); ++index)
+        sectionButtons_[index]->setVisible(sections[index].matches(text));
+
+    SettingsSidebarButton* selected = nullptr;
+    for (SettingsSidebarButton* button : sectionButtons_)
+        if (!selected && button->isChecked())
+            selected = button;
+    if (!selected || !selected->isHidden())
+        return;
+    for (SettingsSidebarButton* button : sectionButtons_)
+        if (!button->isHidden())
+            return selectSection(button);
+}
+
+void SettingsWindowController::changeIntegrations(ToggleSwitch* sender) {
+    try {
+        actions_.saveIntegrations(codexSwitch_->isChecked(), claudeSwitch_->isChecked());
+        integrationError_->hide();
+        integrationStatus_->setText(QStringLiteral("Changes saved."));
+    } catch (const std::exception& error) {
+        sender->setChecked(!sender->isChecked());
+        integrationError_->setText(QString::fromUtf8(error.what()));
+        integrationError_->show();
+    }
+}
+
+void SettingsWindowController::changeLaunchAtLogin() {
+    try {
+        actions_.setLaunchAtLogin(launchSwitch_->isChecked());
+        launchStatus_->setText(QStringLiteral("Launch at Login updated."));
+        loginItemsButton_->hide();
+    } catch (const std::exception& error) {
+        launchSwitch_->setChecked(!launchSwitch_->isChecked());
+        launchStatus_->setText(QString::fromUtf8(error.what()));
+        loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+    }
+}
+
+void SettingsWindowController::openLoginSettings() {
+    actions_.openLoginItems();
+}
+
+void SettingsWindowController::checkForSoftwareUpdates() {
+    actions_.checkForUpdates();
+}
+
+} // namespace quorvel

@@ -1,0 +1,153 @@
+# Shared by the desktop integration tests: source it with the build folder as "$1".
+#
+# Starts a private Xvfb on a display number the server picks itself (no race with other X servers
+# starting at the same time), leaves out any D-Bus session, gives the test a temporary HOME with the XDG
+# folders inside, and stops every process it started on exit.
+set -euo pipefail
+unset DBUS_SESSION_BUS_ADDRESS
+
+build="$(cd "$1" && pwd)"
+support="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+test_name="$(basename "$0" .sh)"
+artifacts="$build/artifacts/$test_name"
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+
+work="$(mktemp -d)"
+export HOME="$work/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
+export XDG_RUNTIME_DIR="$work/runtime"
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION WAYLAND_DISPLAY XDG_SESSION_TYPE
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+started_pids=()
+finish_session() {
+    local status=$?
+    local pid
+    for pid in "${started_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${started_pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    if [ "$status" -ne 0 ] && [ -f "$work/quorvel.log" ]; then
+        cp "$work/quorvel.log" "$artifacts/" || true
+    fi
+    rm -rf "$work"
+    exit "$status"
+}
+trap finish_session EXIT
+
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+started_pids+=($!)
+
+fail() {
+    echo "FAIL ($test_name): $*" >&2
+    if [ -f "$work/quorvel.log" ]; then
+        echo "--- quorvel's output" >&2
+        cat "$work/quorvel.log" >&2
+    fi
+    exit 1
+}
+
+# wait_until SECONDS COMMAND...: runs the command every 50 ms until it succeeds; false after SECONDS.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+wait_until 10 grep -qs "^[0-9]" "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+# A window manager with an XEmbed tray along the bottom of the screen.
+start_window_manager() {
+    cat >"$HOME/.jwmrc" <<'JWM'
+<?xml version="1.0"?>
+<JWM>
+    <Tray x="0" y="-1" height="32" autohide="off"><Spacer width="200"/><Dock/></Tray>
+    <FocusModel>click</FocusModel>
+</JWM>
+JWM
+    jwm >"$work/jwm.log" 2>&1 &
+    started_pids+=($!)
+    wait_until 10 has_tray_manager || fail "the window manager's tray did not appear: $(cat "$work/jwm.log")"
+}
+
+# jwm announces itself once its tray is up; Qt docks the icon whenever a tray appears anyway.
+has_tray_manager() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
+}
+
+# Quorvel's settings: no onboarding, no sounds; the providers as given ("codex claude" by default).
+write_settings() {
+    local codex=false claude=false provider
+    for provider in ${1:-codex claude}; do
+        [ "$provider" = codex ] && codex=true
+        [ "$provider" = claude ] && claude=true
+    done
+    mkdir -p "$XDG_CONFIG_HOME/Quorvel"
+    cat >"$XDG_CONFIG_HOME/Quorvel/Quorvel.conf" <<CONF
+[General]
+integrationOnboardingVersion=4
+integrationSetupCompleted=true
+soundsEnabled=false
+codexIntegrationEnabled=$codex
+claudeIntegrationEnabled=$claude
+CONF
+}
+
+start_quorvel() {
+    "$build/quorvel" >"$work/quorvel.log" 2>&1 &
+    quorvel_pid=$!
+    started_pids+=("$quorvel_pid")
+}
+
+# The docked tray icon: quorvel's visible window inside the tray (not a menu).
+tray_icon_window() {
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$quorvel_pid" 2>/dev/null); do
+        if xwininfo -id "$window" 2>/dev/null | grep -q 'Width: 2[0-9]$\|Width: 3[0-2]$'; then
+            echo "$window"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# "X Y WIDTH HEIGHT" of a window on the screen.
+window_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
+}
+
+# The visible popup menus of quorvel: override-redirect windows wider than a tray icon.
+menu_windows() {
+    local window info
+    for window in $(xdotool search --onlyvisible --pid "$quorvel_pid" 2>/dev/null); do
+        info="$(xwininfo -id "$window" 2>/dev/null)" || continue
+        grep -q 'Override Redirect State: yes' <<<"$info" || continue
+        [ "$(awk '/Width:/ {print $2}' <<<"$info")" -gt 64 ] && echo "$window"
+    done
+}
+
+has_menu() {
+    [ -n "$(menu_windows)" ]
+}
+
+has_no_menu() {
+    ! has_menu
+}
+
+screenshot() {
+    import -window root "$artifacts/$1.png"
+}
+
+# The mean colour of a rectangle of the screen (X Y WIDTH HEIGHT) as "R G B", 0 to 255.
+mean_colour() {
+    import -window root -crop "$3x$4+$1+$2" png:- | convert png:- -scale '1x1!' -depth 8 rgb:- | od -An -tu1
+}

@@ -1,0 +1,235 @@
+#include "Fakes/RecordingWorkspace.h"
+#include "Login/LaunchAtLoginError.h"
+#include "Platform/ResourceBundle.h"
+#include "Windows/IntegrationSetupError.h"
+#include "Windows/SettingsSidebarButton.h"
+#include "Windows/SettingsWindowController.h"
+#include "Windows/TextLabel.h"
+#include "Windows/ToggleSwitch.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace quorvel {
+namespace {
+
+using State = SettingsWindowController::State;
+
+class SettingsWindow : public ::testing::Test {
+protected:
+    SettingsWindowController::Actions actions() {
+        return {[this](bool codex, bool claude) {
+                    saved.push_back({codex, claude});
+                    if (saveFailure)
+                        std::rethrow_exception(saveFailure);
+                },
+                [this](bool enabled) {
+                    launchRequests.push_back(enabled);
+                    if (launchFailure)
+                        std::rethrow_exception(launchFailure);
+                },
+                [this] { ++loginItemsOpened; }, [this] { ++updateChecks; }};
+    }
+
+    QStringList visibleSections() const {
+        QStringList names;
+        for (SettingsSidebarButton* button : controller.sectionButtons())
+            if (!button->isHidden())
+                names << button->text();
+        return names;
+    }
+
+    void search(const QString& text) { controller.searchField()->setText(text); }
+
+    std::vector<std::pair<bool, bool>> saved;
+    std::vector<bool> launchRequests;
+    std::exception_ptr saveFailure;
+    std::exception_ptr launchFailure;
+    int loginItemsOpened = 0;
+    int updateChecks = 0;
+    testing::RecordingWorkspace workspace;
+    SettingsWindowController controller{ResourceBundle::module(), actions(), BuildInfo{}, workspace};
+};
+
+TEST_F(SettingsWindow, IsAFixedWindowOfSixSectionsWithTheFirstSelected) {
+    QWidget* window = controller.window();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvel"));
+    EXPECT_EQ(window->size(), QSize(840, 530));
+    EXPECT_EQ(window->minimumSize(), QSize(840, 530));
+    EXPECT_EQ(visibleSections(), (QStringList{QStringLiteral("Integrations"), QStringLiteral("General"),
+                                              QStringLiteral("Privacy"), QStringLiteral("Terms"),
+                                              QStringLiteral("About"), QStringLiteral("Licences")}));
+    EXPECT_EQ(controller.tabs()->count(), 6);
+    EXPECT_EQ(controller.tabs()->currentIndex(), 0);
+    EXPECT_TRUE(controller.sectionButtons()[0]->isChecked());
+    EXPECT_EQ(controller.searchField()->placeholderText(), QStringLiteral("Search Settings"));
+    EXPECT_NE(controller.aboutContentController(), nullptr);
+    for (int index = 0; index < 6; ++index)
+        EXPECT_EQ(controller.sectionButtons()[index]->tag(), index);
+}
+
+TEST_F(SettingsWindow, ChoosingASectionShowsItsPageAndSelectsOnlyItsButton) {
+    controller.sectionButtons()[4]->click();
+    EXPECT_EQ(controller.tabs()->currentIndex(), 4);
+    for (int index = 0; index < 6; ++index)
+        EXPECT_EQ(controller.sectionButtons()[index]->isChecked(), index == 4);
+    controller.sectionButtons()[4]->click();
+    EXPECT_TRUE(controller.sectionButtons()[4]->isChecked()) << "choosing the selected section keeps it";
+}
+
+TEST_F(SettingsWindow, SearchFiltersTheSectionsByTheirSearchTermsIgnoringCase) {
+    const auto shows = [&](const char* text, QStringList expected) {
+        search(QString::fromUtf8(text));
+        EXPECT_EQ(visibleSections(), expected) << text;
+    };
+    shows("codex", {QStringLiteral("Integrations")});
+    shows("CLAUDE", {QStringLiteral("Integrations")});
+    shows("updates", {QStringLiteral("General")});
+    shows("lucide", {QStringLiteral("Licences")});
+    shows("  Warranty ", {QStringLiteral("Terms")});
+    shows("complaints", {QStringLiteral("Privacy")});
+    shows("nimbrel", {QStringLiteral("About")});
+    shows("licen", {QStringLiteral("Terms"), QStringLiteral("Licences")});
+    const QStringList every{QStringLiteral("Integrations"), QStringLiteral("General"),
+                            QStringLiteral("Privacy"),      QStringLiteral("Terms"),
+                            QStringLiteral("About"),        QStringLiteral("Licences")};
+    shows("", every);
+    shows(" \t\n ", every);
+    shows("Integrat ions", {});
+}
+
+TEST_F(SettingsWindow, FilteringAwayTheSelectedSectionSelectsTheFirstVisibleOne) {
+    controller.sectionButtons()[5]->click();
+    search(QStringLiteral("launch"));
+    EXPECT_EQ(controller.tabs()->currentIndex(), 1);
+    EXPECT_TRUE(controller.sectionButtons()[1]->isChecked());
+    EXPECT_FALSE(controller.sectionButtons()[5]->isChecked());
+
+    search(QStringLiteral("general"));
+    EXPECT_EQ(controller.tabs()->currentIndex(), 1) << "a selection that stays visible stays";
+}
+
+TEST_F(SettingsWindow, WhenNothingMatchesThePreviousPageStaysWithNoVisibleButton) {
+    controller.sectionButtons()[3]->click();
+    search(QStringLiteral("no section has this"));
+    EXPECT_TRUE(visibleSections().isEmpty());
+    EXPECT_EQ(controller.tabs()->currentIndex(), 3);
+    EXPECT_TRUE(controller.sectionButtons()[3]->isChecked());
+    search(QString());
+    EXPECT_EQ(visibleSections().size(), 6);
+    EXPECT_EQ(controller.tabs()->currentIndex(), 3);
+}
+
+TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
+    controller.prepareForShowing(
+        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::enabled});
+    EXPECT_TRUE(controller.codexSwitch()->isChecked());
+    EXPECT_TRUE(controller.claudeSwitch()->isChecked());
+    EXPECT_EQ(controller.integrationStatus()->text(),
+              QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks."));
+    EXPECT_TRUE(controller.integrationError()->isHidden());
+    EXPECT_TRUE(controller.launchSwitch()->isChecked());
+    EXPECT_EQ(controller.launchStatus()->text(),
+              QStringLiteral("Quorvel opens in the menu bar when you sign in to this Mac."));
+    EXPECT_TRUE(controller.loginItemsButton()->isHidden());
+
+    controller.prepareForShowing(
+        {true, false, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::disabled});
+    EXPECT_FALSE(controller.claudeSwitch()->isChecked());
+    EXPECT_EQ(controller.integrationStatus()->text(),
+              QStringLiteral("At least one integration must stay connected."))
+        << "the repair notice is only for an enabled integration";
+    EXPECT_FALSE(controller.launchSwitch()->isChecked());
+}
+
+TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAtEveryShowing) {
+    for (int showing = 0; showing < 2; ++showing) {
+        controller.prepareForShowing(
+            {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::needsApproval});
+        EXPECT_FALSE(controller.launchSwitch()->isChecked());
+        EXPECT_EQ(controller.launchStatus()->text(),
+                  QStringLiteral("macOS needs your approval before Quorvel can open at login."));
+        EXPECT_FALSE(controller.loginItemsButton()->isHidden());
+        controller.launchSwitch()->click();
+        EXPECT_EQ(controller.launchStatus()->text(), QStringLiteral("Launch at Login updated."));
+        EXPECT_TRUE(controller.loginItemsButton()->isHidden());
+    }
+    controller.loginItemsButton()->click();
+    EXPECT_EQ(loginItemsOpened, 1);
+}
+
+TEST_F(SettingsWindow, SwitchingOffTheLastIntegrationIsTurnedBackWithTheReasonInRed) {
+    controller.prepareForShowing(
+        {false, true, ClaudeIntegrationHealth::enabled, LaunchAtLoginState::disabled});
+    saveFailure = std::make_exception_ptr(IntegrationSetupError::providerRequired());
+    controller.claudeSwitch()->click();
+    EXPECT_EQ(saved, (std::vector<std::pair<bool, bool>>{{false, false}}));
+    EXPECT_TRUE(controller.claudeSwitch()->isChecked());
+    EXPECT_FALSE(controller.integrationError()->isHidden());
+    EXPECT_EQ(controller.integrationError()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(controller.integrationError()->textColour(), TextColour::systemRed);
+    EXPECT_EQ(controller.integrationStatus()->text(),
+              QStringLiteral("At least one integration must stay connected."));
+}
+
+TEST_F(SettingsWindow, ASuccessfulChangeReplacesTheRepairNoticeAndHidesTheLastError) {
+    controller.prepareForShowing(
+        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::disabled});
+    saveFailure = std::make_exception_ptr(std::runtime_error("settings.json is a link"));
+    controller.codexSwitch()->click();
+    EXPECT_TRUE(controller.codexSwitch()->isChecked());
+    EXPECT_EQ(controller.integrationError()->text(), QStringLiteral("settings.json is a link"));
+
+    saveFailure = nullptr;
+    controller.codexSwitch()->click();
+    EXPECT_EQ(saved.back(), std::make_pair(false, true));
+    EXPECT_FALSE(controller.codexSwitch()->isChecked());
+    EXPECT_TRUE(controller.integrationError()->isHidden());
+    EXPECT_EQ(controller.integrationStatus()->text(), QStringLiteral("Changes saved."));
+}
+
+TEST_F(SettingsWindow, AFailedLaunchChangeIsTurnedBackAndOffersLoginItemsOnlyForTheApprovalError) {
+    controller.prepareForShowing(
+        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    launchFailure = std::make_exception_ptr(LaunchAtLoginError::needsApproval());
+    controller.launchSwitch()->click();
+    EXPECT_EQ(launchRequests, std::vector<bool>{true});
+    EXPECT_FALSE(controller.launchSwitch()->isChecked());
+    EXPECT_EQ(controller.launchStatus()->text(),
+              QStringLiteral(
+                  "macOS needs you to allow Quorvel in System Settings \u2192 General \u2192 Login Items."));
+    EXPECT_FALSE(controller.loginItemsButton()->isHidden());
+
+    launchFailure = std::make_exception_ptr(std::runtime_error("autostart folder is read-only"));
+    controller.launchSwitch()->click();
+    EXPECT_FALSE(controller.launchSwitch()->isChecked());
+    EXPECT_EQ(controller.launchStatus()->text(), QStringLiteral("autostart folder is read-only"));
+    EXPECT_TRUE(controller.loginItemsButton()->isHidden());
+}
+
+TEST_F(SettingsWindow, TheUpdateButtonAsksForAnUpdateCheck) {
+    EXPECT_EQ(controller.updateButton()->text(), QStringLiteral("Check for Updates\u2026"));
+    controller.updateButton()->click();
+    EXPECT_EQ(updateChecks, 1);
+}
+
+TEST_F(SettingsWindow, HidingAndShowingKeepsTheSectionAndTheSearch) {
+    controller.sectionButtons()[2]->click();
+    search(QStringLiteral("privacy"));
+    controller.showWindow();
+    controller.window()->close();
+    controller.prepareForShowing(
+        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    controller.showWindow();
+    EXPECT_EQ(controller.tabs()->currentIndex(), 2);
+    EXPECT_EQ(controller.searchField()->text(), QStringLiteral("privacy"));
+    EXPECT_EQ(visibleSections(), QStringList{QStringLiteral("Privacy")});
+    EXPECT_FALSE(controller.searchField()->hasFocus());
+    controller.window()->close();
+}
+
+} // namespace
+} // namespace quorvel

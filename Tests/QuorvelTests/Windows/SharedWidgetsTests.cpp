@@ -1,0 +1,244 @@
+#include "Platform/ResourceBundle.h"
+#include "Platform/SystemColours.h"
+#include "TestSupport.h"
+#include "Windows/AppearanceAwareLogoImageView.h"
+#include "Windows/CardBox.h"
+#include "Windows/LinkButton.h"
+#include "Windows/Palette.h"
+#include "Windows/ResourceText.h"
+#include "Windows/ReturnKeyTrigger.h"
+#include "Windows/StatusDotView.h"
+#include "Windows/SymbolIcon.h"
+#include "Windows/TextLabel.h"
+#include "Windows/ToggleSwitch.h"
+#include "Windows/WebsiteAddress.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+// Switches the application to a dark palette for the life of the object, telling every widget as the
+// running event loop does.
+class DarkPalette {
+public:
+    DarkPalette() : saved_(QApplication::palette()) {
+        QPalette dark = saved_;
+        dark.setColor(QPalette::Window, QColor(30, 30, 32));
+        dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+        dark.setColor(QPalette::Base, QColor(44, 44, 46));
+        change(dark);
+    }
+    ~DarkPalette() { change(saved_); }
+
+private:
+    static void change(const QPalette& palette) {
+        QApplication::setPalette(palette);
+        QEvent event(QEvent::ApplicationPaletteChange);
+        for (QWidget* widget : QApplication::allWidgets())
+            QApplication::sendEvent(widget, &event);
+    }
+
+    QPalette saved_;
+};
+
+// The widget's own drawing on a transparent picture (no window background).
+QImage render(QWidget& widget) {
+    QImage picture(widget.size(), QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    widget.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    return picture;
+}
+
+TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
+    TextLabel* label = TextLabel::wrapping(QStringLiteral("<b>bold</b> & <a href='x'>link</a>"), 13,
+                                           QFont::Normal, TextColour::secondaryLabel);
+    std::unique_ptr<TextLabel> owner(label);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->font().pixelSize(), 13);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
+    {
+        DarkPalette dark;
+        EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
+        EXPECT_EQ(Palette::secondaryLabel().red(), 235);
+    }
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
+}
+
+TEST(TextLabel, FittingToAWidthTakesTheLinesTheTextNeedsUpToTheMaximum) {
+    std::unique_ptr<TextLabel> label(TextLabel::wrapping(
+        QString(40, QLatin1Char('x')).append(QStringLiteral(" word word word word word word word word word")),
+        15));
+    label->fitToWidth(120);
+    const int lineHeight = QFontMetrics(label->font()).lineSpacing();
+    EXPECT_EQ(label->width(), 120);
+    EXPECT_GE(label->height(), 3 * lineHeight);
+    label->setMaximumLines(2);
+    label->fitToWidth(120);
+    EXPECT_LE(label->height(), 2 * lineHeight + 1);
+}
+
+TEST(ToggleSwitch, ClicksAndTheSpaceBarToggleItAndOnlyUserChangesAreSent) {
+    ToggleSwitch toggle(QStringLiteral("Codex"));
+    int clicks = 0;
+    QObject::connect(&toggle, &QAbstractButton::clicked, [&] { ++clicks; });
+    EXPECT_EQ(toggle.size(), QSize(38, 22));
+    EXPECT_FALSE(toggle.isChecked());
+    toggle.click();
+    EXPECT_TRUE(toggle.isChecked());
+    toggle.setChecked(false);
+    EXPECT_EQ(clicks, 1);
+
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(&toggle, &press);
+    QApplication::sendEvent(&toggle, &release);
+    EXPECT_TRUE(toggle.isChecked());
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST(ToggleSwitch, IsDrawnInTheAccentColourWhenOnAndTheTrackColourWhenOff) {
+    ToggleSwitch toggle;
+    // The knob sits at the end that is on, so the left of the track shows when on, the right when off.
+    toggle.setChecked(true);
+    EXPECT_EQ(render(toggle).pixelColor(QPoint(6, 11)).rgb(), Palette::accent().rgb());
+    toggle.setChecked(false);
+    const QColor off = render(toggle).pixelColor(QPoint(30, 11));
+    EXPECT_NE(off.rgb(), Palette::accent().rgb());
+}
+
+TEST(CardBox, FillsWithTheControlBackgroundInsideARoundedSeparatorBorder) {
+    CardBox card(10);
+    card.resize(120, 60);
+    const QImage picture = render(card);
+    EXPECT_EQ(picture.pixelColor(60, 30).rgb(), Palette::controlBackground().rgb());
+    EXPECT_EQ(picture.pixelColor(0, 0).alpha(), 0) << "the corner lies outside the rounded border";
+    EXPECT_NE(picture.pixelColor(60, 0).rgb(), Palette::controlBackground().rgb()) << "top border";
+
+    CardBox clear(9, CardBox::Fill::clear);
+    clear.resize(120, 60);
+    EXPECT_EQ(render(clear).pixelColor(60, 30).alpha(), 0);
+}
+
+TEST(StatusDotView, FillsAnInsetCircleWithItsSystemColour) {
+    StatusDotView dot(SystemColours::green);
+    dot.resize(10, 10);
+    const QImage picture = render(dot);
+    EXPECT_EQ(picture.pixelColor(5, 5).rgb(), SystemColours::green().rgb());
+    EXPECT_EQ(picture.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(picture.pixelColor(0, 5).alpha(), 0) << "inset by one point on every side";
+}
+
+TEST(AppearanceAwareLogoImageView, ShowsTheLogoOfTheCurrentAppearanceAndSwapsAtOnce) {
+    AppearanceAwareLogoImageView logo(ResourceBundle::module());
+    ASSERT_FALSE(logo.lightModeImage().isNull());
+    ASSERT_FALSE(logo.darkModeImage().isNull());
+    EXPECT_NE(logo.lightModeImage(), logo.darkModeImage());
+    EXPECT_EQ(logo.image(), logo.lightModeImage());
+    {
+        DarkPalette dark;
+        EXPECT_EQ(logo.image(), logo.darkModeImage());
+    }
+    EXPECT_EQ(logo.image(), logo.lightModeImage());
+}
+
+TEST(AppearanceAwareLogoImageView, MissingLogosLeaveItEmpty) {
+    testing::TemporaryDirectory folder;
+    testing::writeFile(folder / "logo-light.png", "not a picture");
+    AppearanceAwareLogoImageView logo(ResourceBundle(QString::fromStdString(folder.path().string())));
+    EXPECT_TRUE(logo.lightModeImage().isNull());
+    EXPECT_TRUE(logo.darkModeImage().isNull());
+    logo.resize(220, 53);
+    EXPECT_EQ(render(logo).pixelColor(110, 26).alpha(), 0);
+}
+
+TEST(SymbolIcon, DrawsTheSymbolInTheGivenColourAtTheDevicePixelRatio) {
+    const QImage symbol =
+        SymbolIcon::render(ResourceBundle::module(), QStringLiteral("info"), QColor(255, 0, 0), 16, 2.0);
+    ASSERT_FALSE(symbol.isNull());
+    EXPECT_EQ(symbol.size(), QSize(32, 32));
+    EXPECT_EQ(symbol.devicePixelRatio(), 2.0);
+    int red = 0;
+    for (int y = 0; y < symbol.height(); ++y)
+        for (int x = 0; x < symbol.width(); ++x) {
+            const QColor pixel = symbol.pixelColor(x, y);
+            if (pixel.alpha() == 255) {
+                EXPECT_EQ(pixel.rgb(), QColor(255, 0, 0).rgb());
+                ++red;
+            }
+        }
+    EXPECT_GT(red, 20);
+    EXPECT_TRUE(
+        SymbolIcon::render(ResourceBundle::module(), QStringLiteral("missing"), Qt::red, 16, 1).isNull());
+}
+
+TEST(ReturnKeyTrigger, ReturnAndEnterPressTheVisibleEnabledButtonOnly) {
+    QWidget window;
+    auto* button = new QPushButton(QStringLiteral("Save"), &window);
+    new ReturnKeyTrigger(&window, button);
+    window.show();
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    const auto press = [&](int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(&window, &event);
+    };
+    press(Qt::Key_Return);
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(clicks, 2);
+    press(Qt::Key_Return, Qt::ShiftModifier);
+    press(Qt::Key_A);
+    button->setEnabled(false);
+    press(Qt::Key_Return);
+    button->setEnabled(true);
+    button->hide();
+    press(Qt::Key_Return);
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST(LinkButton, ShowsAnAmpersandLiterally) {
+    LinkButton button(QStringLiteral("Terms & Conditions \u2197"), 12, QFont::Medium);
+    EXPECT_EQ(button.text(), QStringLiteral("Terms && Conditions \u2197"));
+    EXPECT_EQ(button.palette().color(QPalette::ButtonText), Palette::link());
+}
+
+TEST(WebsiteAddress, OnlyAnAbsoluteWebAddressCountsAndPagesAreAppendedAsOnePathComponent) {
+    EXPECT_FALSE(WebsiteAddress::base(QString()));
+    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("   ")));
+    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("quorvel.example")));
+    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("file:///etc/passwd")));
+    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("javascript:alert(1)")));
+    ASSERT_TRUE(WebsiteAddress::base(QStringLiteral(" https://quorvel.example ")));
+
+    EXPECT_EQ(WebsiteAddress::appending(QStringLiteral("https://quorvel.example"), QStringLiteral("privacy")),
+              QStringLiteral("https://quorvel.example/privacy"));
+    EXPECT_EQ(
+        WebsiteAddress::appending(QStringLiteral("https://quorvel.example/legal/"), QStringLiteral("terms")),
+        QStringLiteral("https://quorvel.example/legal/terms"));
+    EXPECT_EQ(
+        WebsiteAddress::appending(QStringLiteral("https://quorvel.example/legal"), QStringLiteral("terms")),
+        QStringLiteral("https://quorvel.example/legal/terms"));
+}
+
+TEST(ResourceText, ReadsUTF8AndRefusesMissingOversizedOrMalformedFiles) {
+    testing::TemporaryDirectory folder;
+    const ResourceBundle bundle(QString::fromStdString(folder.path().string()));
+    testing::writeFile(folder / "Legal/good.txt", "Caf\xC3\xA9 \xE2\x86\x97");
+    testing::writeFile(folder / "Legal/bad.txt", "Caf\xC3 broken");
+    testing::writeFile(folder / "Legal/large.txt", std::string(ResourceText::maximumSize + 1, 'a'));
+    testing::writeFile(folder / "Legal/limit.txt", std::string(ResourceText::maximumSize, 'a'));
+    const QString legal = QStringLiteral("Legal");
+    const QString txt = QStringLiteral("txt");
+    EXPECT_EQ(ResourceText::read(bundle, QStringLiteral("good"), txt, legal),
+              QStringLiteral("Caf\u00e9 \u2197"));
+    EXPECT_FALSE(ResourceText::read(bundle, QStringLiteral("bad"), txt, legal));
+    EXPECT_FALSE(ResourceText::read(bundle, QStringLiteral("large"), txt, legal));
+    EXPECT_TRUE(ResourceText::read(bundle, QStringLiteral("limit"), txt, legal));
+    EXPECT_FALSE(ResourceText::read(bundle, QStringLiteral("missing"), txt, legal));
+}
+
+} // namespace
+} // namespace quorvel
