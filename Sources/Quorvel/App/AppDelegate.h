@@ -9,6 +9,7 @@
 #include "Model/TaskReadState.h"
 #include "Model/TaskStatus.h"
 #include "Refresh/RefreshSnapshot.h"
+#include "Windows/FeedbackWindowController.h"
 
 #include <QImage>
 #include <QObject>
@@ -121,6 +122,11 @@ public:
     // folder when it is executable (installed), otherwise the one beside the program (build folder).
     std::filesystem::path bundledQuorvelStatusURL() const;
     static std::filesystem::path bundledQuorvelStatusURL(const std::filesystem::path& programFolder);
+    // Sends a report from the issue-report window to the configured support service.
+    void submitIssueReport(const QString& provider, const QString& details,
+                           const PreparedFeedbackScreenshot& screenshot, BugReportCompletion done);
+    // submitIssueReport for the window, holding the delegate weakly: once the delegate is gone it fails.
+    FeedbackWindowController::SubmitReport issueReportSubmitter();
 
     // Icons and resources.
     const ResourceBundle& resourceBundle() const;
@@ -162,6 +168,7 @@ public:
     std::unique_ptr<SettingsWindowController> settingsController;
     std::unique_ptr<OnboardingWindowController> onboardingController;
     std::unique_ptr<IntegrationSetupWindowController> integrationSetupController;
+    std::unique_ptr<FeedbackWindowController> feedbackController;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

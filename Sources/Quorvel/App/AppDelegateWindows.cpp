@@ -52,8 +52,6 @@ void AppDelegate::showSettings() {
     settingsController->showWindow();
 }
 
-void AppDelegate::showFeedback() {}
-
 void AppDelegate::showOnboarding() {
     if (!onboardingController)
         onboardingController = std::make_unique<OnboardingWindowController>(
