@@ -1,5 +1,9 @@
+#include "Fakes/RecordingAlerts.h"
 #include "Fakes/RecordingWorkspace.h"
 #include "Platform/ResourceBundle.h"
+#include "Services/TestImages.h"
+#include "TestSupport.h"
+#include "Windows/FeedbackWindowController.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/OnboardingWindowController.h"
 #include "Windows/SettingsSidebarButton.h"
@@ -9,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QThread>
@@ -106,6 +111,23 @@ TEST_F(WindowScreenshots, OnboardingPages) {
         onboarding.finishSliding();
     }
     onboarding.window()->close();
+}
+
+TEST_F(WindowScreenshots, IssueReport) {
+    testing::TemporaryDirectory folder;
+    const QByteArray png = testing::encoded(testing::quarteredImage(QSize(1200, 600)), "png");
+    testing::writeFile(folder / "approval-waiting.png", std::string_view(png.constData(), png.size()));
+    testing::RecordingAlerts alerts;
+    FeedbackWindowController report(
+        [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {}, alerts,
+        [&](QWidget*) { return std::optional(folder / "approval-waiting.png"); });
+    capture(*report.window(), QStringLiteral("issue-report"));
+    report.details()->setPlainText(
+        QStringLiteral("Claude Code asked to run a command; the lamp stayed green."));
+    report.chooseScreenshot();
+    report.sendReport();
+    capture(*report.window(), QStringLiteral("issue-report-sending"));
+    report.window()->close();
 }
 
 } // namespace
