@@ -17,8 +17,7 @@ std::string uuid(int number, char kind) {
     return text;
 }
 // Puts a new fake into the platform's slot and keeps a pointer to it.
-template <typename Fake, typename Interface>
-Fake* install(std::unique_ptr<Interface>& slot) {
+template <typename Fake, typename Interface> Fake* install(std::unique_ptr<Interface>& slot) {
     auto made = std::make_unique<Fake>();
     Fake* fake = made.get();
     slot = std::move(made);
