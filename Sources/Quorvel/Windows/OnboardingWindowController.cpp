@@ -219,10 +219,13 @@ QWidget* OnboardingWindowController::choiceCard() {
     codexCheckbox_->setChecked(codex_);
     claudeCheckbox_->setChecked(claude_);
     loginCheckbox_->setChecked(launchAtLogin_);
+    // The stretches keep the check boxes 14 apart and centre them in the card.
     auto* choices = new QVBoxLayout;
     choices->setSpacing(14);
+    choices->addStretch();
     for (QCheckBox* box : {codexCheckbox_, claudeCheckbox_, loginCheckbox_})
         choices->addWidget(box);
+    choices->addStretch();
     auto* row = new QHBoxLayout;
     row->addLayout(choices);
     row->addStretch();
