@@ -3,6 +3,7 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
+#include "Windows/IntegrationFailureText.h"
 #include "Windows/ReturnKeyTrigger.h"
 #include "Windows/TextLabel.h"
 #include "Windows/Typography.h"
@@ -149,7 +150,7 @@ void IntegrationSetupWindowController::save() {
         applySelection_(codexCheckbox_->isChecked(), claudeCheckbox_->isChecked(),
                         launchAtLoginCheckbox_->isChecked(), firstRun_);
     } catch (const std::exception& error) {
-        errorLabel_->setText(QString::fromUtf8(error.what()));
+        errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->fitToWidth(contentColumn);
         errorLabel_->show();
         settingsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);

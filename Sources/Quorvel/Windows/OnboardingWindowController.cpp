@@ -3,6 +3,7 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
+#include "Windows/IntegrationFailureText.h"
 #include "Windows/OnboardingPageText.h"
 #include "Windows/PageTransition.h"
 #include "Windows/ReturnKeyTrigger.h"
@@ -269,7 +270,7 @@ bool OnboardingWindowController::applyConnectPage() {
     try {
         applySelection_(codex_, claude_, launchAtLogin_);
     } catch (const std::exception& error) {
-        errorLabel_->setText(QString::fromUtf8(error.what()));
+        errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->show();
         loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
         return false;
