@@ -1,12 +1,13 @@
 #include "Windows/PaletteBinding.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace quorvel {
 
 PaletteBinding::PaletteBinding(QWidget* widget, std::function<void()> apply)
-    : QObject(widget), apply_(std::move(apply)) {
+    : QObject(widget), apply_(std::move(apply)), applied_(QGuiApplication::palette()) {
     widget->installEventFilter(this);
 }
 
@@ -16,8 +17,14 @@ void PaletteBinding::bind(QWidget* widget, std::function<void()> apply) {
 }
 
 bool PaletteBinding::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::ThemeChange)
+    const QEvent::Type type = event->type();
+    const bool paletteEvent = type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange ||
+                              type == QEvent::ThemeChange;
+    // `apply_` setting the widget's own palette sends a palette change too, which finds nothing new.
+    if (paletteEvent && QGuiApplication::palette() != applied_) {
+        applied_ = QGuiApplication::palette();
         apply_();
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -5,6 +5,7 @@
 #include "Windows/CardBox.h"
 #include "Windows/LinkButton.h"
 #include "Windows/Palette.h"
+#include "Windows/PaletteBinding.h"
 #include "Windows/ResourceText.h"
 #include "Windows/ReturnKeyTrigger.h"
 #include "Windows/StatusDotView.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace quorvel {
@@ -66,6 +68,36 @@ TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
         EXPECT_EQ(Palette::secondaryLabel().red(), 235);
     }
     EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
+}
+
+// Only windows hear of an application palette change; the widgets inside get a palette change, later.
+TEST(PaletteBinding, FollowsTheApplicationPaletteInsideAWindowOncePerChange) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    TextLabel* label = TextLabel::oneLine(QStringLiteral("Quorvel"), 13);
+    layout->addWidget(label);
+    auto* own = new QWidget;
+    layout->addWidget(own);
+    int applied = 0;
+    PaletteBinding::bind(own, [&] {
+        ++applied;
+        QPalette palette = own->palette();
+        palette.setColor(QPalette::Base, Palette::label());
+        own->setPalette(palette);
+    });
+    window.show();
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(30, 30, 32));
+    dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(235, 235, 240));
+    EXPECT_EQ(applied, 2) << "once when bound, once for the change";
+    QApplication::setPalette(saved);
+    QApplication::processEvents();
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), saved.color(QPalette::WindowText));
+    EXPECT_EQ(applied, 3);
 }
 
 TEST(TextLabel, FittingToAWidthTakesTheLinesTheTextNeedsUpToTheMaximum) {
