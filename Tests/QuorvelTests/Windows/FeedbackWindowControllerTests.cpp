@@ -100,6 +100,25 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
                                "Your report is saved by Nimbrel support and emailed to the support team."));
 }
 
+// A window made on a light desktop stays readable when the desktop turns dark.
+TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
+    controller->showWindow();
+    QApplication::processEvents();
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(40, 40, 42));
+    dark.setColor(QPalette::WindowText, QColor(236, 236, 240));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
+        const QColor text = label->palette().color(QPalette::WindowText);
+        EXPECT_EQ(text.rgb(), QColor(236, 236, 240).rgb()) << label->text().toStdString();
+    }
+    EXPECT_LT(controller->submissionStatus()->palette().color(QPalette::WindowText).alphaF(), 1.0)
+        << "the status line stays secondary";
+    QApplication::setPalette(saved);
+}
+
 TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndChecksNothingElse) {
     controller->sendReport();
     ASSERT_EQ(alerts.size(), 1u);
