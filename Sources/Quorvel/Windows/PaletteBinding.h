@@ -9,13 +9,17 @@ class QWidget;
 namespace quorvel {
 
 // Runs `apply` on the widget now and again whenever the application's palette changes, for widgets whose
-// colours are set from the named colours by hand. Only windows hear of a palette or theme change; the
-// widgets inside them get a palette change of their own, so that is what counts here too.
+// colours are set from the named colours by hand. The application object hears of every change; the
+// widgets themselves may not (a widget with a style sheet never does), so the bindings listen there.
 class PaletteBinding : public QObject {
     Q_OBJECT
 
 public:
     static void bind(QWidget* widget, std::function<void()> apply);
+    ~PaletteBinding() override;
+
+    // Runs the binding's `apply` when the application's palette is not the one it last ran with.
+    void refresh();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -24,7 +28,7 @@ private:
     PaletteBinding(QWidget* widget, std::function<void()> apply);
 
     std::function<void()> apply_;
-    QPalette applied_; // the application's palette when `apply_` last ran
+    QPalette applied_;
 };
 
 } // namespace quorvel

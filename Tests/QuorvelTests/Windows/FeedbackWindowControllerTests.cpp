@@ -1,5 +1,6 @@
 #include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
+#include "Support/DarkPalette.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
 #include "Windows/FeedbackWindowController.h"
@@ -104,19 +105,14 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
 TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
     controller->showWindow();
     QApplication::processEvents();
-    const QPalette saved = QApplication::palette();
-    QPalette dark = saved;
-    dark.setColor(QPalette::Window, QColor(40, 40, 42));
-    dark.setColor(QPalette::WindowText, QColor(236, 236, 240));
-    QApplication::setPalette(dark);
-    QApplication::processEvents();
+    testing::DarkPalette dark;
     for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
         const QColor text = label->palette().color(QPalette::WindowText);
-        EXPECT_EQ(text.rgb(), QColor(236, 236, 240).rgb()) << label->text().toStdString();
+        EXPECT_EQ(text.rgb(), testing::DarkPalette::colours().color(QPalette::WindowText).rgb())
+            << label->text().toStdString();
     }
     EXPECT_LT(controller->submissionStatus()->palette().color(QPalette::WindowText).alphaF(), 1.0)
         << "the status line stays secondary";
-    QApplication::setPalette(saved);
 }
 
 TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndChecksNothingElse) {

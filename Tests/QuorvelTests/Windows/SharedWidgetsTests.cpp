@@ -1,5 +1,6 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SystemColours.h"
+#include "Support/DarkPalette.h"
 #include "TestSupport.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
@@ -23,29 +24,7 @@
 namespace quorvel {
 namespace {
 
-// Switches the application to a dark palette for the life of the object, telling every widget as the
-// running event loop does.
-class DarkPalette {
-public:
-    DarkPalette() : saved_(QApplication::palette()) {
-        QPalette dark = saved_;
-        dark.setColor(QPalette::Window, QColor(30, 30, 32));
-        dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
-        dark.setColor(QPalette::Base, QColor(44, 44, 46));
-        change(dark);
-    }
-    ~DarkPalette() { change(saved_); }
-
-private:
-    static void change(const QPalette& palette) {
-        QApplication::setPalette(palette);
-        QEvent event(QEvent::ApplicationPaletteChange);
-        for (QWidget* widget : QApplication::allWidgets())
-            QApplication::sendEvent(widget, &event);
-    }
-
-    QPalette saved_;
-};
+using testing::DarkPalette;
 
 // The widget's own drawing on a transparent picture (no window background).
 QImage render(QWidget& widget) {
@@ -65,17 +44,20 @@ TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
     {
         DarkPalette dark;
         EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
-        EXPECT_EQ(Palette::secondaryLabel().red(), 235);
+        EXPECT_EQ(Palette::secondaryLabel().red(), 236);
     }
     EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
 }
 
-// Only windows hear of an application palette change; the widgets inside get a palette change, later.
+// Only windows and the application hear of a palette change at once; the widgets inside get a palette
+// change of their own later, and a widget with a style sheet (a link button) none at all.
 TEST(PaletteBinding, FollowsTheApplicationPaletteInsideAWindowOncePerChange) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
     TextLabel* label = TextLabel::oneLine(QStringLiteral("Quorvel"), 13);
     layout->addWidget(label);
+    auto* link = new LinkButton(QStringLiteral("Lucide website \u2197"), 12, QFont::Normal);
+    layout->addWidget(link);
     auto* own = new QWidget;
     layout->addWidget(own);
     int applied = 0;
@@ -86,17 +68,17 @@ TEST(PaletteBinding, FollowsTheApplicationPaletteInsideAWindowOncePerChange) {
         own->setPalette(palette);
     });
     window.show();
-    const QPalette saved = QApplication::palette();
-    QPalette dark = saved;
-    dark.setColor(QPalette::Window, QColor(30, 30, 32));
-    dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
-    QApplication::setPalette(dark);
-    QApplication::processEvents();
-    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(235, 235, 240));
-    EXPECT_EQ(applied, 2) << "once when bound, once for the change";
-    QApplication::setPalette(saved);
-    QApplication::processEvents();
-    EXPECT_EQ(label->palette().color(QPalette::WindowText), saved.color(QPalette::WindowText));
+    const QColor lightText = label->palette().color(QPalette::WindowText);
+    const QColor lightLink = link->palette().color(QPalette::ButtonText);
+    {
+        DarkPalette dark;
+        EXPECT_EQ(label->palette().color(QPalette::WindowText),
+                  DarkPalette::colours().color(QPalette::WindowText));
+        EXPECT_EQ(link->palette().color(QPalette::ButtonText), DarkPalette::colours().color(QPalette::Link));
+        EXPECT_EQ(applied, 2) << "once when bound, once for the change";
+    }
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), lightText);
+    EXPECT_EQ(link->palette().color(QPalette::ButtonText), lightLink);
     EXPECT_EQ(applied, 3);
 }
 
@@ -165,7 +147,10 @@ TEST(StatusDotView, FillsAnInsetCircleWithItsSystemColour) {
 }
 
 TEST(AppearanceAwareLogoImageView, ShowsTheLogoOfTheCurrentAppearanceAndSwapsAtOnce) {
-    AppearanceAwareLogoImageView logo(ResourceBundle::module());
+    QWidget window;
+    auto* view = new AppearanceAwareLogoImageView(ResourceBundle::module(), &window);
+    const AppearanceAwareLogoImageView& logo = *view;
+    window.show();
     ASSERT_FALSE(logo.lightModeImage().isNull());
     ASSERT_FALSE(logo.darkModeImage().isNull());
     EXPECT_NE(logo.lightModeImage(), logo.darkModeImage());
