@@ -3,6 +3,7 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
+#include "Windows/CheckBox.h"
 #include "Windows/IntegrationFailureText.h"
 #include "Windows/OnboardingPageText.h"
 #include "Windows/PageTransition.h"
@@ -25,12 +26,6 @@ constexpr int sideInset = 38;
 // title bar of this height; here the window manager draws the title bar above the content instead.
 constexpr int titleBarHeight = 28;
 
-QCheckBox* checkbox(const QString& title, int points, QFont::Weight weight) {
-    auto* box = new QCheckBox(title);
-    box->setFont(Typography::system(points, weight));
-    return box;
-}
-
 TextLabel* centred(TextLabel* label, int width, int maximumLines) {
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setMaximumLines(maximumLines);
@@ -47,9 +42,9 @@ OnboardingWindowController::OnboardingWindowController(const ResourceBundle& res
     : QObject(parent), applySelection_(std::move(applySelection)), finish_(std::move(finish)),
       openLoginItems_(std::move(openLoginItems)), resourceBundle_(resourceBundle),
       window_(std::make_unique<QWidget>()), checkboxShelf_(std::make_unique<QWidget>()) {
-    codexCheckbox_ = checkbox(QStringLiteral("Codex"), 17, QFont::Medium);
-    claudeCheckbox_ = checkbox(QStringLiteral("Claude Code"), 17, QFont::Medium);
-    loginCheckbox_ = checkbox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Normal);
+    codexCheckbox_ = new CheckBox(QStringLiteral("Codex"), 17, QFont::Medium);
+    claudeCheckbox_ = new CheckBox(QStringLiteral("Claude Code"), 17, QFont::Medium);
+    loginCheckbox_ = new CheckBox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Normal);
     for (QCheckBox* box : {codexCheckbox_, claudeCheckbox_, loginCheckbox_})
         box->setParent(checkboxShelf_.get());
     buildWindow();

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
+#include "Windows/CheckBox.h"
 #include "Windows/LinkButton.h"
 #include "Windows/Palette.h"
 #include "Windows/PaletteBinding.h"
@@ -18,6 +19,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -122,6 +125,28 @@ TEST(ToggleSwitch, IsDrawnInTheAccentColourWhenOnAndTheTrackColourWhenOff) {
     toggle.setChecked(false);
     const QColor off = render(toggle).pixelColor(QPoint(30, 11));
     EXPECT_NE(off.rgb(), Palette::accent().rgb());
+}
+
+// On a dark desktop the style's outline of the box is hardly darker than a card's fill.
+TEST(CheckBox, ItsBoxStaysVisibleOnACardOnADarkDesktop) {
+    CheckBox box(QStringLiteral("Claude Code"), 17, QFont::Medium);
+    EXPECT_EQ(box.font().pixelSize(), 17);
+    EXPECT_EQ(box.font().weight(), QFont::Medium);
+    box.resize(box.sizeHint());
+    const auto edgeContrast = [&box] {
+        QImage picture(box.size(), QImage::Format_ARGB32);
+        picture.fill(Palette::controlBackground());
+        box.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+        QStyleOptionButton option;
+        option.initFrom(&box);
+        const QRect indicator = box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
+        const QColor edge = picture.pixelColor(indicator.left(), indicator.center().y());
+        const QColor fill = Palette::controlBackground();
+        return std::abs(edge.lightness() - fill.lightness());
+    };
+    EXPECT_GE(edgeContrast(), 40) << "light";
+    DarkPalette dark;
+    EXPECT_GE(edgeContrast(), 40) << "dark";
 }
 
 TEST(CardBox, FillsWithTheControlBackgroundInsideARoundedSeparatorBorder) {
