@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "App/MenuIcons.h"
+#include "App/ScrollingMenu.h"
 #include "App/SettingsKeys.h"
 #include "App/SoftwareUpdater.h"
 #include "App/StatusTexts.h"
@@ -76,7 +77,7 @@ void AppDelegate::redraw() {
 }
 
 void AppDelegate::buildMenu(const std::vector<TaskStatus>& rows, Date now) {
-    auto menu = std::make_unique<QMenu>();
+    std::unique_ptr<QMenu> menu = std::make_unique<ScrollingMenu>();
     menu->setStyle(menuStyle_.get());
     menu->setToolTipsVisible(true);
     connect(menu.get(), &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);

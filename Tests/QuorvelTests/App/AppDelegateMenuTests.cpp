@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -157,6 +158,42 @@ TEST_F(TaskMenu, ThirtyOneTasksShowThirtyRowsLeavingOutTheLeastUrgentOldest) {
     EXPECT_EQ(titles.first(), QStringLiteral("Waiting"));
     EXPECT_EQ(titles.at(1), QStringLiteral("Done 29")); // the newest done task
     EXPECT_FALSE(titles.contains(QStringLiteral("Done 0")));
+}
+
+TEST_F(TaskMenu, AMenuTallerThanTheScreenScrollsInOneColumnAndStaysOnTheScreenWhileItChanges) {
+    launch();
+    const auto tasksNamed = [&](int count, LightState state = LightState::done) {
+        std::vector<TaskStatus> tasks;
+        for (int number = 10; number < 10 + count; ++number)
+            tasks.push_back(claudeTask(number, "Task " + std::to_string(number), state, minutesAgo(1)));
+        return tasks;
+    };
+    const auto onScreen = [&] {
+        const QRect available = menu().screen()->availableGeometry();
+        return available.contains(menu().geometry());
+    };
+    // Opened from a tray at the bottom of the screen, the menu grows upwards as rows come in.
+    show(tasksNamed(1));
+    menu().popup(QPoint(0, menu().screen()->availableGeometry().bottom() - 10));
+    const int oneColumn = menu().width();
+    const int shortHeight = menu().height();
+    show(tasksNamed(3));
+    EXPECT_GT(menu().height(), shortHeight);
+    EXPECT_TRUE(onScreen()) << menu().geometry().y() << " + " << menu().height();
+    menu().hide();
+    QCoreApplication::processEvents();
+
+    show(tasksNamed(30));
+    menu().popup(QPoint(0, 0));
+    const QRect opened = menu().geometry();
+    EXPECT_EQ(opened.width(), oneColumn);
+    EXPECT_LE(opened.height(), menu().screen()->availableGeometry().height());
+    show(tasksNamed(30, LightState::working)); // every row retitled, and their icons pulse
+    delegate->advanceLampAnimation();
+    EXPECT_EQ(menu().width(), oneColumn);
+    EXPECT_TRUE(onScreen()) << menu().geometry().y() << " + " << menu().height();
+    menu().hide();
+    QCoreApplication::processEvents();
 }
 
 TEST_F(TaskMenu, RowsAreSortedByUrgencyThenByTheirLastChange) {
