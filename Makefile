@@ -1,4 +1,4 @@
-# Quorvel: `make run` builds and runs quorvel-status; `make test` builds and runs every suite.
+# Quorvel: `make run` builds and starts the tray application; `make test` builds and runs every suite.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
@@ -21,7 +21,7 @@ build: configure
 	ninja -C $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/quorvel-status --help
+	./$(BUILD)/quorvel
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure

@@ -34,3 +34,12 @@ add_executable(quorvel Sources/Quorvel/main.cpp)
 target_compile_options(quorvel PRIVATE ${QUORVEL_WARNINGS})
 target_link_libraries(quorvel PRIVATE QuorvelApp)
 add_dependencies(quorvel quorvel-status)
+
+# Installed as a desktop program: the tray application, the hook helper it installs for Claude Code
+# (in lib/quorvel), its desktop entry and its icon.
+include(GNUInstallDirs)
+install(TARGETS quorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quorvel-status RUNTIME DESTINATION lib/quorvel)
+install(FILES Sources/Quorvel/Resources/quorvel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${QUORVEL_RESOURCES_DIR}/Quorvel_Quorvel.bundle/quorvel.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

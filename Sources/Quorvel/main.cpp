@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "App/AppPlatform.h"
+#include "Platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/Quorvel_Quorvel.bundle/quorvel.svg")));
 
+    quorvel::TerminationSignals terminationSignals;
     quorvel::AppDelegate delegate(quorvel::AppPlatform::forThisDesktop());
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      [&delegate] { delegate.applicationWillTerminate(); });

@@ -31,7 +31,8 @@ env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" \
 
 expected=(settings-integrations settings-general settings-privacy settings-terms settings-about
           settings-licences integration-setup-first-run integration-setup onboarding-1 onboarding-2
-          onboarding-3 onboarding-4 onboarding-5 onboarding-6)
+          onboarding-3 onboarding-4 onboarding-5 onboarding-6 issue-report issue-report-sending
+          dark-settings-integrations dark-settings-about dark-integration-setup)
 for name in "${expected[@]}"; do
     if [ ! -s "$out/$name.png" ]; then
         echo "windows-screenshots: $name.png was not written" >&2

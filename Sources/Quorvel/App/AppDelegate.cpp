@@ -13,6 +13,9 @@
 #include "Platform/SettingsStore.h"
 #include "Platform/StatusItem.h"
 #include "Platform/Workspace.h"
+#include "Windows/IntegrationSetupWindowController.h"
+#include "Windows/OnboardingWindowController.h"
+#include "Windows/SettingsWindowController.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -9,6 +9,7 @@
 #include "Model/TaskReadState.h"
 #include "Model/TaskStatus.h"
 #include "Refresh/RefreshSnapshot.h"
+#include "Windows/FeedbackWindowController.h"
 
 #include <QImage>
 #include <QObject>
@@ -28,7 +29,10 @@ class QTimer;
 namespace quorvel {
 
 class GlobalMenuShortcut;
+class IntegrationSetupWindowController;
+class OnboardingWindowController;
 class ResourceBundle;
+class SettingsWindowController;
 class SoftwareUpdater;
 class TaskMenuStyle;
 class MenuIcons;
@@ -108,6 +112,21 @@ public:
     virtual void showFeedback();
     virtual void showOnboarding();
     virtual void manageIntegrations();
+    void showIntegrationSetup(bool firstRun);
+    // Installs or removes the Claude Code hooks, stores the choice, drops the rows of a provider turned
+    // off and refreshes. Throws IntegrationSetupError::providerRequired when both are off, or the
+    // installer's error; either leaves everything as it was.
+    void applyIntegrationSelection(bool codex, bool claude);
+    void applySetupSelection(bool codex, bool claude, bool launchAtLogin, bool completesOnboarding);
+    // The quorvel-status that ships with the program: ../lib/quorvel/quorvel-status from the program's
+    // folder when it is executable (installed), otherwise the one beside the program (build folder).
+    std::filesystem::path bundledQuorvelStatusURL() const;
+    static std::filesystem::path bundledQuorvelStatusURL(const std::filesystem::path& programFolder);
+    // Sends a report from the issue-report window to the configured support service.
+    void submitIssueReport(const QString& provider, const QString& details,
+                           const PreparedFeedbackScreenshot& screenshot, BugReportCompletion done);
+    // submitIssueReport for the window, holding the delegate weakly: once the delegate is gone it fails.
+    FeedbackWindowController::SubmitReport issueReportSubmitter();
 
     // Icons and resources.
     const ResourceBundle& resourceBundle() const;
@@ -146,6 +165,10 @@ public:
     QAction* updateMenuItem = nullptr;
     bool codexEnabled = true;
     bool claudeEnabled = true;
+    std::unique_ptr<SettingsWindowController> settingsController;
+    std::unique_ptr<OnboardingWindowController> onboardingController;
+    std::unique_ptr<IntegrationSetupWindowController> integrationSetupController;
+    std::unique_ptr<FeedbackWindowController> feedbackController;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -169,6 +192,16 @@ private:
     void finishOrcaOpen(const TaskStatus& task, std::exception_ptr navigationError, bool appOpened);
     void showOrcaFailure(std::exception_ptr error);
     std::map<std::string, LightState> currentVisibleStates(Date now) const;
+    // A refresh now, or as soon as the running one ends.
+    void requestRefresh();
+    void finishRefresh(RefreshSnapshot snapshot, bool codexRead, bool claudeRead);
+    // What the windows' closures do.
+    void applyOnboardingSelection(bool codex, bool claude, bool launch);
+    void setLaunchAtLogin(bool enabled);
+    void openLoginItems();
+    void checkForUpdates();
+    void finishOnboarding();
+    void storeOnboardingCompleted();
 
     AppPlatform platform_;
     std::unique_ptr<GlobalMenuShortcut> globalMenuShortcut_;
@@ -178,6 +211,7 @@ private:
     std::unique_ptr<QMenu> menu_;
     mutable std::optional<std::optional<QImage>> orcaAppIcon_;
     bool appearanceChangePending_ = false;
+    bool refreshRequested_ = false;
 };
 
 } // namespace quorvel

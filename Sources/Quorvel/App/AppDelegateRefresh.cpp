@@ -21,10 +21,32 @@ void AppDelegate::refresh() {
         return;
     refreshing = true;
     QPointer<AppDelegate> self(this);
-    platform_.refreshRunner->start(codexEnabled, claudeEnabled, [self](RefreshSnapshot snapshot) {
+    const bool codex = codexEnabled;
+    const bool claude = claudeEnabled;
+    platform_.refreshRunner->start(codex, claude, [self, codex, claude](RefreshSnapshot snapshot) {
         if (self)
-            self->applyRefreshSnapshot(std::move(snapshot));
+            self->finishRefresh(std::move(snapshot), codex, claude);
     });
+}
+
+void AppDelegate::requestRefresh() {
+    if (refreshing)
+        refreshRequested_ = true;
+    else
+        refresh();
+}
+
+// A snapshot read with another provider choice than the current one would bring back the rows of a
+// provider just turned off: it is dropped, and the refresh asked for meanwhile runs instead.
+void AppDelegate::finishRefresh(RefreshSnapshot snapshot, bool codexRead, bool claudeRead) {
+    if (codexRead == codexEnabled && claudeRead == claudeEnabled)
+        applyRefreshSnapshot(std::move(snapshot));
+    else
+        refreshing = false;
+    if (refreshRequested_) {
+        refreshRequested_ = false;
+        refresh();
+    }
 }
 
 void AppDelegate::applyRefreshSnapshot(RefreshSnapshot snapshot) {

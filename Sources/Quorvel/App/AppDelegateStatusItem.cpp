@@ -3,6 +3,7 @@
 #include "App/StatusTexts.h"
 #include "Platform/Clock.h"
 #include "Platform/StatusItem.h"
+#include "Windows/SettingsWindowController.h"
 
 #include <QIcon>
 #include <QMenu>
@@ -71,11 +72,13 @@ void AppDelegate::systemAppearanceDidChange() {
     renderStatusButton();
     if (!menuIsOpen || !menu_) {
         redraw();
-        return;
+    } else {
+        const Date now = platform_.clock->now();
+        updateTaskMenuRows(visibleRows(now), now);
+        menu_->update();
     }
-    const Date now = platform_.clock->now();
-    updateTaskMenuRows(visibleRows(now), now);
-    menu_->update();
+    if (settingsController && settingsController->window())
+        settingsController->window()->update();
 }
 
 } // namespace quorvel

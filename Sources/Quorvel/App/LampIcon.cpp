@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -16,12 +17,13 @@ constexpr double horizontalLampSize = 13;
 constexpr double horizontalLineWidth = 1.5;
 constexpr int horizontalFontPixels = 10;
 
-// The square rendering, in a 22-unit square scaled to the slot: two lamps of 10 units a row.
+// The square rendering, laid out in a 22-unit square scaled to the slot: two lamps of 10 units a row,
+// digits as large as the lamps allow.
 constexpr double squareUnits = 22;
 constexpr std::array<double, 2> squareCentres{5.5, 16.5};
 constexpr double squareLampSize = 10;
 constexpr double squareLineWidth = 1;
-constexpr int squareFontPixels = 9;
+constexpr double squareFontUnits = 10;
 
 QImage transparentImage(QSize pixels, qreal devicePixelRatio) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -40,7 +42,6 @@ QFont digitFont(int pixels) {
     font.setPixelSize(pixels);
     font.setWeight(QFont::Bold);
     font.setStyleHint(QFont::SansSerif);
-    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
@@ -74,7 +75,7 @@ std::array<LampIcon::Lamp, 4> LampIcon::lamps() const {
 }
 
 void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, double ringWidth,
-                        int fontPixels) {
+                        int fontPixels, bool snapText) {
     if (lamp.count >= 1) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(lamp.fill);
@@ -92,9 +93,13 @@ void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval,
     const double height = metrics.height();
     const double left = oval.center().x() - width / 2;
     const double top = oval.center().y() - height / 2;
+    QPointF baseline(left, top + metrics.ascent());
+    // Small digits read better on whole pixels.
+    if (snapText)
+        baseline = QPointF(std::round(baseline.x()), std::round(baseline.y()));
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QPointF(left, top + metrics.ascent()), text);
+    painter.drawText(baseline, text);
 }
 
 QImage LampIcon::horizontal(qreal devicePixelRatio) const {
@@ -113,7 +118,7 @@ QImage LampIcon::horizontal(qreal devicePixelRatio) const {
     for (std::size_t index = 0; index < lit.size(); ++index) {
         const QRectF oval(horizontalCentres[index] - horizontalLampSize / 2, 4, horizontalLampSize,
                           horizontalLampSize);
-        drawLamp(painter, lit[index], oval, horizontalLineWidth, horizontalFontPixels);
+        drawLamp(painter, lit[index], oval, horizontalLineWidth, horizontalFontPixels, false);
     }
     return image;
 }
@@ -123,22 +128,63 @@ QImage LampIcon::square(int pixels) const {
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.scale(pixels / squareUnits, pixels / squareUnits);
+    const double unit = pixels / squareUnits;
+    const double lampSize = squareLampSize * unit;
     const auto lit = lamps();
     for (std::size_t index = 0; index < lit.size(); ++index) {
-        const QPointF centre(squareCentres[index % 2], squareCentres[index / 2]);
-        const QRectF oval(centre.x() - squareLampSize / 2, centre.y() - squareLampSize / 2, squareLampSize,
-                          squareLampSize);
-        drawLamp(painter, lit[index], oval, squareLineWidth, squareFontPixels);
+        const QPointF centre(squareCentres[index % 2] * unit, squareCentres[index / 2] * unit);
+        const QRectF oval(centre.x() - lampSize / 2, centre.y() - lampSize / 2, lampSize, lampSize);
+        drawLamp(painter, lit[index], oval, squareLineWidth * unit, qRound(squareFontUnits * unit), true);
     }
     return image;
 }
 
+namespace {
+
+// Draws the square rendering at the size asked for, when it is asked for: a tray shows one size, and
+// the animation replaces the icon 12.5 times a second.
+class LampIconEngine final : public QIconEngine {
+public:
+    explicit LampIconEngine(LampIcon lamps) : lamps_(lamps) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(rect.width(), rect.height());
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+        QImage image = lamps_.square(qRound(side * ratio));
+        image.setDevicePixelRatio(ratio);
+        painter->drawImage(
+            QRect(rect.topLeft() + QPoint((rect.width() - side) / 2, (rect.height() - side) / 2),
+                  QSize(side, side)),
+            image);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        QPixmap pixmap = QPixmap::fromImage(lamps_.square(std::min(size.width(), size.height())));
+        if (size != pixmap.size()) {
+            QPixmap centred(size);
+            centred.fill(Qt::transparent);
+            QPainter(&centred).drawPixmap((size.width() - pixmap.width()) / 2,
+                                          (size.height() - pixmap.height()) / 2, pixmap);
+            return centred;
+        }
+        return pixmap;
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int pixels : LampIcon::traySizes)
+            sizes << QSize(pixels, pixels);
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new LampIconEngine(lamps_); }
+    QString key() const override { return QStringLiteral("QuorvelLamps"); }
+
+private:
+    LampIcon lamps_;
+};
+
+} // namespace
+
 QIcon LampIcon::trayIcon() const {
-    QIcon icon;
-    for (int pixels : traySizes)
-        icon.addPixmap(QPixmap::fromImage(square(pixels)));
-    return icon;
+    return QIcon(new LampIconEngine(*this));
 }
 
 } // namespace quorvel

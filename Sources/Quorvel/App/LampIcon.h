@@ -48,7 +48,7 @@ private:
     std::array<Lamp, 4> lamps() const;
     // One lamp: the filled oval when lit, its white ring, and the count in the middle.
     static void drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, double ringWidth,
-                         int fontPixels);
+                         int fontPixels, bool snapText);
 };
 
 } // namespace quorvel

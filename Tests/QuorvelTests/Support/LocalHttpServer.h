@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <optional>
+#include <vector>
 
 namespace quorvel::testing {
 
@@ -16,6 +18,13 @@ public:
         QByteArray body;
         QByteArray extraHeaders; // complete "Name: value\r\n" lines
     };
+    // One request as it arrived, answered once its body (by Content-Length) is complete.
+    struct Request {
+        QByteArray method;
+        QString path;
+        QMap<QByteArray, QByteArray> headers; // names in lower case
+        QByteArray body;
+    };
 
     LocalHttpServer();
 
@@ -24,6 +33,7 @@ public:
     void answer(const QString& path, Response response) { responses_[path] = std::move(response); }
     // The paths asked for, in order.
     const QStringList& requests() const { return requests_; }
+    const std::vector<Request>& receivedRequests() const { return received_; }
 
 private:
     void serve(class QTcpSocket* socket);
@@ -31,6 +41,7 @@ private:
     QTcpServer server_;
     QMap<QString, Response> responses_;
     QStringList requests_;
+    std::vector<Request> received_;
 };
 
 // A loopback port with nothing listening on it.

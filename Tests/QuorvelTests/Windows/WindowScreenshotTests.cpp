@@ -1,5 +1,9 @@
+#include "Fakes/RecordingAlerts.h"
 #include "Fakes/RecordingWorkspace.h"
 #include "Platform/ResourceBundle.h"
+#include "Services/TestImages.h"
+#include "TestSupport.h"
+#include "Windows/FeedbackWindowController.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/OnboardingWindowController.h"
 #include "Windows/SettingsSidebarButton.h"
@@ -9,6 +13,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QThread>
@@ -86,6 +91,44 @@ TEST_F(WindowScreenshots, Settings) {
     settings.window()->close();
 }
 
+// A dark desktop, and a build without a website (the legal links disabled).
+TEST_F(WindowScreenshots, DarkAppearance) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(40, 40, 42));
+    dark.setColor(QPalette::WindowText, QColor(236, 236, 240));
+    dark.setColor(QPalette::Base, QColor(30, 30, 32));
+    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
+    dark.setColor(QPalette::Text, QColor(236, 236, 240));
+    dark.setColor(QPalette::Button, QColor(58, 58, 62));
+    dark.setColor(QPalette::ButtonText, QColor(236, 236, 240));
+    dark.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::Link, QColor(64, 156, 255));
+    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 124));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 124));
+    QApplication::setPalette(dark);
+    {
+        SettingsWindowController settings(
+            ResourceBundle::module(), {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, BuildInfo{}, workspace);
+        settings.prepareForShowing(
+            {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+        for (int index : {0, 4}) {
+            settings.selectSection(settings.sectionButtons()[index]);
+            settings.showWindow();
+            capture(*settings.window(), index == 0 ? QStringLiteral("dark-settings-integrations")
+                                                   : QStringLiteral("dark-settings-about"));
+        }
+        settings.window()->close();
+        IntegrationSetupWindowController setup(
+            ResourceBundle::module(), [](bool, bool, bool, bool) {}, [] {});
+        setup.configure(true, true, false, false);
+        capture(*setup.window(), QStringLiteral("dark-integration-setup"));
+        setup.window()->close();
+    }
+    QApplication::setPalette(saved);
+}
+
 TEST_F(WindowScreenshots, IntegrationSetup) {
     IntegrationSetupWindowController setup(
         ResourceBundle::module(), [](bool, bool, bool, bool) {}, [] {});
@@ -106,6 +149,23 @@ TEST_F(WindowScreenshots, OnboardingPages) {
         onboarding.finishSliding();
     }
     onboarding.window()->close();
+}
+
+TEST_F(WindowScreenshots, IssueReport) {
+    testing::TemporaryDirectory folder;
+    const QByteArray png = testing::encoded(testing::quarteredImage(QSize(1200, 600)), "png");
+    testing::writeFile(folder / "approval-waiting.png", std::string_view(png.constData(), png.size()));
+    testing::RecordingAlerts alerts;
+    FeedbackWindowController report(
+        [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {}, alerts,
+        [&](QWidget*) { return std::optional(folder / "approval-waiting.png"); });
+    capture(*report.window(), QStringLiteral("issue-report"));
+    report.details()->setPlainText(
+        QStringLiteral("Claude Code asked to run a command; the lamp stayed green."));
+    report.chooseScreenshot();
+    report.sendReport();
+    capture(*report.window(), QStringLiteral("issue-report-sending"));
+    report.window()->close();
 }
 
 } // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <memory>
+#include <string_view>
+
+struct heif_context;
+struct heif_image_handle;
+
+namespace quorvel {
+
+// Reads the primary image of a HEIC file held in memory (Qt has no HEIF plugin here): its size and
+// orientation from the file's properties, and the decoded, upright picture.
+class HeicImageReader {
+public:
+    // The bytes are not copied and must outlive the reader.
+    explicit HeicImageReader(std::string_view bytes);
+    ~HeicImageReader();
+    HeicImageReader(const HeicImageReader&) = delete;
+    HeicImageReader& operator=(const HeicImageReader&) = delete;
+
+    // True for a file whose major brand is HEIC ('heic', or 'heix' for its high bit depths).
+    static bool isHeic(std::string_view bytes);
+
+    // The file parsed and has a primary image.
+    bool canRead() const { return handle_ != nullptr; }
+    // The displayed size, with rotation and cropping applied; empty when it cannot be read.
+    QSize size() const;
+    // EXIF numbering, 1 to 8.
+    int orientation() const;
+    // 8 bits per channel, upright; a null image when decoding fails.
+    QImage read() const;
+
+private:
+    struct ContextDeleter {
+        void operator()(heif_context* context) const;
+    };
+    struct HandleDeleter {
+        void operator()(heif_image_handle* handle) const;
+    };
+
+    std::string_view bytes_;
+    std::unique_ptr<heif_context, ContextDeleter> context_;
+    std::unique_ptr<heif_image_handle, HandleDeleter> handle_;
+};
+
+} // namespace quorvel

@@ -1,0 +1,129 @@
+#include "Services/ScreenshotFile.h"
+
+#include "Model/StatusError.h"
+#include "Services/HeicImageReader.h"
+#include "Support/FileIO.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace quorvel {
+namespace {
+
+// Enough for the largest accepted picture at 16 bits per channel.
+constexpr int allocationLimitMegabytes = 1100;
+
+QByteArray unownedBytes(const std::string& bytes) {
+    return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Reads from `buffer`, which must stay open for the reader's lifetime.
+void prepareReader(QImageReader& reader, QBuffer& buffer) {
+    buffer.open(QIODevice::ReadOnly);
+    reader.setDevice(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(allocationLimitMegabytes);
+}
+
+std::optional<ScreenshotFile::Type> qtImageType(const QByteArray& format) {
+    if (format == "png")
+        return ScreenshotFile::Type::png;
+    if (format == "jpeg")
+        return ScreenshotFile::Type::jpeg;
+    return std::nullopt;
+}
+
+struct TypeNames {
+    const char* contentType;
+    const char* extension;
+};
+
+TypeNames typeNames(ScreenshotFile::Type type) {
+    switch (type) {
+    case ScreenshotFile::Type::jpeg:
+        return {"image/jpeg", "jpg"};
+    case ScreenshotFile::Type::heic:
+        return {"image/heic", "heic"};
+    case ScreenshotFile::Type::png:
+        break;
+    }
+    return {"image/png", "png"};
+}
+
+bool isAcceptedSize(QSize size) {
+    return size.width() >= 1 && size.height() >= 1 && size.width() <= ScreenshotFile::maximumPixelsPerSide &&
+           size.height() <= ScreenshotFile::maximumPixelsPerSide;
+}
+
+// `size` scaled down proportionally to fit `bounds`; unchanged when it fits already.
+QSize fitted(QSize size, QSize bounds) {
+    if (size.width() <= bounds.width() && size.height() <= bounds.height())
+        return size;
+    return size.scaled(bounds, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QImage decodeHeic(const std::string& bytes, QSize bounds) {
+    HeicImageReader reader(bytes);
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {};
+    const QSize target = fitted(image.size(), bounds);
+    return target == image.size() ? image
+                                  : image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QImage decodeWithQt(const std::string& bytes, QSize bounds) {
+    QByteArray data = unownedBytes(bytes);
+    QBuffer buffer(&data);
+    QImageReader reader;
+    prepareReader(reader, buffer);
+    // The scaled size is given in the stored orientation; the reader turns the picture afterwards.
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    const QSize stored = reader.size();
+    const QSize shown = turned ? stored.transposed() : stored;
+    const QSize target = fitted(shown, bounds);
+    if (target != shown)
+        reader.setScaledSize(turned ? target.transposed() : target);
+    return reader.read();
+}
+
+} // namespace
+
+ScreenshotFile ScreenshotFile::read(const std::filesystem::path& path) {
+    ScreenshotFile file;
+    file.bytes = FileIO::readBounded(path, maximumFileBytes);
+    if (file.bytes.empty())
+        throw StatusError::invalidRecord();
+    if (HeicImageReader::isHeic(file.bytes)) {
+        file.type = Type::heic;
+        file.pixelSize = HeicImageReader(file.bytes).size();
+    } else {
+        QByteArray data = unownedBytes(file.bytes);
+        QBuffer buffer(&data);
+        QImageReader reader;
+        prepareReader(reader, buffer);
+        const auto type = qtImageType(reader.format());
+        if (!type)
+            throw StatusError::invalidRecord();
+        file.type = *type;
+        file.pixelSize = reader.size();
+    }
+    if (!isAcceptedSize(file.pixelSize))
+        throw StatusError::invalidRecord();
+    return file;
+}
+
+QImage ScreenshotFile::decode(QSize bounds) const {
+    return type == Type::heic ? decodeHeic(bytes, bounds) : decodeWithQt(bytes, bounds);
+}
+
+QString ScreenshotFile::contentType(Type type) {
+    return QString::fromLatin1(typeNames(type).contentType);
+}
+
+QString ScreenshotFile::fileExtension(Type type) {
+    return QString::fromLatin1(typeNames(type).extension);
+}
+
+} // namespace quorvel

@@ -1,0 +1,44 @@
+# Tasks in the test's home, written where the assistants and quorvel-status write them, and a pixel
+# counter for screenshots. Source it after desktop-session.sh.
+
+# add_claude_task SESSION-UUID PROMPT read|unread: a Claude Code conversation that finished a minute
+# ago, shown by the Claude desktop app, read or not.
+add_claude_task() {
+    local session="$1" prompt="$2" read="$3"
+    local project="$HOME/.claude/projects/-home-me-code-app"
+    local sessions="$HOME/Library/Application Support/Claude/claude-code-sessions"
+    mkdir -p "$project" "$sessions"
+    local asked answered
+    asked="$(date -u -d '-2 minutes' +%Y-%m-%dT%H:%M:%S.000Z)"
+    answered="$(date -u -d '-1 minute' +%Y-%m-%dT%H:%M:%S.000Z)"
+    cat >"$project/$session.jsonl" <<JSONL
+{"type":"user","sessionId":"$session","cwd":"/home/me/code/app","timestamp":"$asked","message":{"role":"user","content":"$prompt"}}
+{"type":"assistant","sessionId":"$session","cwd":"/home/me/code/app","timestamp":"$answered","message":{"role":"assistant","stop_reason":"end_turn","content":[{"type":"text","text":"Done."}]}}
+JSONL
+    printf '{"cliSessionId":"%s","sessionId":"local_%s","lastFocusedAt":0}\n' "$session" "$session" \
+        >"$sessions/local_$session.json"
+    if [ "$read" = read ]; then
+        local support="$HOME/Library/Application Support/Quorvel"
+        mkdir -p "$support"
+        printf '{"readAt":{"%s":"%s"}}' "$session" "$(date -u +%Y-%m-%dT%H:%M:%SZ)" >"$support/claude-read-state.json"
+    fi
+}
+
+# add_local_task ID STATE NAME, through the helper as a script would.
+add_local_task() {
+    "$build/quorvel-status" set "$1" "$2" "$3" >/dev/null
+}
+
+# count_pixels IMAGE WIDTHxHEIGHT+X+Y R-MIN R-MAX G-MIN G-MAX B-MIN B-MAX: the pixels of the crop whose
+# colour lies in the ranges.
+count_pixels() {
+    convert "$1" -crop "$2" +repage -depth 8 txt:- | awk -v r0="$3" -v r1="$4" -v g0="$5" -v g1="$6" \
+        -v b0="$7" -v b1="$8" -F'[(),]+' 'NR > 1 { r = $3; g = $4; b = $5;
+        if (r >= r0 && r <= r1 && g >= g0 && g <= g1 && b >= b0 && b <= b1) n++ } END { print n + 0 }'
+}
+
+# The colour ranges of the lamps and state icons.
+red_range=(220 255 30 90 20 80)
+green_range=(30 80 170 230 60 120)
+amber_range=(200 255 130 200 0 60)
+blue_range=(0 40 100 160 200 255)

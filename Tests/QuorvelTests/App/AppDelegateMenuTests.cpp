@@ -1,0 +1,379 @@
+#include "App/SoftwareUpdater.h"
+#include "App/TaskMenuStyle.h"
+#include "App/TaskStatusMetaType.h"
+#include "Platform/SettingsStore.h"
+#include "Support/AppHarness.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace quorvel {
+namespace {
+
+using testing::AppHarness;
+using testing::claudeTask;
+using testing::codexTask;
+using testing::localTask;
+using testing::visibleItemTexts;
+
+const QString header = QStringLiteral("Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)");
+const QStringList settingsItems{QStringLiteral("Show active chats from>"),
+                                QStringLiteral("Report an issue\u2026"), QStringLiteral("Sounds>"),
+                                QStringLiteral("Settings\u2026"), QStringLiteral("Quit Quorvel")};
+
+class TaskMenu : public ::testing::Test {
+protected:
+    AppHarness harness;
+    AppDelegate* delegate = nullptr;
+
+    Date now() const { return harness.clock->current; }
+    Date minutesAgo(double minutes) const { return now() - minutes * 60; }
+
+    void launch(std::string_view settings = "[General]\nclaudeIntegrationEnabled=true\n") {
+        harness.writeSettings(settings);
+        delegate = &harness.launch();
+    }
+    void show(std::vector<TaskStatus> tasks, std::optional<std::string> diagnostic = std::nullopt) {
+        if (!harness.refresh->pending.empty())
+            harness.answerRefresh(std::move(tasks), std::move(diagnostic));
+        else
+            harness.refreshWith(std::move(tasks), std::move(diagnostic));
+    }
+    QMenu& menu() const { return *delegate->menu(); }
+    QStringList shownTitles() const {
+        QStringList titles;
+        for (const auto& row : delegate->taskMenuRows)
+            if (row.title->isVisible())
+                titles << row.title->text();
+        return titles;
+    }
+    QMenu* submenu(const QString& title) const {
+        for (QAction* action : menu().actions())
+            if (action->menu() && action->text() == title)
+                return action->menu();
+        return nullptr;
+    }
+};
+
+TEST_F(TaskMenu, WithNoTasksAndBothProvidersTheMenuHoldsTheHeaderTheEmptyStateAndTheCommands) {
+    launch();
+    show({});
+    QStringList expected{header, QStringLiteral("---"),
+                         QStringLiteral("No recent Codex or Claude tasks or local signals."),
+                         QStringLiteral("---")};
+    expected << settingsItems;
+    EXPECT_EQ(visibleItemTexts(menu()), expected);
+    // Hidden: the update item and 30 rows of title, detail and separator.
+    EXPECT_EQ(menu().actions().size(), 3 + 1 + 90 + 1 + 5);
+    EXPECT_FALSE(delegate->updateMenuItem->isVisible());
+    EXPECT_FALSE(menu().actions().at(0)->isEnabled());
+}
+
+TEST_F(TaskMenu, TheEmptyStateNamesTheEnabledProviders) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"codexIntegrationEnabled=true\nclaudeIntegrationEnabled=false\n",
+         "No recent Codex tasks or local signals."},
+        {"codexIntegrationEnabled=false\nclaudeIntegrationEnabled=true\n",
+         "No recent Claude tasks or local signals."},
+        {"codexIntegrationEnabled=false\nclaudeIntegrationEnabled=false\n", "No recent local signals."},
+    };
+    for (const auto& [settings, text] : cases) {
+        AppHarness each;
+        each.writeSettings(std::string("[General]\n") + settings);
+        auto& launched = each.launch();
+        each.answerRefresh({});
+        QStringList expected{header, QStringLiteral("---"), QString::fromUtf8(text), QStringLiteral("---")};
+        expected << settingsItems;
+        EXPECT_EQ(visibleItemTexts(*launched.menu()), expected) << settings;
+        for (const auto& row : launched.taskMenuRows)
+            EXPECT_FALSE(row.title->isVisible() || row.detail->isVisible() || row.divider->isVisible());
+    }
+}
+
+TEST_F(TaskMenu, ADiagnosticComesUnderTheHeaderAndRowsHideTheEmptyState) {
+    launch();
+    show({claudeTask(1, "Refactor parser", LightState::working, minutesAgo(1))},
+         "Could not read Codex attention signals.");
+    QStringList expected{header,
+                         QStringLiteral("---"),
+                         QStringLiteral("Could not read Codex attention signals."),
+                         QStringLiteral("Refactor parser"),
+                         QStringLiteral("Working"),
+                         QStringLiteral("---"),
+                         QStringLiteral("---")};
+    expected << settingsItems;
+    EXPECT_EQ(visibleItemTexts(menu()), expected);
+}
+
+TEST_F(TaskMenu, SubmenusAndCommandsCarryTheirChecksAndShortcuts) {
+    launch("[General]\nactivityWindowHours=4\nsoundsEnabled=false\n");
+    show({});
+    QMenu* windows = submenu(QStringLiteral("Show active chats from"));
+    ASSERT_TRUE(windows);
+    EXPECT_EQ(windows->title(), QStringLiteral("Show active chats from"));
+    QStringList titles;
+    QStringList checked;
+    for (QAction* choice : windows->actions()) {
+        titles << choice->text();
+        if (choice->isChecked())
+            checked << choice->text();
+    }
+    EXPECT_EQ(titles, (QStringList{"Last hour", "Last 2 hours", "Last 4 hours", "Last day"}));
+    EXPECT_EQ(checked, QStringList{"Last 4 hours"});
+    QMenu* sounds = submenu(QStringLiteral("Sounds"));
+    ASSERT_TRUE(sounds && sounds->actions().size() == 1);
+    EXPECT_EQ(sounds->actions()[0]->text(), QStringLiteral("Play sounds"));
+    EXPECT_TRUE(sounds->actions()[0]->isCheckable());
+    EXPECT_FALSE(sounds->actions()[0]->isChecked());
+    const auto actions = menu().actions();
+    EXPECT_EQ(actions.at(actions.size() - 2)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
+    EXPECT_EQ(actions.last()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+}
+
+TEST_F(TaskMenu, CommandsReachTheirActions) {
+    launch();
+    show({});
+    const auto actions = menu().actions();
+    actions.at(actions.size() - 4)->trigger(); // Report an issue…
+    actions.at(actions.size() - 2)->trigger(); // Settings…
+    EXPECT_EQ(harness.delegate->feedbackShown, 1);
+    EXPECT_EQ(harness.delegate->settingsShown, 1);
+}
+
+TEST_F(TaskMenu, ThirtyOneTasksShowThirtyRowsLeavingOutTheLeastUrgentOldest) {
+    launch();
+    std::vector<TaskStatus> tasks;
+    for (int number = 0; number < 30; ++number)
+        tasks.push_back(
+            claudeTask(number, "Done " + std::to_string(number), LightState::done, minutesAgo(100 - number)));
+    tasks.push_back(claudeTask(99, "Waiting", LightState::waiting, minutesAgo(1)));
+    tasks.back().confirmedAttentionPending = true;
+    show(tasks);
+    const QStringList titles = shownTitles();
+    ASSERT_EQ(titles.size(), 30);
+    EXPECT_EQ(titles.first(), QStringLiteral("Waiting"));
+    EXPECT_EQ(titles.at(1), QStringLiteral("Done 29")); // the newest done task
+    EXPECT_FALSE(titles.contains(QStringLiteral("Done 0")));
+}
+
+TEST_F(TaskMenu, RowsAreSortedByUrgencyThenByTheirLastChange) {
+    launch();
+    auto waiting = claudeTask(1, "Waiting", LightState::waiting, minutesAgo(3));
+    waiting.confirmedAttentionPending = true;
+    show({
+        claudeTask(2, "Working", LightState::working, minutesAgo(0.5)),
+        claudeTask(3, "Unread", LightState::unread, minutesAgo(30)),
+        claudeTask(4, "Failed newer", LightState::failed, minutesAgo(1)), waiting,
+        claudeTask(5, "Failed older", LightState::failed, minutesAgo(2)),
+        localTask(6, "Unknown", LightState::working, minutesAgo(10)), // stale: unknown
+    });
+    EXPECT_EQ(shownTitles(),
+              (QStringList{"Waiting", "Failed newer", "Failed older", "Unknown", "Unread", "Working"}));
+}
+
+TEST_F(TaskMenu, TheActivityWindowLeavesOutOlderTasksButNotConfirmedQuestions) {
+    launch("[General]\nactivityWindowHours=1\n");
+    auto question = claudeTask(1, "Old question", LightState::waiting, minutesAgo(300));
+    question.confirmedAttentionPending = true;
+    show({question, claudeTask(2, "Old done", LightState::done, minutesAgo(90)),
+          claudeTask(3, "Recent", LightState::done, minutesAgo(10))});
+    EXPECT_EQ(shownTitles(), (QStringList{"Old question", "Recent"}));
+}
+
+TEST_F(TaskMenu, ARowShowsItsImageDetailAndTooltip) {
+    launch();
+    auto task = codexTask(1, "Ship it", LightState::working, minutesAgo(1));
+    task.projectName = "quorvel";
+    show({task});
+    const auto& row = delegate->taskMenuRows.at(0);
+    EXPECT_EQ(row.title->text(), QStringLiteral("Ship it"));
+    EXPECT_TRUE(row.title->isEnabled());
+    EXPECT_EQ(row.title->toolTip(), QStringLiteral("Ship it"));
+    EXPECT_EQ(row.title->data().value<TaskStatus>(), task);
+    ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.title->icon()));
+    EXPECT_FALSE(TaskMenuStyle::trailingPixmap(row.title->icon()));
+    EXPECT_EQ(row.detail->text(),
+              QString::fromStdString(LightStates::menuDetail(LightState::working, "quorvel")));
+    EXPECT_FALSE(row.detail->isEnabled());
+    EXPECT_FALSE(row.detail->toolTip().startsWith(QStringLiteral("Orca"))); // no tooltip of its own
+    ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.detail->icon())); // blank: lines the detail up with the title
+    EXPECT_EQ(TaskMenuStyle::rowPixmap(row.detail->icon())->toImage().pixelColor(30, 9).alpha(), 0);
+    ASSERT_EQ(delegate->workingMenuItems.size(), 1u);
+    EXPECT_EQ(delegate->workingMenuItems[0].item, row.title);
+    EXPECT_EQ(delegate->workingMenuItems[0].provider, TaskProvider::codex);
+}
+
+TEST_F(TaskMenu, UnreadRowsTellWhereToReadAndOrcaRowsNameTheirProvider) {
+    launch();
+    const auto orca =
+        testing::inOrca(claudeTask(1, "In Orca", LightState::unread, minutesAgo(2)), minutesAgo(2));
+    show({orca, codexTask(2, "Codex unread", LightState::unread, minutesAgo(3)),
+          localTask(3, "Local unread", LightState::done, minutesAgo(4))});
+    const auto& rows = delegate->taskMenuRows;
+    EXPECT_EQ(rows[0].title->toolTip(), QStringLiteral("Open the response in Orca to turn this green"));
+    EXPECT_EQ(rows[1].title->toolTip(), QStringLiteral("Open the response in Codex to turn this green"));
+    EXPECT_EQ(rows[2].title->toolTip(), QStringLiteral("Open the response in Quorvel to turn this green"));
+    EXPECT_TRUE(rows[0].detail->text().endsWith(QStringLiteral(" \u00B7 Orca")));
+    EXPECT_EQ(rows[0].detail->toolTip(), QStringLiteral("Orca \u00B7 Claude"));
+    EXPECT_TRUE(TaskMenuStyle::trailingPixmap(rows[0].detail->icon()));
+    EXPECT_FALSE(TaskMenuStyle::trailingPixmap(rows[1].detail->icon()));
+}
+
+TEST_F(TaskMenu, ATaskWithoutAnOpenDestinationIsListedButCannotBeChosen) {
+    launch();
+    auto noLink = claudeTask(1, "No desktop session", LightState::done, minutesAgo(1));
+    noLink.providerSessionID.reset();
+    show({noLink, localTask(2, "Local", LightState::working, minutesAgo(1))});
+    for (int index : {0, 1}) {
+        EXPECT_TRUE(delegate->taskMenuRows[index].title->isVisible());
+        EXPECT_FALSE(delegate->taskMenuRows[index].title->isEnabled());
+    }
+    delegate->taskMenuRows[0].title->trigger();
+    EXPECT_TRUE(harness.workspace->openedURLs.isEmpty());
+}
+
+TEST_F(TaskMenu, NamesShowAsPlainTextCutToNinetyCharacters) {
+    launch();
+    const std::string longName(10'000, 'x');
+    const std::string markup = "<b>bold</b> & <a href=\"x\">link</a>";
+    auto huge = claudeTask(1, "", LightState::failed, minutesAgo(1));
+    huge.name = longName;
+    show({huge, claudeTask(2, markup, LightState::failed, minutesAgo(2)),
+          claudeTask(3, "Tom & Jerry", LightState::failed, minutesAgo(3)),
+          claudeTask(4, "first\nsecond\tthird\r\n", LightState::failed, minutesAgo(4)),
+          claudeTask(5, "\u202Ereversed\u200F \u05E9\u05DC\u05D5\u05DD", LightState::failed, minutesAgo(5)),
+          claudeTask(6, std::string(100, 'e') + "\u0301", LightState::failed, minutesAgo(6))});
+    const auto& rows = delegate->taskMenuRows;
+    EXPECT_EQ(rows[0].title->text(), QString(90, u'x'));
+    EXPECT_EQ(rows[0].title->toolTip(), QString::fromStdString(longName));
+    EXPECT_EQ(rows[1].title->text(), QStringLiteral("<b>bold</b> && <a href=\"x\">link</a>"));
+    QTextDocument shown;
+    shown.setHtml(rows[1].title->toolTip());
+    EXPECT_EQ(shown.toPlainText(), QString::fromStdString(markup)); // a tooltip shows the markup as text
+    EXPECT_EQ(rows[2].title->text(), QStringLiteral("Tom && Jerry"));
+    EXPECT_EQ(rows[3].title->text(), QStringLiteral("first second third  "));
+    EXPECT_EQ(rows[4].title->text(), QStringLiteral("\u202Ereversed\u200F \u05E9\u05DC\u05D5\u05DD"));
+    EXPECT_EQ(rows[5].title->text(),
+              QString(89, u'e') + QStringLiteral("e")); // 90 characters, not 90 code points
+}
+
+TEST_F(TaskMenu, AnOpenMenuIsUpdatedInPlaceAndRebuiltAfterItCloses) {
+    launch();
+    show({claudeTask(1, "First", LightState::done, minutesAgo(2))});
+    QMenu* open = delegate->menu();
+    open->popup(QPoint(10, 10));
+    ASSERT_TRUE(delegate->menuIsOpen);
+    show({claudeTask(1, "First", LightState::done, minutesAgo(2)),
+          claudeTask(2, "Second", LightState::waiting, minutesAgo(1))});
+    EXPECT_EQ(delegate->menu(), open);
+    EXPECT_EQ(shownTitles(), (QStringList{"Second", "First"}));
+    EXPECT_FALSE(delegate->emptyStateMenuItem->isVisible());
+
+    show({});
+    EXPECT_EQ(delegate->menu(), open);
+    EXPECT_TRUE(delegate->emptyStateMenuItem->isVisible());
+    EXPECT_TRUE(shownTitles().isEmpty());
+
+    open->hide();
+    EXPECT_FALSE(delegate->menuIsOpen);
+    EXPECT_EQ(delegate->menu(), open); // not yet: the chosen action comes after the menu hid
+    QCoreApplication::processEvents();
+    EXPECT_NE(delegate->menu(), open);
+    EXPECT_EQ(harness.item->menu, delegate->menu());
+}
+
+TEST_F(TaskMenu, ARowChosenAsTheMenuClosesStillOpensItsTask) {
+    launch();
+    show({claudeTask(1, "Pick me", LightState::done, minutesAgo(2))});
+    delegate->menu()->popup(QPoint(10, 10));
+    QAction* row = delegate->taskMenuRows[0].title;
+    delegate->menu()->hide(); // Qt hides the menu, then delivers the chosen action
+    row->trigger();
+    EXPECT_EQ(harness.workspace->openedURLs.size(), 1);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(TaskMenu, ChoosingAnActivityWindowStoresItsHours) {
+    launch("[General]\nactivityWindowHours=3\n");
+    show({claudeTask(1, "Ninety minutes ago", LightState::done, minutesAgo(90))});
+    EXPECT_EQ(shownTitles().size(), 1);
+    QMenu* windows = submenu(QStringLiteral("Show active chats from"));
+    windows->actions().at(0)->trigger(); // Last hour
+    EXPECT_EQ(delegate->activityWindow, ActivityWindow::hour);
+    EXPECT_TRUE(shownTitles().isEmpty());
+    windows = submenu(QStringLiteral("Show active chats from"));
+    windows->actions().at(2)->trigger(); // Last 4 hours
+    EXPECT_EQ(SettingsStore(harness.settingsFile()).integer(QStringLiteral("activityWindowHours")), 4);
+    EXPECT_EQ(shownTitles().size(), 1);
+
+    delegate->changeActivityWindow(QVariant(3));
+    EXPECT_EQ(delegate->activityWindow, ActivityWindow::day);
+    EXPECT_EQ(SettingsStore(harness.settingsFile()).integer(QStringLiteral("activityWindowHours")), 24);
+    delegate->changeActivityWindow(QVariant(QStringLiteral("1")));
+    delegate->changeActivityWindow(QVariant());
+    EXPECT_EQ(delegate->activityWindow, ActivityWindow::day);
+}
+
+TEST_F(TaskMenu, PlaySoundsFlipsAndIsStored) {
+    launch();
+    show({});
+    submenu(QStringLiteral("Sounds"))->actions().at(0)->trigger();
+    EXPECT_FALSE(delegate->soundsEnabled);
+    EXPECT_EQ(SettingsStore(harness.settingsFile()).boolean(QStringLiteral("soundsEnabled")), false);
+    EXPECT_FALSE(submenu(QStringLiteral("Sounds"))->actions().at(0)->isChecked());
+    delegate->toggleSounds();
+    EXPECT_TRUE(delegate->soundsEnabled);
+    EXPECT_TRUE(submenu(QStringLiteral("Sounds"))->actions().at(0)->isChecked());
+}
+
+TEST_F(TaskMenu, TheUpdateItemShowsTheVersionTheUpdaterFound) {
+    launch();
+    show({});
+    delegate->updaterDidFindValidUpdate(QStringLiteral("2.0 & up"));
+    EXPECT_TRUE(delegate->updateMenuItem->isVisible());
+    EXPECT_EQ(delegate->updateMenuItem->text(), QStringLiteral("Update available \u2014 v2.0 && up\u2026"));
+    EXPECT_FALSE(delegate->updateMenuItem->icon().isNull());
+    show({});
+    EXPECT_TRUE(delegate->updateMenuItem->isVisible()); // a rebuilt menu keeps it
+    EXPECT_EQ(visibleItemTexts(menu()).at(1), QStringLiteral("Update available \u2014 v2.0 && up\u2026"));
+    delegate->updaterDidNotFindUpdate();
+    EXPECT_FALSE(delegate->updateMenuItem->isVisible());
+}
+
+TEST(AppVersionDescription, NamesTheVersionAndTheCommitWhenKnown) {
+    AppHarness harness;
+    auto& delegate = harness.create();
+    EXPECT_EQ(delegate.appVersionDescription(), QStringLiteral("v1.4.2 (abc1234)"));
+    delegate.platform().buildInfo.commitHash = QString();
+    EXPECT_EQ(delegate.appVersionDescription(), QStringLiteral("v1.4.2"));
+    delegate.platform().buildInfo.commitHash.reset();
+    delegate.platform().buildInfo.shortVersion.reset();
+    EXPECT_EQ(delegate.appVersionDescription(), QStringLiteral("vDevelopment"));
+}
+
+TEST_F(TaskMenu, TheShortcutRedrawsAndShowsTheMenuAtThePointer) {
+    launch();
+    show({});
+    harness.delegate->tasks = {claudeTask(1, "Fresh", LightState::waiting, minutesAgo(1))};
+    harness.hotKeys->press();
+    EXPECT_TRUE(delegate->menu()->isVisible());
+    EXPECT_EQ(shownTitles(), QStringList{"Fresh"});
+    delegate->menu()->hide();
+    QCoreApplication::processEvents();
+}
+
+TEST_F(TaskMenu, ALeftClickOnTheTrayIconShowsTheMenu) {
+    launch();
+    show({});
+    ASSERT_TRUE(harness.item->click);
+    harness.item->click();
+    EXPECT_TRUE(delegate->menu()->isVisible());
+    delegate->menu()->hide();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+} // namespace quorvel

@@ -1,0 +1,192 @@
+#include "App/TaskStatusMetaType.h"
+#include "Orca/OrcaNavigationError.h"
+#include "Support/AppHarness.h"
+
+#include <gtest/gtest.h>
+#include <system_error>
+
+namespace quorvel {
+namespace {
+
+using testing::AppHarness;
+using testing::claudeTask;
+using testing::codexTask;
+
+class OpeningTasks : public ::testing::Test {
+protected:
+    AppHarness harness;
+    AppDelegate* delegate = nullptr;
+
+    void SetUp() override {
+        harness.writeSettings("[General]\nclaudeIntegrationEnabled=true\n");
+        harness.orcaInstallation =
+            OrcaInstallation{std::nullopt, "/opt/orca/orca", "/opt/orca/resources/bin/orca"};
+        delegate = &harness.launch();
+    }
+    Date now() const { return harness.clock->current; }
+    void open(const TaskStatus& task) { delegate->openTask(QVariant::fromValue(task)); }
+    TaskStatus orcaTask() const {
+        return testing::inOrca(claudeTask(7, "In Orca", LightState::unread, now() - 60), now() - 60);
+    }
+    LightState shown(const TaskStatus& task) const { return task.visibleState(now(), delegate->readState); }
+    const std::vector<testing::RecordingAlerts::Alert>& alerts() const { return harness.alerts->alerts; }
+};
+
+TEST_F(OpeningTasks, ABlueClaudeTaskOpensItsLinkAndTurnsGreenAtOnce) {
+    const auto task = claudeTask(1, "Answer", LightState::unread, now() - 60);
+    harness.answerRefresh({task});
+    ASSERT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::unread, 1}}));
+    delegate->taskMenuRows[0].title->trigger();
+    EXPECT_EQ(harness.workspace->openedURLs, QStringList{QString::fromStdString(*task.taskURL())});
+    EXPECT_EQ(shown(task), LightState::done);
+    EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::done, 1}}));
+    EXPECT_EQ(ClaudeReadState::load(ClaudeReadState::defaultURL(harness.home.path())),
+              delegate->readState.claude);
+}
+
+TEST_F(OpeningTasks, ALinkNobodyCouldOpenMarksNothingRead) {
+    harness.workspace->opensURLs = false;
+    const auto task = claudeTask(1, "Answer", LightState::unread, now() - 60);
+    open(task);
+    EXPECT_EQ(harness.workspace->openedURLs.size(), 1);
+    EXPECT_EQ(shown(task), LightState::unread);
+    EXPECT_TRUE(alerts().empty());
+}
+
+TEST_F(OpeningTasks, OnlyScheduledCodexTasksAreMarkedReadHere) {
+    auto plain = codexTask(1, "Unscheduled", LightState::unread, now() - 60);
+    plain.isScheduled = false;
+    delegate->readState.codex.unread = std::set<std::string>{*plain.codexThreadID()};
+    open(plain);
+    EXPECT_EQ(harness.workspace->openedURLs.size(), 1);
+    EXPECT_EQ(shown(plain), LightState::unread);
+
+    auto scheduled = codexTask(2, "Nightly", LightState::unread, now() - 60);
+    scheduled.isScheduled = true;
+    open(scheduled);
+    EXPECT_EQ(shown(scheduled), LightState::done);
+    EXPECT_EQ(CodexAutomationReadState::load(CodexAutomationReadState::defaultURL(harness.home.path())),
+              delegate->readState.codexAutomations);
+}
+
+TEST_F(OpeningTasks, AReadMarkThatCannotBeSavedStillCountsUntilTheNextRefresh) {
+    std::filesystem::create_directories(
+        ClaudeReadState::defaultURL(harness.home.path())); // a folder in its way
+    const auto task = claudeTask(1, "Answer", LightState::unread, now() - 60);
+    open(task);
+    EXPECT_EQ(shown(task), LightState::done);
+    EXPECT_TRUE(alerts().empty());
+}
+
+TEST_F(OpeningTasks, AnythingButATaskWithADestinationIsIgnored) {
+    delegate->openTask(QVariant(QStringLiteral("claude://code/continue?session=local_x")));
+    delegate->openTask(QVariant());
+    auto noLink = claudeTask(1, "No session", LightState::unread, now());
+    noLink.providerSessionID.reset();
+    open(noLink);
+    EXPECT_TRUE(harness.workspace->openedURLs.isEmpty());
+    EXPECT_TRUE(harness.orca->opens.empty());
+}
+
+TEST_F(OpeningTasks, LinksReachTheWorkspaceWhole) {
+    auto task = claudeTask(1, "Answer", LightState::working, now());
+    task.providerSessionID = "local_00000001-0000-4000-8000-d00000000001";
+    open(task);
+    EXPECT_EQ(harness.workspace->openedURLs,
+              QStringList{QStringLiteral(
+                  "claude://code/continue?session=local_00000001-0000-4000-8000-d00000000001")});
+}
+
+TEST_F(OpeningTasks, AnOrcaTaskRunsTheToolThenBringsOrcaForwardAndIsMarkedRead) {
+    const auto task = orcaTask();
+    open(task);
+    ASSERT_EQ(harness.orca->opens.size(), 1u);
+    EXPECT_EQ(harness.orca->opens[0].taskID, task.id);
+    EXPECT_EQ(harness.orca->opens[0].tool, std::filesystem::path("/opt/orca/resources/bin/orca"));
+    EXPECT_TRUE(delegate->openingOrcaTask);
+    EXPECT_TRUE(harness.workspace->openedApplications.empty());
+    harness.orca->finish();
+    ASSERT_EQ(harness.workspace->openedApplications.size(), 1u);
+    EXPECT_EQ(harness.workspace->openedApplications[0], *harness.orcaInstallation);
+    EXPECT_FALSE(delegate->openingOrcaTask);
+    EXPECT_EQ(shown(task), LightState::done);
+    EXPECT_EQ(OrcaReadState::load(OrcaReadState::defaultURL(harness.home.path())), delegate->readState.orca);
+    EXPECT_TRUE(alerts().empty());
+    EXPECT_TRUE(harness.workspace->openedURLs.isEmpty());
+}
+
+TEST_F(OpeningTasks, ChoosingAnOrcaTaskTwiceQuicklyRunsTheToolOnce) {
+    open(orcaTask());
+    open(orcaTask());
+    EXPECT_EQ(harness.orca->opens.size(), 1u);
+    harness.orca->finish();
+    open(orcaTask());
+    EXPECT_EQ(harness.orca->opens.size(), 2u);
+}
+
+TEST_F(OpeningTasks, WithOrcaUninstalledOnlyTheAlertShows) {
+    harness.orcaInstallation.reset();
+    const auto task = orcaTask();
+    open(task);
+    ASSERT_EQ(alerts().size(), 1u);
+    EXPECT_EQ(alerts()[0].message, QStringLiteral("Could not open Orca"));
+    EXPECT_EQ(alerts()[0].informative,
+              QStringLiteral("Orca is not installed or could not be located. This task remains unread."));
+    EXPECT_EQ(alerts()[0].style, AlertStyle::warning);
+    EXPECT_TRUE(harness.orca->opens.empty());
+    EXPECT_TRUE(harness.workspace->openedApplications.empty());
+    EXPECT_FALSE(delegate->openingOrcaTask);
+}
+
+TEST_F(OpeningTasks, WhenTheToolTimesOutOrcaStillComesForwardBeforeTheAlert) {
+    const auto task = orcaTask();
+    open(task);
+    harness.orca->finish(std::make_exception_ptr(OrcaNavigationError::timedOut()));
+    EXPECT_EQ(harness.workspace->openedApplications.size(), 1u);
+    ASSERT_EQ(alerts().size(), 1u);
+    EXPECT_EQ(alerts()[0].message, QStringLiteral("Could not open the Orca conversation"));
+    EXPECT_EQ(alerts()[0].informative,
+              QString::fromUtf8(OrcaNavigationError::timedOut().what()) +
+                  QStringLiteral(" This task remains unread. Select the conversation in Orca."));
+    EXPECT_EQ(shown(task), LightState::unread);
+    EXPECT_FALSE(delegate->openingOrcaTask);
+}
+
+TEST_F(OpeningTasks, OtherFailuresOfTheToolOrOfOpeningOrcaGiveTheGeneralText) {
+    const QString general = QStringLiteral("The original Orca tab could not be opened. This task remains "
+                                           "unread. Select the conversation in Orca.");
+    open(orcaTask());
+    harness.orca->finish(std::make_exception_ptr(std::system_error(ENOENT, std::generic_category())));
+    harness.workspace->opensApplications = false;
+    open(orcaTask());
+    harness.orca->finish();
+    ASSERT_EQ(alerts().size(), 2u);
+    EXPECT_EQ(alerts()[0].informative, general);
+    EXPECT_EQ(alerts()[1].informative, general);
+    EXPECT_EQ(shown(orcaTask()), LightState::unread);
+}
+
+TEST_F(OpeningTasks, AnOrcaReadMarkThatCannotBeSavedIsTold) {
+    std::filesystem::create_directories(OrcaReadState::defaultURL(harness.home.path()));
+    harness.answerRefresh({});
+    open(orcaTask());
+    harness.orca->finish();
+    EXPECT_EQ(delegate->diagnostic, "Opened Orca, but could not save this task\u2019s read status.");
+    EXPECT_EQ(testing::visibleItemTexts(*delegate->menu()).at(2),
+              QStringLiteral("Opened Orca, but could not save this task\u2019s read status."));
+    EXPECT_EQ(shown(orcaTask()), LightState::done);
+}
+
+TEST_F(OpeningTasks, AlertsWarnExactlyWhenTheTitleSaysSomethingCouldNotBeDone) {
+    delegate->showClaudeResult(QStringLiteral("Could not install"), QStringLiteral("m"));
+    delegate->showClaudeResult(QStringLiteral("Installed"), QStringLiteral("<b>m</b>"));
+    delegate->showClaudeResult(QStringLiteral("could not (lower case)"), QStringLiteral("m"));
+    ASSERT_EQ(alerts().size(), 3u);
+    EXPECT_EQ(alerts()[0].style, AlertStyle::warning);
+    EXPECT_EQ(alerts()[1].style, AlertStyle::informational);
+    EXPECT_EQ(alerts()[1].informative, QStringLiteral("<b>m</b>"));
+    EXPECT_EQ(alerts()[2].style, AlertStyle::informational);
+}
+
+} // namespace
+} // namespace quorvel

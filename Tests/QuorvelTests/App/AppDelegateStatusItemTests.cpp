@@ -1,0 +1,139 @@
+#include "App/LampIcon.h"
+#include "Support/AppHarness.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QMenu>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace quorvel {
+namespace {
+
+using testing::AppHarness;
+using testing::claudeTask;
+using testing::codexTask;
+
+class StatusItem : public ::testing::Test {
+protected:
+    AppHarness harness;
+    AppDelegate* delegate = &harness.launch();
+
+    Date minutesAgo(double minutes) const { return harness.clock->current - minutes * 60; }
+};
+
+TEST_F(StatusItem, BeforeTheFirstRefreshItShowsOneUnknownEntry) {
+    EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::unknown, 0}}));
+    EXPECT_TRUE(
+        harness.item->toolTip.startsWith(QStringLiteral("Quorvel \u2014 Unknown / disconnected, 0 chats. ")));
+}
+
+TEST_F(StatusItem, TheTooltipAndLabelSumUpEveryStatus) {
+    auto waiting = claudeTask(1, "Waiting", LightState::waiting, minutesAgo(1));
+    waiting.confirmedAttentionPending = true;
+    harness.answerRefresh({waiting, codexTask(2, "A", LightState::working, minutesAgo(1)),
+                           codexTask(3, "B", LightState::working, minutesAgo(1))});
+    const QString summary = QStringLiteral("Needs your attention, 1 chats; Working, 2 chats");
+    EXPECT_EQ(delegate->statusSummary(), summary);
+    EXPECT_EQ(harness.item->toolTip,
+              QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". Press \u2325\u2318L to open."));
+    EXPECT_EQ(harness.item->accessibilityLabel, QStringLiteral("Quorvel, ") + summary);
+    EXPECT_EQ(harness.item->icon.availableSizes().size(), 6);
+}
+
+TEST_F(StatusItem, TasksOutsideTheActivityWindowLightNoLamp) {
+    harness.answerRefresh({claudeTask(1, "Old", LightState::failed, minutesAgo(25 * 60)),
+                           claudeTask(2, "New", LightState::failed, minutesAgo(1))});
+    EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::failed, 1}}));
+}
+
+TEST_F(StatusItem, OnlyFinishedAndReadTasksLeaveTheAnimationStill) {
+    auto read = claudeTask(1, "Read", LightState::done, minutesAgo(5));
+    delegate->readState.claude.markRead(read, harness.clock->current);
+    harness.answerRefresh({read});
+    ASSERT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::done, 1}}));
+    const int updates = harness.item->iconUpdates;
+    for (int tick = 0; tick < 5; ++tick)
+        delegate->advanceLampAnimation();
+    EXPECT_EQ(harness.item->iconUpdates, updates);
+    EXPECT_EQ(delegate->redPulsePhase, 0);
+    EXPECT_EQ(delegate->amberPulsePhase, 0);
+    EXPECT_EQ(delegate->bluePulsePhase, 0);
+    const QImage lamps = delegate->horizontalLamplinesIcon();
+    EXPECT_EQ(lamps.pixelColor(66, 10).alpha(), 255); // green filled
+    EXPECT_EQ(lamps.pixelColor(6, 10).alpha(), 0);    // red empty
+}
+
+TEST_F(StatusItem, LitLampsPulseAtTheirOwnPaceAndWrapAround) {
+    harness.answerRefresh({codexTask(1, "Unread", LightState::unread, minutesAgo(1))});
+    const int updates = harness.item->iconUpdates;
+    delegate->advanceLampAnimation();
+    EXPECT_DOUBLE_EQ(delegate->amberPulsePhase, 0.24);
+    EXPECT_DOUBLE_EQ(delegate->redPulsePhase, 0.75);
+    EXPECT_DOUBLE_EQ(delegate->bluePulsePhase, 0.12);
+    EXPECT_EQ(harness.item->iconUpdates, updates + 1);
+    for (int tick = 0; tick < 100; ++tick)
+        delegate->advanceLampAnimation();
+    for (double phase : {delegate->amberPulsePhase, delegate->redPulsePhase, delegate->bluePulsePhase}) {
+        EXPECT_GE(phase, 0);
+        EXPECT_LT(phase, 2 * std::numbers::pi);
+    }
+    EXPECT_NEAR(delegate->redPulsePhase, std::fmod(101 * 0.75, 2 * std::numbers::pi), 1e-9);
+}
+
+TEST_F(StatusItem, WorkingRowsPulseWithTheAmberLamp) {
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, minutesAgo(1))});
+    ASSERT_EQ(delegate->workingMenuItems.size(), 1u);
+    QAction* row = delegate->workingMenuItems[0].item;
+    const QImage before = row->icon().pixmap(QSize(42, 18), 1.0).toImage();
+    for (int tick = 0; tick < 13; ++tick) // amber phase near pi: the dimmest
+        delegate->advanceLampAnimation();
+    EXPECT_NE(row->icon().pixmap(QSize(42, 18), 1.0).toImage(), before);
+}
+
+TEST_F(StatusItem, TimersKeepFiringWhileTheMenuIsOpen) {
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, harness.clock->current)});
+    QMenu* menu = delegate->menu();
+    const int updates = harness.item->iconUpdates;
+    const std::size_t refreshes = harness.refresh->starts.size();
+    int updatesWhileOpen = 0;
+    QTimer::singleShot(3300, menu, [&] {
+        updatesWhileOpen = harness.item->iconUpdates - updates;
+        menu->close();
+    });
+    menu->exec(QPoint(10, 10));      // a nested event loop, as while the user looks at the menu
+    EXPECT_GE(updatesWhileOpen, 20); // 80 ms animation ticks
+    EXPECT_EQ(harness.refresh->starts.size(), refreshes + 1); // the 3 s refresh tick
+    QCoreApplication::processEvents();
+}
+
+TEST_F(StatusItem, AnAppearanceChangeRedrawsOnce) {
+    harness.answerRefresh({});
+    QMenu* before = delegate->menu();
+    const int updates = harness.item->iconUpdates;
+    QEvent paletteChange(QEvent::ApplicationPaletteChange);
+    QEvent themeChange(QEvent::ThemeChange);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &paletteChange);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &themeChange);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(harness.item->iconUpdates, updates + 2); // the status item, then the redraw
+    EXPECT_NE(delegate->menu(), before);
+}
+
+TEST_F(StatusItem, AnAppearanceChangeWhileTheMenuIsOpenUpdatesItsRowsInPlace) {
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, harness.clock->current)});
+    QMenu* open = delegate->menu();
+    open->popup(QPoint(10, 10));
+    delegate->tasks.push_back(codexTask(2, "Second", LightState::working, harness.clock->current));
+    delegate->systemAppearanceDidChange();
+    EXPECT_EQ(delegate->menu(), open);
+    EXPECT_TRUE(delegate->taskMenuRows[1].title->isVisible());
+    open->hide();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+} // namespace quorvel

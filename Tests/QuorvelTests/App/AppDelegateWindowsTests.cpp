@@ -1,0 +1,493 @@
+#include "App/AppDelegate.h"
+#include "App/SettingsKeys.h"
+#include "Claude/ClaudeIntegration.h"
+#include "Fakes/RecordingAlerts.h"
+#include "Fakes/RecordingWorkspace.h"
+#include "Login/LaunchAtLoginError.h"
+#include "Login/LaunchAtLoginManager.h"
+#include "Platform/Clock.h"
+#include "Platform/FrontmostApplication.h"
+#include "Platform/HotKeyBackend.h"
+#include "Platform/OrcaOpenRunner.h"
+#include "Platform/RefreshRunner.h"
+#include "Platform/SettingsStore.h"
+#include "Platform/SoundPlayer.h"
+#include "TestSupport.h"
+#include "Windows/IntegrationSetupError.h"
+#include "Windows/IntegrationSetupWindowController.h"
+#include "Windows/OnboardingWindowController.h"
+#include "Windows/SettingsWindowController.h"
+#include "Windows/TextLabel.h"
+#include "Windows/ToggleSwitch.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <deque>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <sys/stat.h>
+
+namespace quorvel {
+namespace {
+
+using testing::readFile;
+using testing::writeFile;
+
+constexpr Date now{800'000'000};
+
+// Refreshes wait until the test answers them.
+class WaitingRefreshRunner final : public RefreshRunner {
+public:
+    void start(bool codexEnabled, bool claudeEnabled, Completion completion) override {
+        starts.push_back({codexEnabled, claudeEnabled});
+        held.push_back(std::move(completion));
+    }
+    void answer(std::vector<TaskStatus> tasks) {
+        auto completion = std::move(held.front());
+        held.pop_front();
+        RefreshSnapshot snapshot;
+        snapshot.tasks = std::move(tasks);
+        completion(std::move(snapshot));
+    }
+    std::vector<std::pair<bool, bool>> starts;
+    std::deque<Completion> held;
+};
+
+class StoppedClock final : public Clock {
+public:
+    Date now() const override { return quorvel::now; }
+};
+
+class NoFrontmostApplication final : public FrontmostApplication {
+public:
+    std::optional<QString> bundleIdentifier() const override { return std::nullopt; }
+};
+
+class SilentSounds final : public SoundPlayer {
+public:
+    void play(StatusSound, std::function<void()>) override {}
+    void beep() override {}
+};
+
+class UnusedOrcaRunner final : public OrcaOpenRunner {
+public:
+    void open(std::string, std::filesystem::path, Completion) override {}
+};
+
+// The login item as a state the test sets; registering while `approvalNeeded` leaves it awaiting approval.
+struct LoginItem {
+    LaunchAtLoginState state = LaunchAtLoginState::disabled;
+    bool approvalNeeded = false;
+    int registrations = 0;
+    int settingsOpened = 0;
+
+    std::unique_ptr<LaunchAtLoginManager> manager() {
+        return std::make_unique<LaunchAtLoginManager>(
+            [this] { return state; },
+            [this] {
+                ++registrations;
+                state = approvalNeeded ? LaunchAtLoginState::needsApproval : LaunchAtLoginState::enabled;
+            },
+            [this] { state = LaunchAtLoginState::disabled; }, [this] { ++settingsOpened; });
+    }
+};
+
+TaskStatus task(std::string id, std::string_view source) {
+    return TaskStatus::make(std::move(id), "Task", LightState::working, now - 60, std::string(source));
+}
+TaskStatus codexTask(int number) {
+    return task("codex-0000000" + std::to_string(number) + "-0000-4000-8000-000000000000",
+                codexHistorySource);
+}
+TaskStatus claudeTask(int number) {
+    return task("claude-0000000" + std::to_string(number) + "-0000-4000-8000-000000000000", claudeCodeSource);
+}
+TaskStatus localTask(int number) {
+    return task("local-" + std::to_string(number), localStatusSource);
+}
+
+std::vector<TaskProvider> providers(const std::vector<TaskStatus>& tasks) {
+    std::vector<TaskProvider> result;
+    for (const auto& each : tasks)
+        result.push_back(each.provider());
+    return result;
+}
+
+void toConnectPage(OnboardingWindowController& onboarding) {
+    while (onboarding.journey().step != OnboardingStep::connect) {
+        onboarding.goForward();
+        onboarding.finishSliding();
+    }
+}
+
+class WindowWiring : public ::testing::Test {
+protected:
+    AppDelegate& create() {
+        AppPlatform platform;
+        platform.home = home.path();
+        platform.settings = std::make_unique<SettingsStore>(settingsFile());
+        platform.clock = std::make_unique<StoppedClock>();
+        auto ownWorkspace = std::make_unique<testing::RecordingWorkspace>();
+        workspace = ownWorkspace.get();
+        platform.workspace = std::move(ownWorkspace);
+        auto ownAlerts = std::make_unique<testing::RecordingAlerts>();
+        alerts = ownAlerts.get();
+        platform.alerts = std::move(ownAlerts);
+        platform.frontmostApplication = std::make_unique<NoFrontmostApplication>();
+        platform.sounds = std::make_unique<SilentSounds>();
+        auto ownRunner = std::make_unique<WaitingRefreshRunner>();
+        refreshes = ownRunner.get();
+        platform.refreshRunner = std::move(ownRunner);
+        platform.orcaOpenRunner = std::make_unique<UnusedOrcaRunner>();
+        platform.launchAtLogin = loginItem.manager();
+        platform.locateOrca = [] { return std::nullopt; };
+        platform.makeHotKeyBackend = [] { return std::unique_ptr<HotKeyBackend>(); };
+        delegate = std::make_unique<AppDelegate>(std::move(platform));
+        return *delegate;
+    }
+
+    void TearDown() override {
+        for (QWidget* window :
+             {delegate && delegate->settingsController ? delegate->settingsController->window() : nullptr,
+              delegate && delegate->onboardingController ? delegate->onboardingController->window() : nullptr,
+              delegate && delegate->integrationSetupController
+                  ? delegate->integrationSetupController->window()
+                  : nullptr})
+            if (window)
+                window->close();
+    }
+
+    QString settingsFile() const { return QString::fromStdString((home / "Quorvel.conf").string()); }
+    SettingsStore storedSettings() const { return SettingsStore(settingsFile()); }
+    std::filesystem::path claudeSettings() const { return ClaudeIntegration::settingsURL(home.path()); }
+    std::filesystem::path installedHelper() const {
+        return ClaudeIntegration::installedHelperURL(home.path());
+    }
+    ClaudeIntegrationHealth health() const {
+        return ClaudeIntegration::health(claudeSettings(), installedHelper());
+    }
+
+    testing::TemporaryDirectory home;
+    testing::ScopedEnvironmentVariable homeVariable{"HOME", home.path().string()};
+    LoginItem loginItem;
+    testing::RecordingWorkspace* workspace = nullptr;
+    testing::RecordingAlerts* alerts = nullptr;
+    WaitingRefreshRunner* refreshes = nullptr;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(WindowWiring, SavingWithBothProvidersOffFailsAndChangesNothing) {
+    writeFile(home / "Quorvel.conf",
+              "[General]\ncodexIntegrationEnabled=true\nclaudeIntegrationEnabled=false\n");
+    AppDelegate& app = create();
+    app.tasks = {codexTask(1), localTask(2)};
+    try {
+        app.applyIntegrationSelection(false, false);
+        FAIL() << "no error";
+    } catch (const IntegrationSetupError& error) {
+        EXPECT_EQ(error, IntegrationSetupError::providerRequired());
+        EXPECT_STREQ(error.what(), "Choose Codex, Claude Code, or both.");
+    }
+    EXPECT_TRUE(app.codexEnabled);
+    EXPECT_EQ(app.tasks.size(), 2u);
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::codexIntegrationEnabled), true);
+    EXPECT_TRUE(refreshes->starts.empty());
+    EXPECT_FALSE(std::filesystem::exists(claudeSettings()));
+}
+
+TEST_F(WindowWiring, TurningCodexOffDropsItsRowsAtOnceAndTheNextRefreshSkipsCodex) {
+    AppDelegate& app = create();
+    app.claudeEnabled = false;
+    app.tasks = {codexTask(1), localTask(2), codexTask(3), claudeTask(4)};
+    writeFile(claudeSettings(), "{}");
+    app.applyIntegrationSelection(false, true);
+    EXPECT_EQ(providers(app.tasks), (std::vector<TaskProvider>{TaskProvider::local, TaskProvider::claude}));
+    ASSERT_EQ(refreshes->starts.size(), 1u);
+    EXPECT_EQ(refreshes->starts[0], std::make_pair(false, true));
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::codexIntegrationEnabled), false);
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::claudeIntegrationEnabled), true);
+}
+
+TEST_F(WindowWiring, AnIntegrationChangeDuringARefreshWaitsForItAndDropsItsOutdatedTasks) {
+    AppDelegate& app = create();
+    app.claudeEnabled = false;
+    app.refresh();
+    ASSERT_EQ(refreshes->held.size(), 1u);
+    app.tasks = {codexTask(1), localTask(2)};
+
+    app.applyIntegrationSelection(false, true);
+    EXPECT_EQ(refreshes->starts.size(), 1u) << "one refresh at a time";
+    EXPECT_EQ(providers(app.tasks), std::vector<TaskProvider>{TaskProvider::local});
+
+    // The refresh started before the change still reads Codex: its tasks must not come back.
+    refreshes->answer({codexTask(1), localTask(2)});
+    EXPECT_EQ(providers(app.tasks), std::vector<TaskProvider>{TaskProvider::local});
+    ASSERT_EQ(refreshes->starts.size(), 2u) << "the refresh asked for meanwhile runs now";
+    EXPECT_EQ(refreshes->starts[1], std::make_pair(false, true));
+
+    refreshes->answer({localTask(2), claudeTask(5)});
+    EXPECT_EQ(providers(app.tasks), (std::vector<TaskProvider>{TaskProvider::local, TaskProvider::claude}));
+    EXPECT_FALSE(app.refreshing);
+    EXPECT_EQ(refreshes->starts.size(), 2u);
+}
+
+TEST_F(WindowWiring, ARefreshWithTheCurrentChoiceIsAppliedAsBefore) {
+    AppDelegate& app = create();
+    app.refresh();
+    app.refresh();
+    EXPECT_EQ(refreshes->starts.size(), 1u) << "timer ticks during a refresh are still dropped";
+    refreshes->answer({codexTask(1), claudeTask(2)});
+    EXPECT_EQ(app.tasks.size(), 2u);
+    EXPECT_EQ(refreshes->starts.size(), 1u);
+}
+
+TEST_F(WindowWiring, TurningClaudeOffWhileItsHooksNeedRepairRemovesThemThoughItWasOff) {
+    const std::string command = ClaudeIntegration::command(installedHelper());
+    const nlohmann::json partial = {
+        {"hooks", {{"Stop", {{{"matcher", ""}, {"hooks", {{{"type", "command"}, {"command", command}}}}}}}}},
+        {"model", "opus"}};
+    writeFile(claudeSettings(), partial.dump());
+    AppDelegate& app = create();
+    app.claudeEnabled = false;
+    ASSERT_EQ(health(), ClaudeIntegrationHealth::needsRepair);
+    app.applyIntegrationSelection(true, false);
+    EXPECT_EQ(health(), ClaudeIntegrationHealth::disabled);
+    EXPECT_EQ(nlohmann::json::parse(readFile(claudeSettings())), (nlohmann::json{{"model", "opus"}}));
+    EXPECT_EQ(app.claudeHealth, ClaudeIntegrationHealth::disabled);
+}
+
+TEST_F(WindowWiring, WithClaudeOffAndNoHooksNothingTouchesClaudesSettings) {
+    writeFile(claudeSettings(), "{ \"model\" : \"opus\" }");
+    AppDelegate& app = create();
+    app.claudeEnabled = false;
+    app.applyIntegrationSelection(true, false);
+    EXPECT_EQ(readFile(claudeSettings()), "{ \"model\" : \"opus\" }");
+    EXPECT_FALSE(std::filesystem::exists(ClaudeIntegration::backupURL(claudeSettings())));
+}
+
+TEST_F(WindowWiring, AFailedInstallLeavesTheChoiceTheStoredKeysAndTheTasks) {
+    writeFile(claudeSettings(), "{ not json");
+    AppDelegate& app = create();
+    app.claudeEnabled = false;
+    app.tasks = {codexTask(1)};
+    EXPECT_ANY_THROW(app.applyIntegrationSelection(false, true));
+    EXPECT_TRUE(app.codexEnabled);
+    EXPECT_FALSE(app.claudeEnabled);
+    EXPECT_EQ(app.tasks.size(), 1u);
+    EXPECT_FALSE(storedSettings().boolean(SettingsKeys::codexIntegrationEnabled));
+    EXPECT_EQ(readFile(claudeSettings()), "{ not json");
+}
+
+TEST_F(WindowWiring, TheHelperShipsBesideTheProgramOrInTheInstalledLibraryFolder) {
+    testing::TemporaryDirectory prefix;
+    const auto bin = prefix / "bin";
+    const auto installed = prefix / "lib/quorvel/quorvel-status";
+    std::filesystem::create_directories(bin);
+    EXPECT_EQ(AppDelegate::bundledQuorvelStatusURL(bin), bin / "quorvel-status") << "build folder";
+
+    writeFile(installed, "#!/bin/sh\n");
+    ::chmod(installed.c_str(), 0644);
+    EXPECT_EQ(AppDelegate::bundledQuorvelStatusURL(bin), bin / "quorvel-status") << "not executable";
+    ::chmod(installed.c_str(), 0755);
+    EXPECT_EQ(AppDelegate::bundledQuorvelStatusURL(bin), installed) << "installed layout";
+
+    std::filesystem::remove(installed);
+    std::filesystem::create_directories(installed);
+    EXPECT_EQ(AppDelegate::bundledQuorvelStatusURL(bin), bin / "quorvel-status") << "a folder of that name";
+
+    // This suite runs from the build folder, where quorvel-status is built beside it.
+    AppDelegate& app = create();
+    EXPECT_EQ(app.bundledQuorvelStatusURL(),
+              std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / "quorvel-status");
+    EXPECT_TRUE(std::filesystem::equivalent(app.bundledQuorvelStatusURL(), QUORVEL_STATUS_BINARY));
+}
+
+// Turning Claude Code on in the settings window and off again, on a home folder with hooks of the user's.
+TEST_F(WindowWiring, TheSettingsSwitchInstallsTheHooksBesideTheUsersAndRemovesExactlyOurs) {
+    const nlohmann::json own = {
+        {"hooks",
+         {{"Stop", {{{"matcher", ""}, {"hooks", {{{"type", "command"}, {"command", "notify-send done"}}}}}}},
+          {"PreToolUse",
+           {{{"matcher", "Bash"}, {"hooks", {{{"type", "command"}, {"command", "audit.sh"}}}}}}}}},
+        {"permissions", {{"allow", {"Bash(ls:*)"}}}}};
+    writeFile(claudeSettings(), own.dump(2));
+    writeFile(home / "Quorvel.conf", "[General]\nclaudeIntegrationEnabled=false\n");
+    AppDelegate& app = create();
+    app.showSettings();
+    SettingsWindowController& settings = *app.settingsController;
+    ASSERT_FALSE(settings.claudeSwitch()->isChecked());
+
+    settings.claudeSwitch()->click();
+    EXPECT_TRUE(settings.claudeSwitch()->isChecked());
+    EXPECT_EQ(settings.integrationStatus()->text(), QStringLiteral("Changes saved."));
+    EXPECT_TRUE(settings.integrationError()->isHidden());
+    EXPECT_EQ(health(), ClaudeIntegrationHealth::enabled);
+    EXPECT_TRUE(app.claudeEnabled);
+    EXPECT_EQ(readFile(installedHelper()), readFile(QUORVEL_STATUS_BINARY));
+    const auto installedSettings = nlohmann::json::parse(readFile(claudeSettings()));
+    EXPECT_EQ(installedSettings["hooks"]["Stop"][0], own["hooks"]["Stop"][0])
+        << "the user's group comes first";
+    EXPECT_EQ(installedSettings["hooks"]["Stop"].size(), 2u);
+    EXPECT_EQ(installedSettings["hooks"]["PreToolUse"][0], own["hooks"]["PreToolUse"][0]);
+    EXPECT_EQ(installedSettings["permissions"], own["permissions"]);
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::claudeIntegrationEnabled), true);
+
+    settings.claudeSwitch()->click();
+    EXPECT_FALSE(settings.claudeSwitch()->isChecked());
+    EXPECT_EQ(nlohmann::json::parse(readFile(claudeSettings())), own);
+    EXPECT_EQ(health(), ClaudeIntegrationHealth::disabled);
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::claudeIntegrationEnabled), false);
+}
+
+TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
+    loginItem.state = LaunchAtLoginState::needsApproval;
+    AppDelegate& app = create();
+    app.codexEnabled = false;
+    app.claudeEnabled = true;
+    app.claudeHealth = ClaudeIntegrationHealth::needsRepair;
+    app.showSettings();
+    SettingsWindowController* settings = app.settingsController.get();
+    EXPECT_FALSE(settings->codexSwitch()->isChecked());
+    EXPECT_TRUE(settings->claudeSwitch()->isChecked());
+    EXPECT_EQ(settings->integrationStatus()->text(),
+              QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks."));
+    EXPECT_EQ(settings->launchStatus()->text(),
+              QStringLiteral("macOS needs your approval before Quorvel can open at login."));
+    EXPECT_FALSE(settings->loginItemsButton()->isHidden());
+    settings->loginItemsButton()->click();
+    EXPECT_EQ(loginItem.settingsOpened, 1);
+    EXPECT_TRUE(settings->window()->isVisible());
+
+    loginItem.state = LaunchAtLoginState::enabled;
+    app.claudeHealth = ClaudeIntegrationHealth::enabled;
+    app.showSettings();
+    EXPECT_EQ(app.settingsController.get(), settings) << "one window for the life of the delegate";
+    EXPECT_TRUE(settings->launchSwitch()->isChecked());
+    EXPECT_TRUE(settings->loginItemsButton()->isHidden());
+    EXPECT_EQ(settings->integrationStatus()->text(),
+              QStringLiteral("At least one integration must stay connected."));
+}
+
+TEST_F(WindowWiring, TheSettingsLaunchSwitchAndUpdateButtonReachTheLoginItemAndTheUpdater) {
+    AppDelegate& app = create();
+    app.showSettings();
+    app.settingsController->launchSwitch()->click();
+    EXPECT_EQ(loginItem.registrations, 1);
+    EXPECT_EQ(loginItem.state, LaunchAtLoginState::enabled);
+    EXPECT_EQ(app.settingsController->launchStatus()->text(), QStringLiteral("Launch at Login updated."));
+
+    app.settingsController->updateButton()->click();
+    ASSERT_EQ(alerts->alerts.size(), 1u) << "this build has no update feed, and says so";
+    EXPECT_EQ(alerts->alerts[0].informative,
+              QStringLiteral("This build of Quorvel does not check for updates."));
+}
+
+TEST_F(WindowWiring, TheFirstOnboardingPresetsLaunchAtLoginALaterOneFollowsTheLoginItem) {
+    struct Case {
+        const char* settings;
+        LaunchAtLoginState state;
+        bool preset;
+    };
+    for (const Case& each :
+         {Case{"", LaunchAtLoginState::disabled, true},
+          Case{"integrationOnboardingVersion=0\n", LaunchAtLoginState::disabled, true},
+          Case{"integrationOnboardingVersion=1\n", LaunchAtLoginState::disabled, false},
+          Case{"integrationOnboardingVersion=3\n", LaunchAtLoginState::disabled, false},
+          Case{"integrationOnboardingVersion=3\n", LaunchAtLoginState::enabled, true},
+          Case{"integrationOnboardingVersion=2\n", LaunchAtLoginState::needsApproval, false}}) {
+        writeFile(home / "Quorvel.conf", std::string("[General]\n") + each.settings);
+        loginItem.state = each.state;
+        AppDelegate& app = create();
+        app.codexEnabled = false;
+        app.claudeEnabled = true;
+        app.showOnboarding();
+        EXPECT_EQ(app.onboardingController->launchAtLogin(), each.preset) << each.settings;
+        EXPECT_FALSE(app.onboardingController->codex());
+        EXPECT_TRUE(app.onboardingController->claude());
+        EXPECT_EQ(app.onboardingController->journey(), OnboardingJourney{});
+        app.onboardingController->window()->close();
+    }
+}
+
+TEST_F(WindowWiring, TheOnboardingAppliesTheChoiceAndItsFinishRecordsTheVersion) {
+    AppDelegate& app = create();
+    app.showOnboarding();
+    OnboardingWindowController& onboarding = *app.onboardingController;
+    toConnectPage(onboarding);
+    onboarding.codexCheckbox()->setChecked(true);
+    onboarding.claudeCheckbox()->setChecked(false);
+    onboarding.goForward();
+    onboarding.finishSliding();
+    EXPECT_EQ(onboarding.journey().step, OnboardingStep::ready);
+    EXPECT_EQ(loginItem.state, LaunchAtLoginState::enabled);
+    EXPECT_FALSE(app.claudeEnabled);
+    EXPECT_FALSE(storedSettings().integer(SettingsKeys::integrationOnboardingVersion));
+
+    onboarding.goForward();
+    EXPECT_EQ(storedSettings().integer(SettingsKeys::integrationOnboardingVersion), 4);
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::integrationSetupCompleted), true);
+    EXPECT_FALSE(onboarding.window()->isVisible());
+}
+
+TEST_F(WindowWiring, TheOnboardingStopsAtTheFirstErrorAndShowsIt) {
+    loginItem.approvalNeeded = true;
+    AppDelegate& app = create();
+    app.showOnboarding();
+    OnboardingWindowController& onboarding = *app.onboardingController;
+    toConnectPage(onboarding);
+    onboarding.claudeCheckbox()->setChecked(false);
+    onboarding.goForward();
+    EXPECT_EQ(onboarding.journey().step, OnboardingStep::connect);
+    EXPECT_EQ(onboarding.errorLabel()->text(), QString::fromUtf8(LaunchAtLoginError::needsApproval().what()));
+    EXPECT_FALSE(onboarding.loginItemsButton()->isHidden());
+    onboarding.loginItemsButton()->click();
+    EXPECT_EQ(loginItem.settingsOpened, 1);
+    EXPECT_FALSE(app.claudeEnabled) << "the integration choice was applied before the login item failed";
+
+    onboarding.codexCheckbox()->setChecked(false);
+    onboarding.goForward();
+    EXPECT_EQ(onboarding.errorLabel()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(loginItem.registrations, 1) << "nothing after the failed integration step runs";
+}
+
+TEST_F(WindowWiring, ManagingIntegrationsOpensTheLaterWordingAndItsSaveAppliesEverything) {
+    loginItem.state = LaunchAtLoginState::enabled;
+    AppDelegate& app = create();
+    app.manageIntegrations();
+    IntegrationSetupWindowController& setup = *app.integrationSetupController;
+    EXPECT_FALSE(setup.firstRun());
+    EXPECT_EQ(setup.saveButton()->text(), QStringLiteral("Save changes"));
+    EXPECT_TRUE(setup.launchAtLoginCheckbox()->isChecked());
+
+    setup.claudeCheckbox()->setChecked(false);
+    setup.launchAtLoginCheckbox()->setChecked(false);
+    setup.saveButton()->click();
+    EXPECT_FALSE(setup.window()->isVisible());
+    EXPECT_FALSE(app.claudeEnabled);
+    EXPECT_EQ(loginItem.state, LaunchAtLoginState::disabled);
+    EXPECT_FALSE(storedSettings().integer(SettingsKeys::integrationOnboardingVersion))
+        << "only a first-run save completes the onboarding";
+}
+
+TEST_F(WindowWiring, AFirstRunSetupCompletesTheOnboardingOnlyWhenEverythingSucceeded) {
+    AppDelegate& app = create();
+    loginItem.approvalNeeded = true;
+    EXPECT_THROW(app.applySetupSelection(true, false, true, true), LaunchAtLoginError);
+    EXPECT_FALSE(storedSettings().integer(SettingsKeys::integrationOnboardingVersion));
+
+    loginItem.approvalNeeded = false;
+    loginItem.state = LaunchAtLoginState::disabled;
+    app.applySetupSelection(true, false, false, true);
+    EXPECT_EQ(storedSettings().integer(SettingsKeys::integrationOnboardingVersion), 4);
+    EXPECT_EQ(storedSettings().boolean(SettingsKeys::integrationSetupCompleted), true);
+
+    app.showIntegrationSetup(true);
+    EXPECT_TRUE(app.integrationSetupController->launchAtLoginCheckbox()->isChecked())
+        << "first run presets it on";
+    EXPECT_EQ(app.integrationSetupController->saveButton()->text(), QStringLiteral("Connect and start"));
+}
+
+} // namespace
+} // namespace quorvel

@@ -1,0 +1,144 @@
+#include "App/LampIcon.h"
+
+#include <QColor>
+#include <gtest/gtest.h>
+#include <numbers>
+
+namespace quorvel {
+namespace {
+
+constexpr double pi = std::numbers::pi;
+
+LampIcon lamps(int red, int amber, int blue, int green) {
+    return LampIcon{TrayLampCounts(red, amber, blue, green), 0, 0, 0, Appearance::light};
+}
+
+// The un-premultiplied colour of a pixel given in points.
+QColor at(const QImage& image, double x, double y) {
+    const qreal ratio = image.devicePixelRatio();
+    return image.pixelColor(int(x * ratio), int(y * ratio));
+}
+
+void expectColour(const QColor& actual, const QColor& expected, int alpha, const char* where) {
+    EXPECT_NEAR(actual.alpha(), alpha, 3) << where;
+    EXPECT_NEAR(actual.red(), expected.red(), 4) << where;
+    EXPECT_NEAR(actual.green(), expected.green(), 4) << where;
+    EXPECT_NEAR(actual.blue(), expected.blue(), 4) << where;
+}
+
+// Strokes of 1.5 points cover the pixels they cross only partly at a ratio of 1.
+void expectWhiteStroke(const QColor& actual, int minimumAlpha, const char* where) {
+    EXPECT_GE(actual.alpha(), minimumAlpha) << where;
+    EXPECT_GE(std::min({actual.red(), actual.green(), actual.blue()}), 250) << where;
+}
+
+// A lamp's interior beside its digit.
+constexpr double besideDigit = 6.0;
+
+class HorizontalLamps : public ::testing::TestWithParam<qreal> {};
+
+TEST_P(HorizontalLamps, AreEightyOneByTwentyOnePointsWithTheirDescription) {
+    const QImage image = lamps(0, 0, 0, 0).horizontal(GetParam());
+    EXPECT_EQ(image.size(), QSize(qRound(81 * GetParam()), qRound(21 * GetParam())));
+    EXPECT_EQ(image.devicePixelRatio(), GetParam());
+    EXPECT_EQ(image.text(QStringLiteral("Description")), QStringLiteral("Quorvel"));
+}
+
+TEST_P(HorizontalLamps, TheOutlineAndEveryRingAreWhiteAndUnlitLampsAreEmpty) {
+    const QImage image = lamps(0, 0, 0, 0).horizontal(GetParam());
+    expectColour(at(image, 40, 0.2), Qt::white, 255, "outline top");
+    expectColour(at(image, 40, 20.5), Qt::white, 255, "outline bottom");
+    EXPECT_EQ(at(image, 40, 2.5).alpha(), 0) << "inside the outline";
+    EXPECT_EQ(at(image, 0.2, 0.2).alpha(), 0) << "outside the rounded corner";
+    for (double centre : {10.5, 30.5, 50.5, 70.5}) {
+        expectWhiteStroke(at(image, centre, 4.1), 180, "ring top");
+        expectWhiteStroke(at(image, centre, 16.9), 180, "ring bottom");
+        EXPECT_EQ(at(image, centre, 10.5).alpha(), 0) << "empty lamp " << centre;
+        EXPECT_EQ(at(image, centre - besideDigit + 2, 10.5).alpha(), 0) << "no digit " << centre;
+    }
+    EXPECT_EQ(at(image, 20.5, 10.5).alpha(), 0) << "between lamps";
+}
+
+TEST_P(HorizontalLamps, LitLampsAreFilledInTheirColours) {
+    const QImage image = lamps(1, 2, 3, 4).horizontal(GetParam());
+    expectColour(at(image, 10.5 - besideDigit + 1.5, 10.5), SystemColours::red(Appearance::light), 255,
+                 "red");
+    expectColour(at(image, 30.5 - besideDigit + 1.5, 10.5), LampIcon::amberColour(), 255, "amber");
+    expectColour(at(image, 50.5 - besideDigit + 1.5, 10.5), SystemColours::blue(Appearance::light), 255,
+                 "blue");
+    expectColour(at(image, 70.5 - besideDigit + 1.5, 10.5), SystemColours::green(Appearance::light), 255,
+                 "green");
+}
+
+TEST_P(HorizontalLamps, PulsingLampsFadeToTheirLowestAlphaAndGreenNeverPulses) {
+    LampIcon dimmest = lamps(1, 1, 1, 1);
+    dimmest.redPulsePhase = dimmest.amberPulsePhase = dimmest.bluePulsePhase = pi;
+    const QImage image = dimmest.horizontal(GetParam());
+    EXPECT_NEAR(at(image, 6, 10.5).alpha(), 0.05 * 255, 2);
+    EXPECT_NEAR(at(image, 26, 10.5).alpha(), 0.15 * 255, 2);
+    EXPECT_NEAR(at(image, 46, 10.5).alpha(), 0.15 * 255, 2);
+    EXPECT_EQ(at(image, 66, 10.5).alpha(), 255);
+}
+
+TEST_P(HorizontalLamps, CountsFromTenShowInfinity) {
+    const auto lampArea = [](const QImage& image) {
+        const qreal r = image.devicePixelRatio();
+        return image.copy(QRect(QPoint(qRound(5 * r), qRound(5 * r)), QSize(qRound(11 * r), qRound(11 * r))));
+    };
+    const QImage twelve = lampArea(lamps(12, 0, 0, 0).horizontal(GetParam()));
+    EXPECT_EQ(twelve, lampArea(lamps(10, 0, 0, 0).horizontal(GetParam())));
+    EXPECT_EQ(twelve, lampArea(lamps(999, 0, 0, 0).horizontal(GetParam())));
+    EXPECT_NE(twelve, lampArea(lamps(9, 0, 0, 0).horizontal(GetParam())));
+    EXPECT_NE(lampArea(lamps(9, 0, 0, 0).horizontal(GetParam())),
+              lampArea(lamps(8, 0, 0, 0).horizontal(GetParam())));
+    // The digit is white on the red fill.
+    int white = 0;
+    for (int y = 0; y < twelve.height(); ++y)
+        for (int x = 0; x < twelve.width(); ++x)
+            white += twelve.pixelColor(x, y).green() > 240 && twelve.pixelColor(x, y).alpha() > 240;
+    EXPECT_GT(white, 3 * GetParam() * GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(AtEachPixelRatio, HorizontalLamps, ::testing::Values(1.0, 2.0));
+
+TEST(LampIcon, AlphasStayWithinTheirBounds) {
+    for (double phase = 0; phase < 2 * pi; phase += 0.01) {
+        EXPECT_GE(LampIcon::redAlpha(phase), 0.05 - 1e-12);
+        EXPECT_LE(LampIcon::redAlpha(phase), 1.0 + 1e-12);
+        EXPECT_GE(LampIcon::pulseAlpha(phase), 0.15 - 1e-12);
+        EXPECT_LE(LampIcon::pulseAlpha(phase), 1.0 + 1e-12);
+    }
+    EXPECT_DOUBLE_EQ(LampIcon::redAlpha(0), 1.0);
+    EXPECT_DOUBLE_EQ(LampIcon::pulseAlpha(pi), 0.15);
+}
+
+TEST(LampIcon, CountTexts) {
+    EXPECT_EQ(LampIcon::countText(0), QString());
+    EXPECT_EQ(LampIcon::countText(1), QStringLiteral("1"));
+    EXPECT_EQ(LampIcon::countText(9), QStringLiteral("9"));
+    EXPECT_EQ(LampIcon::countText(10), QStringLiteral("\u221E"));
+    EXPECT_EQ(LampIcon::countText(12), QStringLiteral("\u221E"));
+}
+
+TEST(LampIcon, TheTrayIconHoldsTheFourLampsTwoByTwoAtEverySize) {
+    const QIcon icon = lamps(1, 1, 1, 1).trayIcon();
+    QList<QSize> sizes;
+    for (int pixels : {16, 22, 24, 32, 48, 64})
+        sizes << QSize(pixels, pixels);
+    EXPECT_EQ(icon.availableSizes(), sizes);
+
+    for (int pixels : {16, 22, 64}) {
+        const QImage square = lamps(2, 3, 0, 5).square(pixels);
+        const auto point = [&](double x, double y) {
+            return square.pixelColor(int(x * pixels / 22), int(y * pixels / 22));
+        };
+        expectColour(point(2, 5.5), SystemColours::red(Appearance::light), 255, "red, top left");
+        expectColour(point(13, 5.5), LampIcon::amberColour(), 255, "amber, top right");
+        EXPECT_EQ(point(2, 16.5).alpha(), 0) << "blue unlit, bottom left";
+        expectWhiteStroke(point(5.5, 11.6), 120, "blue ring");
+        expectColour(point(13, 16.5), SystemColours::green(Appearance::light), 255, "green, bottom right");
+    }
+}
+
+} // namespace
+} // namespace quorvel

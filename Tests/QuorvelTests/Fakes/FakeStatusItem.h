@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Platform/StatusItem.h"
+
+#include <QIcon>
+#include <QMenu>
+#include <QPointer>
+
+namespace quorvel::testing {
+
+// Keeps what the application shows in the tray.
+class FakeStatusItem final : public StatusItem {
+public:
+    void setIcon(const QIcon& newIcon) override {
+        icon = newIcon;
+        ++iconUpdates;
+    }
+    void setToolTip(const QString& text) override { toolTip = text; }
+    void setAccessibilityLabel(const QString& label) override { accessibilityLabel = label; }
+    void setMenu(QMenu* newMenu) override { menu = newMenu; }
+    void setClickHandler(std::function<void()> handler) override { click = std::move(handler); }
+
+    QIcon icon;
+    int iconUpdates = 0;
+    QString toolTip;
+    QString accessibilityLabel;
+    QPointer<QMenu> menu;
+    std::function<void()> click;
+};
+
+} // namespace quorvel::testing
