@@ -260,6 +260,31 @@ TEST_F(TaskMenu, NamesShowAsPlainTextCutToNinetyCharacters) {
               QString(89, u'e') + QStringLiteral("e")); // 90 characters, not 90 code points
 }
 
+// Outside texts: the task's name, its project in the detail line, the version of an update.
+TEST_F(TaskMenu, UnderscoresAreDoubledOnlyWhereADBusHostDrawsTheMenu) {
+    for (const bool exported : {false, true}) {
+        AppHarness each;
+        each.trayExportsMenu = exported;
+        each.writeSettings("[General]\nclaudeIntegrationEnabled=true\n");
+        auto& launched = each.launch();
+        auto task = claudeTask(1, "fix_bug", LightState::failed, each.clock->current - 60);
+        task.projectName = "my_app";
+        launched.updaterDidFindValidUpdate(QStringLiteral("2.0_beta"));
+        // The first menu, built before any refresh, already has the host's texts.
+        EXPECT_EQ(launched.updateMenuItem->text(),
+                  exported ? QStringLiteral("Update available \u2014 v2.0__beta\u2026")
+                           : QStringLiteral("Update available \u2014 v2.0_beta\u2026"));
+        each.answerRefresh({task, claudeTask(2, "R&D_notes", LightState::failed, each.clock->current - 120)});
+        const auto& rows = launched.taskMenuRows;
+        EXPECT_EQ(rows[0].title->text(), exported ? QStringLiteral("fix__bug") : QStringLiteral("fix_bug"));
+        EXPECT_EQ(rows[0].detail->text(), exported ? QStringLiteral("my__app \u00B7 Failed")
+                                                   : QStringLiteral("my_app \u00B7 Failed"));
+        EXPECT_EQ(rows[1].title->text(),
+                  exported ? QStringLiteral("R&&D__notes") : QStringLiteral("R&&D_notes"));
+        EXPECT_EQ(rows[0].title->toolTip(), QStringLiteral("fix_bug")); // tooltips are not menu texts
+    }
+}
+
 TEST_F(TaskMenu, AnOpenMenuIsUpdatedInPlaceAndRebuiltAfterItCloses) {
     launch();
     show({claudeTask(1, "First", LightState::done, minutesAgo(2))});
