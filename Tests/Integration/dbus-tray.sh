@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The StatusNotifierItem path: with a tray host on a private session bus, quorvel registers its item and
 # exports its menu over com.canonical.dbusmenu, and a refresh while the menu is open updates the
-# exported rows in place.
+# exported rows in place. Task names show exactly: dbusmenu takes "_" for a mnemonic, so the labels
+# double it.
 source "$(dirname "$0")/support/desktop-session.sh" "$@"
 
 python=/usr/bin/python3
@@ -16,6 +17,8 @@ wait_until 10 grep -qs ready "$work/watcher.log" || fail "the status notifier wa
 
 write_settings "codex claude"
 "$build/quorvel-status" set review-1 waiting "Review & merge <b>now</b>" >/dev/null
+"$build/quorvel-status" set review-3 failed "fix_bug & ship_it" >/dev/null
+"$build/quorvel-status" set review-4 failed "R&D_notes" >/dev/null
 start_quorvel
 wait_until 15 test -s "$work/items" || fail "quorvel registered no status notifier item"
 read -r item_name item_path <"$work/items"
@@ -66,9 +69,12 @@ names = [shown(i["label"]) for i in visible if i["type"] != "separator"]
 tail = ["Show active chats from", "Report an issue\u2026", "Sounds", "Settings\u2026", "Quit Quorvel"]
 assert names[-5:] == tail, names
 assert "Review & merge <b>now</b>" in names and "Needs your attention" in names, names
-# 30 rows are built; the 29 without a task are hidden, and so are the empty-state and update items.
+labels = [i["label"] for i in visible]
+assert "fix__bug & ship__it" in labels, labels
+assert "R_&D__notes" in labels and "R&D_notes" in names, labels
+# 30 rows are built; the 27 without a task are hidden, and so are the empty-state and update items.
 hidden = [i for i in top if not i["visible"]]
-assert len(hidden) >= 29 * 3, len(hidden)
+assert len(hidden) >= 27 * 3, len(hidden)
 assert not any(i["visible"] and i["label"].startswith("No recent") for i in top), names
 assert not any(i["visible"] and i["label"].startswith("Update available") for i in top), names
 windows = child("Show active chats from")["children"]

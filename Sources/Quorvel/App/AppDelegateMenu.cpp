@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "App/MenuIcons.h"
+#include "App/ScrollingMenu.h"
 #include "App/SettingsKeys.h"
 #include "App/SoftwareUpdater.h"
 #include "App/StatusTexts.h"
@@ -29,6 +30,10 @@ QAction* addLabel(QMenu* menu, const QString& text) {
 
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+StatusTexts::MenuHost menuHost(const StatusItem* item) {
+    return item && item->exportsMenu() ? StatusTexts::MenuHost::dbusMenu : StatusTexts::MenuHost::qt;
 }
 
 } // namespace
@@ -72,7 +77,7 @@ void AppDelegate::redraw() {
 }
 
 void AppDelegate::buildMenu(const std::vector<TaskStatus>& rows, Date now) {
-    auto menu = std::make_unique<QMenu>();
+    std::unique_ptr<QMenu> menu = std::make_unique<ScrollingMenu>();
     menu->setStyle(menuStyle_.get());
     menu->setToolTipsVisible(true);
     connect(menu.get(), &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
@@ -82,12 +87,13 @@ void AppDelegate::buildMenu(const std::vector<TaskStatus>& rows, Date now) {
     emptyStateMenuItem = nullptr;
     updateMenuItem = nullptr;
 
-    addLabel(menu.get(),
-             QStringLiteral("Quorvel by Nimbrel \u00B7 ") + StatusTexts::menuText(appVersionDescription()));
+    const auto host = menuHost(item.get());
+    addLabel(menu.get(), StatusTexts::menuText(
+                             QStringLiteral("Quorvel by Nimbrel \u00B7 ") + appVersionDescription(), host));
     addUpdateMenuItem(menu.get());
     menu->addSeparator();
     if (diagnostic)
-        addLabel(menu.get(), StatusTexts::menuText(QString::fromStdString(*diagnostic)));
+        addLabel(menu.get(), StatusTexts::menuText(QString::fromStdString(*diagnostic), host));
     emptyStateMenuItem = addLabel(menu.get(), StatusTexts::emptyStateText(codexEnabled, claudeEnabled));
     emptyStateMenuItem->setVisible(rows.empty());
     addTaskMenuRows(menu.get());
@@ -155,12 +161,13 @@ void AppDelegate::updateTaskMenuRows(const std::vector<TaskStatus>& rows, Date n
 void AppDelegate::fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task, Date now) {
     const LightState state = task.visibleState(now, readState);
     const TaskProvider provider = task.provider();
-    row.title->setText(StatusTexts::taskTitle(task.name));
+    const auto host = menuHost(item.get());
+    row.title->setText(StatusTexts::taskTitle(task.name, host));
     row.title->setEnabled(openDestination(task).has_value());
     row.title->setData(QVariant::fromValue(task));
     row.title->setIcon(taskSourceIcons(provider, task.isOrcaTask(), state));
     row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state)));
-    row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, state)));
+    row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, state), host));
     row.detail->setIcon(detailIcon(task));
     row.detail->setToolTip(task.isOrcaTask() ? QStringLiteral("Orca \u00B7 ") + StatusTexts::appName(provider)
                                              : QString());
@@ -187,8 +194,9 @@ void AppDelegate::refreshUpdateMenuItem() {
     if (!updateMenuItem)
         return;
     if (availableUpdateVersion)
-        updateMenuItem->setText(QStringLiteral("Update available \u2014 v") +
-                                StatusTexts::menuText(*availableUpdateVersion) + QStringLiteral("\u2026"));
+        updateMenuItem->setText(StatusTexts::menuText(QStringLiteral("Update available \u2014 v") +
+                                                          *availableUpdateVersion + QStringLiteral("\u2026"),
+                                                      menuHost(item.get())));
     updateMenuItem->setVisible(availableUpdateVersion.has_value());
 }
 

@@ -12,6 +12,32 @@ namespace {
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+QString singleLine(const QString& text) {
+    QString shown = text;
+    for (QChar& character : shown)
+        if (character == u'\t' || character == u'\n' || character == u'\r' ||
+            character == QChar::LineSeparator || character == QChar::ParagraphSeparator)
+            character = u' ';
+    return shown;
+}
+
+// The dbusmenu label is `text` with "_" doubled. Qt makes its first "&" a "_", so that "&" goes where
+// the label needs a "_" anyway: on the first doubled underscore when one comes before any "&",
+// otherwise as "&&" (exported "_&", which shows "&").
+QString dbusMenuText(QString text) {
+    text.replace(u'_', QStringLiteral("__"));
+    const qsizetype ampersand = text.indexOf(u'&');
+    if (ampersand < 0)
+        return text;
+    const qsizetype underscore = text.indexOf(u'_');
+    if (underscore >= 0 && underscore < ampersand)
+        text[underscore] = u'&';
+    else
+        text.insert(ampersand, u'&');
+    return text;
+}
+
 } // namespace
 
 QString summary(const std::vector<MenuBarStatus>& statuses) {
@@ -34,17 +60,15 @@ QString accessibilityLabel(const QString& summary) {
     return QStringLiteral("Quorvel, ") + summary;
 }
 
-QString menuText(const QString& text) {
-    QString shown = text;
-    for (QChar& character : shown)
-        if (character == u'\t' || character == u'\n' || character == u'\r' ||
-            character == QChar::LineSeparator || character == QChar::ParagraphSeparator)
-            character = u' ';
+QString menuText(const QString& text, MenuHost host) {
+    QString shown = singleLine(text);
+    if (host == MenuHost::dbusMenu)
+        return dbusMenuText(shown);
     return shown.replace(u'&', QStringLiteral("&&"));
 }
 
-QString taskTitle(std::string_view name) {
-    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, 90)));
+QString taskTitle(std::string_view name, MenuHost host) {
+    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, 90)), host);
 }
 
 QString plainToolTip(const QString& text) {

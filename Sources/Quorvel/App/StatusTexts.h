@@ -19,11 +19,15 @@ QString summary(const std::vector<MenuBarStatus>& statuses);
 QString toolTip(const QString& summary, bool shortcutAvailable);
 QString accessibilityLabel(const QString& summary);
 
-// A menu item's text showing `text` as it is: "&" doubled so that it is no mnemonic, and tabs and line
-// breaks (which a menu would take for a shortcut column or a second line) shown as spaces.
-QString menuText(const QString& text);
+// Who draws the menu: Qt, where "&" marks a mnemonic, or a tray host from Qt's dbusmenu export, where
+// "_" marks one ("__" is an underscore) and into which Qt turns the first "&" of a text into "_".
+enum class MenuHost { qt, dbusMenu };
+
+// A menu item's text that shows `text` as it is on that host: no character taken for a mnemonic, and
+// tabs and line breaks (which a menu would take for a shortcut column or a second line) as spaces.
+QString menuText(const QString& text, MenuHost host);
 // The first 90 characters of a task name, as a menu item's text.
-QString taskTitle(std::string_view name);
+QString taskTitle(std::string_view name, MenuHost host);
 // A tooltip that shows as plain text even when it looks like markup.
 QString plainToolTip(const QString& text);
 

@@ -21,6 +21,9 @@ public:
     virtual void setMenu(QMenu* menu) = 0;
     // A left click that the host leaves to the application (XEmbed trays).
     virtual void setClickHandler(std::function<void()> handler) = 0;
+    // Whether the host draws the menu from its D-Bus export (dbusmenu, where "_" marks a mnemonic)
+    // rather than Qt drawing the QMenu itself. Known from the start and fixed for the item's life.
+    virtual bool exportsMenu() const = 0;
 };
 
 } // namespace quorvel

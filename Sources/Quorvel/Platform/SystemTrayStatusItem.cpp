@@ -7,6 +7,14 @@ SystemTrayStatusItem::SystemTrayStatusItem() {
                      [this](QSystemTrayIcon::ActivationReason reason) { activated(reason); });
     trayLookup_.setInterval(trayLookupInterval);
     QObject::connect(&trayLookup_, &QTimer::timeout, &tray_, [this] { showWhenTrayAppears(); });
+    exportsMenu_ = probeMenuExport();
+}
+
+bool SystemTrayStatusItem::probeMenuExport() {
+    tray_.setContextMenu(&probe_);
+    const bool exported = probe_.platformMenu() != nullptr;
+    tray_.setContextMenu(nullptr);
+    return exported;
 }
 
 void SystemTrayStatusItem::setIcon(const QIcon& icon) {

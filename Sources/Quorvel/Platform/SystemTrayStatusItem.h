@@ -2,6 +2,7 @@
 
 #include "Platform/StatusItem.h"
 
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -19,15 +20,22 @@ public:
     void setAccessibilityLabel(const QString&) override {}
     void setMenu(QMenu* menu) override;
     void setClickHandler(std::function<void()> handler) override;
+    bool exportsMenu() const override { return exportsMenu_; }
 
 private:
+    // Qt gives a context menu a platform menu exactly when it exports it over D-Bus, which it decides
+    // once, when the tray icon is made. An empty menu set and taken back again tells which it is.
+    bool probeMenuExport();
     void activated(QSystemTrayIcon::ActivationReason reason);
     // Qt docks only into a tray that exists when the icon is shown: look for one until it appears.
     void showWhenTrayAppears();
 
+    // The export keeps pointing at the probe until the first real menu replaces it: it outlives tray_.
+    QMenu probe_;
     QSystemTrayIcon tray_;
     QTimer trayLookup_;
     std::function<void()> clickHandler_;
+    bool exportsMenu_ = false;
 };
 
 } // namespace quorvel

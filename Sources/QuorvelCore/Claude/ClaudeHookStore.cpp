@@ -113,11 +113,14 @@ ClaudeHookStore::transition(std::string_view eventName, simdjson::dom::object ev
     return std::nullopt;
 }
 
-std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now) const {
+std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now, Cache* cache) const {
     std::vector<ClaudeHookRecord> records;
     JsonParser parser;
-    for (const std::string& name : DirectoryListing::jsonEntryNames(directory)) {
-        ClaudeHookRecord record = load(directory / name, parser);
+    for (const std::string& name :
+         DirectoryListing::jsonEntryNames(directory, cache ? &cache->listings : nullptr)) {
+        const std::filesystem::path file = directory / name;
+        ClaudeHookRecord record =
+            cachedFileResult(cache ? &cache->records : nullptr, file, [&] { return load(file, parser); });
         if (now - record.updatedAt < recentInterval)
             records.push_back(std::move(record));
     }

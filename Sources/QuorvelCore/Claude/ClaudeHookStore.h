@@ -3,6 +3,7 @@
 #include "Claude/ClaudeHookRecord.h"
 #include "Support/Date.h"
 #include "Support/FileIO.h"
+#include "Support/RecordFolderCache.h"
 #include "Support/Json.h"
 
 #include <filesystem>
@@ -35,9 +36,12 @@ struct ClaudeHookStore {
     // broken JSON and std::system_error for file failures.
     void ingest(std::string_view payload, Date now) const;
 
+    // The decoded record files, kept from one refresh to the next while a file keeps its version.
+    using Cache = RecordFolderCache<ClaudeHookRecord>;
+
     // The records updated less than 24 hours before `now` (future ones included), in listing order.
     // The first bad ".json" entry fails the whole call.
-    std::vector<ClaudeHookRecord> loadAll(Date now) const;
+    std::vector<ClaudeHookRecord> loadAll(Date now, Cache* cache = nullptr) const;
 
 private:
     struct Transition {

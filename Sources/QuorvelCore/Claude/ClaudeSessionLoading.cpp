@@ -2,6 +2,7 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeSessionReader.h"
 #include "Claude/ClaudeSessionReaderCache.h"
+#include "Support/DirectoryListing.h"
 #include "Support/DirectoryWalker.h"
 #include "Support/FileInfo.h"
 #include "Support/PathText.h"
@@ -27,34 +28,39 @@ struct Candidate {
     FileKey key;
 };
 
-std::optional<Candidate> candidate(const std::filesystem::path& path, Date now) {
-    if (path.extension() != ".jsonl")
+std::optional<Candidate> candidate(const DirectoryWalker::Entry& entry, Date now) {
+    if (DirectoryListing::pathExtension(entry.name()) != "jsonl")
         return std::nullopt;
-    FileInfo info = FileInfo::of(path);
+    FileInfo info = entry.info();
     if (!info.isRegular() || info.size > maxTranscriptBytes)
         return std::nullopt;
     Date modifiedAt = Date::fromUnix(info.modifiedUnixSeconds());
     double age = now - modifiedAt;
     if (age < -futureToleranceSeconds || age >= recentSeconds)
         return std::nullopt;
-    return Candidate{path, modifiedAt, FileKey::of(info)};
+    return Candidate{entry.path(), modifiedAt, FileKey::of(info)};
 }
 
-std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Date now) {
+std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Date now, Cache* cache) {
     std::vector<Candidate> candidates;
-    DirectoryWalker::walk(folder, [&](const std::filesystem::path& path) {
-        if (auto found = candidate(path, now))
-            candidates.push_back(std::move(*found));
-    });
+    DirectoryWalker::walkEntries(
+        folder,
+        [&](const DirectoryWalker::Entry& entry) {
+            if (auto found = candidate(entry, now))
+                candidates.push_back(std::move(*found));
+            return true;
+        },
+        cache ? &cache->listings : nullptr);
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modifiedAt > b.modifiedAt; });
     return candidates;
 }
 
-std::map<std::string, ClaudeHookRecord> hookRecordsBySession(const ClaudeHookStore& store, Date now) {
+std::map<std::string, ClaudeHookRecord> hookRecordsBySession(const ClaudeHookStore& store, Date now,
+                                                             Cache* cache) {
     std::map<std::string, ClaudeHookRecord> records;
     try {
-        for (ClaudeHookRecord& record : store.loadAll(now))
+        for (ClaudeHookRecord& record : store.loadAll(now, cache ? &cache->hookRecords : nullptr))
             records.insert_or_assign(record.sessionID, std::move(record));
     } catch (const std::exception&) {
         records.clear();
@@ -121,8 +127,8 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, const ClaudeHook
     std::error_code error;
     if (!std::filesystem::exists(folder, error))
         return {};
-    std::vector<Candidate> candidates = recentTranscripts(folder, now);
-    auto hookRecords = hookRecordsBySession(hookStore, now);
+    std::vector<Candidate> candidates = recentTranscripts(folder, now, cache);
+    auto hookRecords = hookRecordsBySession(hookStore, now, cache);
     auto snapshot = desktopSnapshot(desktopSessionsRoot);
 
     std::vector<TaskStatus> tasks;

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <unordered_map>
 
 namespace quorvel::DesktopAttention {
 
@@ -191,7 +192,9 @@ std::vector<Record> parse(std::string_view bytes) {
     return records;
 }
 
-std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache* cache) {
+namespace {
+
+std::vector<Candidate> logFiles(const std::filesystem::path& directory, Date now) {
     if (!FileInfo::ifExists(directory))
         return {};
     std::vector<Candidate> candidates;
@@ -200,21 +203,75 @@ std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache
         if (DirectoryListing::exists(folder))
             collectCandidates(folder, candidates);
     }
+    return chosenFiles(std::move(candidates));
+}
+
+std::vector<Record> recordsOf(const std::vector<Candidate>& files, Cache* cache) {
     const BoundedReader reader{
         .headLimit = 0, .tailLimit = bytesPerFile, .noLineFeed = BoundedReader::NoLineFeed::empty};
     std::vector<Record> records;
-    for (const Candidate& file : chosenFiles(std::move(candidates))) {
+    for (const Candidate& file : files) {
         auto readFile = [&] { return parse(reader.read(file.path)); };
-        std::vector<Record> fileRecords =
-            cache ? cache->logs.value(file.path.string(), file.key, readFile) : readFile();
-        records.insert(records.end(), std::make_move_iterator(fileRecords.begin()),
-                       std::make_move_iterator(fileRecords.end()));
+        if (cache == nullptr) {
+            std::vector<Record> fileRecords = readFile();
+            records.insert(records.end(), std::make_move_iterator(fileRecords.begin()),
+                           std::make_move_iterator(fileRecords.end()));
+        } else {
+            const std::vector<Record>& fileRecords =
+                cache->logs.value(file.path.string(), file.key, readFile);
+            records.insert(records.end(), fileRecords.begin(), fileRecords.end());
+        }
     }
     return records;
 }
 
-std::vector<TaskStatus> applying(const std::vector<Record>& records, std::vector<TaskStatus> tasks,
-                                 Date now) {
+std::vector<std::pair<std::string, FileKey>> versions(const std::vector<Candidate>& files) {
+    std::vector<std::pair<std::string, FileKey>> result;
+    for (const Candidate& file : files)
+        result.emplace_back(file.path.string(), file.key);
+    return result;
+}
+
+// The summary of the last refresh, when it still holds: the same files at the same trusted versions,
+// and no record it was made from lies after `now`.
+const OpenRequests* unchangedSummary(const std::vector<std::pair<std::string, FileKey>>& files, Date now,
+                                     Cache& cache) {
+    if (!cache.summary || cache.summary->files != files || cache.summary->newestRecord > now)
+        return nullptr;
+    for (const auto& [path, key] : files) {
+        if (cache.logs.find(path, key) == nullptr)
+            return nullptr;
+    }
+    return &cache.summary->open;
+}
+
+} // namespace
+
+std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache* cache) {
+    return recordsOf(logFiles(directory, now), cache);
+}
+
+OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, Cache* cache) {
+    const std::vector<Candidate> files = logFiles(directory, now);
+    if (cache == nullptr)
+        return openRequests(recordsOf(files, nullptr), now);
+    auto fileVersions = versions(files);
+    if (const OpenRequests* open = unchangedSummary(fileVersions, now, *cache))
+        return *open;
+    const std::vector<Record> records = recordsOf(files, cache);
+    Date newest = Date::distantPast();
+    for (const Record& record : records)
+        newest = std::max(newest, record.date);
+    OpenRequests open = openRequests(records, now);
+    // Made from every record (none left out as later than `now`), it holds for any time from `newest` on.
+    if (newest <= now)
+        cache->summary = Cache::Summary{std::move(fileVersions), newest, open};
+    else
+        cache->summary.reset();
+    return open;
+}
+
+OpenRequests openRequests(const std::vector<Record>& records, Date now) {
     std::vector<const Record*> byDate;
     byDate.reserve(records.size());
     for (const Record& record : records)
@@ -222,7 +279,7 @@ std::vector<TaskStatus> applying(const std::vector<Record>& records, std::vector
     std::stable_sort(byDate.begin(), byDate.end(),
                      [](const Record* a, const Record* b) { return a->date < b->date; });
 
-    std::map<std::string, const Record*> open;
+    std::unordered_map<std::string, const Record*> open;
     for (const Record* record : byDate) {
         if (record->date > now)
             continue;
@@ -233,26 +290,34 @@ std::vector<TaskStatus> applying(const std::vector<Record>& records, std::vector
             open.erase(key);
     }
 
+    OpenRequests newestByThread;
+    for (const auto& [key, record] : open) {
+        const auto [found, added] = newestByThread.try_emplace(*record->threadID, record->date);
+        if (!added)
+            found->second = std::max(found->second, record->date);
+    }
+    return newestByThread;
+}
+
+std::vector<TaskStatus> applying(const OpenRequests& open, std::vector<TaskStatus> tasks) {
     for (TaskStatus& task : tasks) {
         if (task.source != codexHistorySource || !task.id.starts_with("codex-"))
             continue;
-        const std::string_view threadID = std::string_view(task.id).substr(6);
-        std::optional<Date> latest;
-        for (const auto& [key, record] : open) {
-            if (*record->threadID != threadID ||
-                (task.lastTurnBoundaryAt && record->date <= *task.lastTurnBoundaryAt))
-                continue;
-            if (!latest || record->date > *latest)
-                latest = record->date;
-        }
-        if (!latest)
+        // The newest open request counts when it is newer than the last turn boundary.
+        const auto found = open.find(std::string_view(task.id).substr(6));
+        if (found == open.end() || (task.lastTurnBoundaryAt && found->second <= *task.lastTurnBoundaryAt))
             continue;
         task.state = LightState::waiting;
         task.confirmedAttentionPending = true;
-        if (*latest >= task.updatedAt)
-            task.updatedAt = *latest;
+        if (found->second >= task.updatedAt)
+            task.updatedAt = found->second;
     }
     return tasks;
+}
+
+std::vector<TaskStatus> applying(const std::vector<Record>& records, std::vector<TaskStatus> tasks,
+                                 Date now) {
+    return applying(openRequests(records, now), std::move(tasks));
 }
 
 } // namespace quorvel::DesktopAttention

@@ -78,17 +78,19 @@ struct Candidate {
 
 // Regular session files below "sessions" changed less than a day before `now`, newest first; files
 // with equal dates keep the walk's order.
-std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions, Date now) {
+std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions, Date now, Cache* cache) {
     std::vector<Candidate> candidates;
-    DirectoryWalker::walk(sessions, [&](const std::filesystem::path& path) {
-        if (DirectoryListing::pathExtension(path.filename().native()) != "jsonl")
-            return;
-        const std::optional<FileInfo> info = FileInfo::ifExists(path); // nothing when moved away since listed
+    auto visit = [&](const DirectoryWalker::Entry& entry) {
+        if (DirectoryListing::pathExtension(entry.name()) != "jsonl")
+            return true;
+        const std::optional<FileInfo> info = entry.infoIfExists(); // nothing when moved away since listed
         if (!info || !info->isRegular())
-            return;
+            return true;
         if (now - Date::fromUnix(info->modifiedUnixSeconds()) < recentSeconds)
-            candidates.push_back({path, info->modifiedNanoseconds, FileKey::of(*info)});
-    });
+            candidates.push_back({entry.path(), info->modifiedNanoseconds, FileKey::of(*info)});
+        return true;
+    };
+    DirectoryWalker::walkEntries(sessions, visit, cache ? &cache->listings : nullptr);
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modified > b.modified; });
     return candidates;
@@ -225,15 +227,17 @@ TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, con
 
 } // namespace
 
-void Cache::beginPass() {
+void Cache::beginPass(Date readMoment) {
+    listings.beginPass(readMoment);
     for (auto* files : {&sessionIDs, &conversationNames})
-        files->beginPass();
-    histories.beginPass();
-    threadNames.beginPass();
-    projectNames.beginPass();
+        files->beginPass(readMoment);
+    histories.beginPass(readMoment);
+    threadNames.beginPass(readMoment);
+    projectNames.beginPass(readMoment);
 }
 
 void Cache::endPass() {
+    listings.endPass();
     for (auto* files : {&sessionIDs, &conversationNames})
         files->endPass();
     histories.endPass();
@@ -254,7 +258,7 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::i
 
     std::vector<TaskStatus> tasks;
     std::set<std::string, std::less<>> seen;
-    for (const Candidate& candidate : recentSessionFiles(sessions, now)) {
+    for (const Candidate& candidate : recentSessionFiles(sessions, now, cache)) {
         if (static_cast<std::int64_t>(tasks.size()) >= limit)
             break;
         std::optional<std::string> threadID;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Model/TaskStatus.h"
+#include "Support/DirectoryListingCache.h"
 #include "Support/FileResultCache.h"
 
 #include <map>
@@ -13,13 +14,14 @@ using NameMap = std::map<std::string, std::string, std::less<>>;
 
 // What `load` learnt from each file at its current version, kept between refreshes.
 struct Cache {
+    DirectoryListingCache listings;
     FileResultCache<std::optional<std::string>> sessionIDs;
     FileResultCache<TaskStatus> histories; // parsed without a name
     FileResultCache<std::optional<std::string>> conversationNames;
     FileResultCache<NameMap> threadNames;
     FileResultCache<NameMap> projectNames;
 
-    void beginPass();
+    void beginPass(Date readMoment);
     void endPass();
 };
 

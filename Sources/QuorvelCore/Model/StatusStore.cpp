@@ -48,11 +48,14 @@ void StatusStore::remove(std::string_view id) const {
     FileIO::removeIfExists(location(id));
 }
 
-std::vector<TaskStatus> StatusStore::load() const {
+std::vector<TaskStatus> StatusStore::load(Cache* cache) const {
     std::vector<TaskStatus> records;
     JsonParser parser;
-    for (const std::string& name : DirectoryListing::jsonEntryNames(directory)) {
-        if (std::optional<TaskStatus> status = loadEntry(name, parser))
+    for (const std::string& name :
+         DirectoryListing::jsonEntryNames(directory, cache ? &cache->listings : nullptr)) {
+        std::optional<TaskStatus> status = cachedFileResult(
+            cache ? &cache->records : nullptr, directory / name, [&] { return loadEntry(name, parser); });
+        if (status)
             records.push_back(std::move(*status));
     }
     return records;

@@ -2,6 +2,7 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/FileIO.h"
+#include "Support/RecordFolderCache.h"
 #include "Support/Json.h"
 
 #include <filesystem>
@@ -29,10 +30,13 @@ struct StatusStore {
     void write(const TaskStatus& status) const;
     // Deletes the id's file when there is one. Throws StatusError::invalidID, std::system_error.
     void remove(std::string_view id) const;
+    // The decoded record files, kept from one refresh to the next while a file keeps its version.
+    using Cache = RecordFolderCache<std::optional<TaskStatus>>;
+
     // Every record of the folder in listing order; a missing folder is empty. The first bad ".json"
     // entry fails the whole load (StatusError, JsonParseError, JsonDecodeError, std::system_error); an
     // entry removed between the listing and its reading is left out.
-    std::vector<TaskStatus> load() const;
+    std::vector<TaskStatus> load(Cache* cache = nullptr) const;
 
     // Letters, digits, "-" and "_"; 1 to 100 characters.
     static bool isValidID(std::string_view id);

@@ -81,8 +81,13 @@ std::optional<EntryFields> readEntryFields(std::string_view key, object entry) {
     return EntryFields{*agentType, *sessionID, *tabID, *worktreeID, *receivedAt, *providerSession};
 }
 
-std::optional<OrcaSessionReference> referenceOf(std::string_view key, simdjson::dom::element value,
-                                                Date now) {
+bool isRecent(const OrcaSessionReference& reference, Date now) {
+    const double age = now - reference.observedAt;
+    return age >= -OrcaSessionIndex::maxFutureSkew && age <= OrcaSessionIndex::maxAge;
+}
+
+// Every check but the age, which depends on the time of the refresh.
+std::optional<OrcaSessionReference> referenceOf(std::string_view key, simdjson::dom::element value) {
     object entry;
     if (value.get_object().get(entry) != simdjson::SUCCESS)
         return std::nullopt;
@@ -93,9 +98,6 @@ std::optional<OrcaSessionReference> referenceOf(std::string_view key, simdjson::
     if (!leafID)
         return std::nullopt;
     const Date observedAt = Date::fromUnixMilliseconds(fields->receivedAt);
-    const double age = now - observedAt;
-    if (age < -OrcaSessionIndex::maxFutureSkew || age > OrcaSessionIndex::maxAge)
-        return std::nullopt;
     return OrcaSessionReference{
         .provider = std::string(fields->provider),
         .sessionID = Uuid::lowercased(fields->sessionID),
@@ -117,15 +119,26 @@ std::filesystem::path OrcaSessionIndex::statusFile(const std::filesystem::path& 
     return root / "agent-hooks" / "last-status.json";
 }
 
-OrcaSessionIndex OrcaSessionIndex::load(const std::filesystem::path& root, Date now) {
+OrcaSessionIndex OrcaSessionIndex::load(const std::filesystem::path& root, Date now, StatusFileCache* cache) {
     const auto file = statusFile(root);
     if (!FileInfo::ifExists(file))
         return {};
     OrcaLocalFile::validate(file, statusFileLimit);
-    return decode(FileIO::readBounded(file, statusFileLimit), now);
+    OrcaSessionIndex index{cachedFileResult(
+        cache, file, [&] { return decodeAllAges(FileIO::readBounded(file, statusFileLimit)).sessions; })};
+    std::erase_if(index.sessions,
+                  [&](const OrcaSessionReference& session) { return !isRecent(session, now); });
+    return index;
 }
 
 OrcaSessionIndex OrcaSessionIndex::decode(std::string_view bytes, Date now) {
+    OrcaSessionIndex index = decodeAllAges(bytes);
+    std::erase_if(index.sessions,
+                  [&](const OrcaSessionReference& session) { return !isRecent(session, now); });
+    return index;
+}
+
+OrcaSessionIndex OrcaSessionIndex::decodeAllAges(std::string_view bytes) {
     if (bytes.size() > statusFileLimit)
         throw StatusError::invalidRecord();
     JsonParser parser;
@@ -143,7 +156,7 @@ OrcaSessionIndex OrcaSessionIndex::decode(std::string_view bytes, Date now) {
 
     OrcaSessionIndex index;
     for (const auto field : *entries) {
-        if (auto reference = referenceOf(field.key, field.value, now))
+        if (auto reference = referenceOf(field.key, field.value))
             index.sessions.push_back(std::move(*reference));
     }
     return index;

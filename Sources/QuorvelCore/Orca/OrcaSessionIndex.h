@@ -32,12 +32,19 @@ struct OrcaSessionIndex {
     // root + "agent-hooks/last-status.json".
     static std::filesystem::path statusFile(const std::filesystem::path& root);
 
+    // The status file's sessions of every age, kept from one refresh to the next while the file keeps
+    // its version.
+    using StatusFileCache = FileResultCache<std::vector<OrcaSessionReference>>;
+
     // No status file gives an empty index. A file that is a link, not regular or too large is
     // StatusError::invalidRecord; file errors are std::system_error.
-    static OrcaSessionIndex load(const std::filesystem::path& root, Date now);
+    static OrcaSessionIndex load(const std::filesystem::path& root, Date now,
+                                 StatusFileCache* cache = nullptr);
     // Bad JSON (a bare value at the top included) is JsonParseError; JSON of another version or shape is
     // StatusError::invalidRecord. Entries that break a rule are skipped.
     static OrcaSessionIndex decode(std::string_view bytes, Date now);
+    // As decode, keeping sessions of any age.
+    static OrcaSessionIndex decodeAllAges(std::string_view bytes);
 
     // The references whose task id equals `taskID` lower-cased, in index order.
     std::vector<OrcaSessionReference> matches(std::string_view taskID) const;
@@ -53,7 +60,7 @@ struct OrcaSessionIndex {
     // Attaches to each task its newest Orca session (else the retained one, keyed by lower-cased task
     // id), merges tasks whose ids differ only in letter case, orders them newest first and keeps all
     // local tasks but at most `limit` Codex and `limit` Claude Code tasks.
-    std::vector<TaskStatus> applying(const std::vector<TaskStatus>& tasks,
+    std::vector<TaskStatus> applying(std::vector<TaskStatus> tasks,
                                      const std::map<std::string, OrcaSessionReference>& retained,
                                      std::size_t limit) const;
 

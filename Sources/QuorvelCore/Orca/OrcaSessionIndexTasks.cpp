@@ -3,13 +3,19 @@
 #include "Orca/OrcaLocalFile.h"
 #include "Orca/OrcaSessionIndex.h"
 #include "Support/DirectoryListing.h"
+#include "Support/FileDescriptor.h"
 #include "Support/FileInfo.h"
 #include "Support/Uuid.h"
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace quorvel {
@@ -32,10 +38,33 @@ bool resolvesToItself(const std::string& path) {
     return ::realpath(path.c_str(), resolved) != nullptr && path == resolved;
 }
 
+// What lstat tells of the file at an absolute path when no part of the path is a symbolic link;
+// nothing otherwise. One lookup that refuses links where the kernel has it, else realpath.
+std::optional<FileInfo> infoReachedWithoutLinks(const std::string& path) {
+    open_how how{};
+    how.flags = O_PATH | O_NOFOLLOW | O_CLOEXEC;
+    how.resolve = RESOLVE_NO_SYMLINKS;
+    const long descriptor = ::syscall(SYS_openat2, AT_FDCWD, path.c_str(), &how, sizeof how);
+    if (descriptor >= 0) {
+        const FileDescriptor file(static_cast<int>(descriptor));
+        return FileInfo::ofOpen(file.get(), path);
+    }
+    if (errno != ENOSYS && errno != EPERM)
+        return std::nullopt;
+    if (!resolvesToItself(path))
+        return std::nullopt;
+    return FileInfo::of(path);
+}
+
+struct ReadableTranscript {
+    std::filesystem::path path;
+    FileKey version;
+};
+
 // The transcript file of a reference when it may be read: under home, a ".jsonl" file reached through
 // no link, changed within the last day.
-std::optional<std::filesystem::path> readableTranscript(const OrcaSessionReference& reference,
-                                                        const std::filesystem::path& home, Date now) {
+std::optional<ReadableTranscript> readableTranscript(const OrcaSessionReference& reference,
+                                                     const std::filesystem::path& home, Date now) {
     if (!reference.transcriptPath)
         return std::nullopt;
     const std::string file = standardized(*reference.transcriptPath);
@@ -46,12 +75,12 @@ std::optional<std::filesystem::path> readableTranscript(const OrcaSessionReferen
         return std::nullopt;
     if (DirectoryListing::pathExtension(std::filesystem::path(file).filename().string()) != "jsonl")
         return std::nullopt;
-    if (!resolvesToItself(file))
+    const std::optional<FileInfo> info = file.starts_with('/') ? infoReachedWithoutLinks(file) : std::nullopt;
+    if (!info)
         return std::nullopt;
-    const auto modified = Date::fromUnix(FileInfo::of(file).modifiedUnixSeconds());
-    if (now - modified >= transcriptMaxAge)
+    if (now - Date::fromUnix(info->modifiedUnixSeconds()) >= transcriptMaxAge)
         return std::nullopt;
-    return file;
+    return ReadableTranscript{file, FileKey::of(*info)};
 }
 
 std::string fallbackName(std::string_view label, const std::string& sessionID) {
@@ -96,11 +125,10 @@ std::optional<TaskStatus> transcriptTask(const OrcaSessionReference& reference,
     const auto file = readableTranscript(reference, home, now);
     if (!file)
         return std::nullopt;
-    auto parse = [&] { return parsedTranscript(*file, reference); };
+    auto parse = [&] { return parsedTranscript(file->path, reference); };
     // The same file read for another session gives another task, so the session is part of the key.
-    auto task = cache ? cache->value(file->string() + "\n" + reference.taskID(),
-                                     FileKey::of(FileInfo::of(*file)), parse)
-                      : parse();
+    auto task =
+        cache ? cache->value(file->path.string() + "\n" + reference.taskID(), file->version, parse) : parse();
     if (task)
         task->orcaSession = reference;
     return task;
@@ -119,13 +147,15 @@ std::string placeholderName(const TaskStatus& task, std::string_view key) {
     return label + " task " + std::string(pieces.size() >= 2 ? pieces[1] : std::string_view());
 }
 
-std::optional<OrcaSessionReference> newestMatch(const OrcaSessionIndex& index, const std::string& key) {
-    std::optional<OrcaSessionReference> best;
-    for (auto& reference : index.matches(key)) {
-        if (!best || reference.observedAt > best->observedAt)
-            best = std::move(reference);
+// Each task id's newest session; of equally new ones the first in index order.
+std::unordered_map<std::string, const OrcaSessionReference*> newestSessions(const OrcaSessionIndex& index) {
+    std::unordered_map<std::string, const OrcaSessionReference*> newest;
+    for (const OrcaSessionReference& reference : index.sessions) {
+        const OrcaSessionReference*& best = newest[reference.taskID()];
+        if (best == nullptr || reference.observedAt > best->observedAt)
+            best = &reference;
     }
-    return best;
+    return newest;
 }
 
 std::vector<TaskStatus> keepingPerProviderLimit(std::vector<TaskStatus> tasks, std::size_t limit) {
@@ -160,14 +190,15 @@ std::vector<TaskStatus> OrcaSessionIndex::transcriptTasks(const std::filesystem:
 }
 
 std::vector<TaskStatus>
-OrcaSessionIndex::applying(const std::vector<TaskStatus>& tasks,
+OrcaSessionIndex::applying(std::vector<TaskStatus> tasks,
                            const std::map<std::string, OrcaSessionReference>& retained,
                            std::size_t limit) const {
+    const auto newest = newestSessions(*this);
     std::unordered_map<std::string, TaskStatus> byKey;
-    for (TaskStatus task : tasks) {
+    for (TaskStatus& task : tasks) {
         const std::string key = Uuid::lowercased(task.id);
-        if (auto best = newestMatch(*this, key))
-            task.orcaSession = std::move(best);
+        if (const auto best = newest.find(key); best != newest.end())
+            task.orcaSession = *best->second;
         else if (const auto kept = retained.find(key); kept != retained.end())
             task.orcaSession = kept->second;
 

@@ -1,23 +1,30 @@
 #include "Refresh/ReaderCache.h"
 
 namespace quorvel {
+namespace {
 
-void ReaderCache::beginPass() {
-    codex.beginPass();
-    orcaCodex.beginPass();
-    attention.beginPass();
-    claude.beginPass();
-    codexReadState.beginPass();
-    orcaTranscripts.beginPass();
+template <typename Body> void forEachCache(ReaderCache& cache, Body&& body) {
+    body(cache.localTasks);
+    body(cache.codex);
+    body(cache.orcaCodex);
+    body(cache.attention);
+    body(cache.claude);
+    body(cache.orcaStatus);
+    body(cache.orcaTranscripts);
+    body(cache.orcaReadState);
+    body(cache.codexReadState);
+    body(cache.codexAutomationReadState);
+    body(cache.claudeReadState);
+}
+
+} // namespace
+
+void ReaderCache::beginPass(Date readMoment) {
+    forEachCache(*this, [&](auto& cache) { cache.beginPass(readMoment); });
 }
 
 void ReaderCache::endPass() {
-    codex.endPass();
-    orcaCodex.endPass();
-    attention.endPass();
-    claude.endPass();
-    codexReadState.endPass();
-    orcaTranscripts.endPass();
+    forEachCache(*this, [](auto& cache) { cache.endPass(); });
 }
 
 } // namespace quorvel

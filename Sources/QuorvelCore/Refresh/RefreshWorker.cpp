@@ -14,6 +14,7 @@
 #include "Orca/OrcaSessionIndex.h"
 #include "Support/Uuid.h"
 
+#include <chrono>
 #include <exception>
 
 namespace quorvel {
@@ -27,6 +28,12 @@ template <typename Value, typename Load> Value loadOr(Value fallback, Load&& loa
     } catch (const std::exception&) {
         return fallback;
     }
+}
+
+// A read state loaded from its file, from the cache while the file keeps its version.
+template <typename State>
+State cachedState(FileResultCache<State>* cache, const std::filesystem::path& file) {
+    return cachedFileResult(cache, file, [&] { return State::load(file); });
 }
 
 CodexReadState unknownCodexReadState() {
@@ -82,7 +89,8 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
     std::vector<std::string> warnings;
     std::vector<TaskStatus> tasks;
     try {
-        tasks = StatusStore(StatusStore::defaultDirectory(environment.home)).load();
+        tasks = StatusStore(StatusStore::defaultDirectory(environment.home))
+                    .load(cache ? &cache->localTasks : nullptr);
     } catch (const std::exception&) {
         return failureSnapshot(environment);
     }
@@ -97,9 +105,10 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
             return failureSnapshot(environment);
         }
         try {
-            const auto records = DesktopAttention::load(DesktopAttention::defaultDirectory(environment.home),
-                                                        now, cache ? &cache->attention : nullptr);
-            append(tasks, DesktopAttention::applying(records, std::move(codexTasks), now));
+            const auto open =
+                DesktopAttention::loadOpenRequests(DesktopAttention::defaultDirectory(environment.home), now,
+                                                   cache ? &cache->attention : nullptr);
+            append(tasks, DesktopAttention::applying(open, std::move(codexTasks)));
         } catch (const std::exception&) {
             append(tasks, std::move(codexTasks));
             warnings.emplace_back(codexAttentionWarning);
@@ -121,10 +130,13 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
     }
 
     const auto orcaRoot = OrcaSessionIndex::root(environment.home);
-    const OrcaSessionIndex index =
-        loadOr(OrcaSessionIndex{}, [&] { return OrcaSessionIndex::load(orcaRoot, now); });
-    const OrcaReadState orcaState = loadOr(
-        OrcaReadState{}, [&] { return OrcaReadState::load(OrcaReadState::defaultURL(environment.home)); });
+    const OrcaSessionIndex index = loadOr(OrcaSessionIndex{}, [&] {
+        return OrcaSessionIndex::load(orcaRoot, now, cache ? &cache->orcaStatus : nullptr);
+    });
+    const OrcaReadState orcaState = loadOr(OrcaReadState{}, [&] {
+        return cachedState(cache ? &cache->orcaReadState : nullptr,
+                           OrcaReadState::defaultURL(environment.home));
+    });
 
     if (codexEnabled)
         append(tasks, orcaCodexTasks(environment, index, orcaState, now, cache));
@@ -137,22 +149,25 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
     append(tasks, std::move(orcaTasks));
 
     RefreshSnapshot snapshot;
-    snapshot.tasks = index.applying(tasks, orcaState.ownership, attachmentLimit);
-    snapshot.readState = TaskReadState(
-        loadOr(unknownCodexReadState(),
-               [&] {
-                   return cachedFileResult(cache ? &cache->codexReadState : nullptr,
-                                           CodexGlobalState::path(codexHome),
-                                           [&] { return CodexReadState::load(codexHome); });
-               }),
-        loadOr(CodexAutomationReadState{},
-               [&] {
-                   return CodexAutomationReadState::load(
-                       CodexAutomationReadState::defaultURL(environment.home));
-               }),
-        loadOr(ClaudeReadState{},
-               [&] { return ClaudeReadState::load(ClaudeReadState::defaultURL(environment.home)); }),
-        orcaState);
+    snapshot.tasks = index.applying(std::move(tasks), orcaState.ownership, attachmentLimit);
+    snapshot.readState =
+        TaskReadState(loadOr(unknownCodexReadState(),
+                             [&] {
+                                 return cachedFileResult(cache ? &cache->codexReadState : nullptr,
+                                                         CodexGlobalState::path(codexHome),
+                                                         [&] { return CodexReadState::load(codexHome); });
+                             }),
+                      loadOr(CodexAutomationReadState{},
+                             [&] {
+                                 return cachedState(cache ? &cache->codexAutomationReadState : nullptr,
+                                                    CodexAutomationReadState::defaultURL(environment.home));
+                             }),
+                      loadOr(ClaudeReadState{},
+                             [&] {
+                                 return cachedState(cache ? &cache->claudeReadState : nullptr,
+                                                    ClaudeReadState::defaultURL(environment.home));
+                             }),
+                      orcaState);
     snapshot.claudeHealth = health;
     if (!warnings.empty()) {
         std::string diagnostic = warnings.front();
@@ -163,9 +178,14 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
     return snapshot;
 }
 
+Date RefreshWorker::systemTime() {
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    return Date::fromUnix(std::chrono::duration<double>(sinceEpoch).count());
+}
+
 RefreshSnapshot RefreshWorker::load(bool codexEnabled, bool claudeEnabled,
                                     const RefreshEnvironment& environment, Date now) {
-    cache_.beginPass();
+    cache_.beginPass(readClock_());
     RefreshSnapshot snapshot = loadRefreshSnapshot(codexEnabled, claudeEnabled, environment, now, &cache_);
     cache_.endPass();
     return snapshot;

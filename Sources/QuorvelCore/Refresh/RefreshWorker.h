@@ -5,6 +5,8 @@
 #include "Refresh/RefreshSnapshot.h"
 #include "Support/Date.h"
 
+#include <functional>
+
 namespace quorvel {
 
 inline constexpr std::string_view refreshFailureDiagnostic =
@@ -22,11 +24,19 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
 // did not change are not parsed again. Gives exactly what loadRefreshSnapshot gives.
 class RefreshWorker {
 public:
+    // `readClock`: the real time at which a refresh reads its files, which decides whether a file that
+    // changed just then is trusted from the cache (FileKey::isRacy). It never enters the snapshot: the
+    // refresh's rules take `now`.
+    explicit RefreshWorker(std::function<Date()> readClock = systemTime) : readClock_(std::move(readClock)) {}
+
     RefreshSnapshot load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
                          Date now);
     const ReaderCache& cache() const { return cache_; }
 
+    static Date systemTime();
+
 private:
+    std::function<Date()> readClock_;
     ReaderCache cache_;
 };
 

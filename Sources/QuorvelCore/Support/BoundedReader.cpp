@@ -41,7 +41,7 @@ std::string BoundedReader::read(const std::filesystem::path& path) const {
             result.assign(head, 0, last + 1);
     }
     const std::uint64_t tailStart = size > tailLimit ? size - tailLimit : 0;
-    const std::string tail = file.readAt(tailStart, tailLimit, path);
+    const std::string tail = file.readAt(tailStart, size - tailStart, path);
     result.append(trimToWholeLines(tail, tailStart > 0));
     return result;
 }

@@ -1,12 +1,35 @@
 #include "Support/DirectoryListing.h"
 
+#include "Support/FileDescriptor.h"
+
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace quorvel::DirectoryListing {
+
+namespace {
+
+struct DirectoryCloser {
+    void operator()(DIR* directory) const { ::closedir(directory); }
+};
+
+[[noreturn]] void throwErrno(std::string_view call, const std::string& path) {
+    throw std::system_error(errno, std::generic_category(), std::string(call) + " " + path);
+}
+
+bool isDirectoryEntry(int folder, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    struct stat status {};
+    return ::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode);
+}
+
+} // namespace
 
 bool exists(const std::filesystem::path& path) {
     struct stat info {};
@@ -17,29 +40,54 @@ bool exists(const std::filesystem::path& path) {
     throw std::system_error(errno, std::generic_category(), "stat " + path.string());
 }
 
-std::vector<std::string> entryNames(const std::filesystem::path& directory) {
-    std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(directory.c_str()), ::closedir);
-    if (!handle)
-        throw std::system_error(errno, std::generic_category(), "opendir " + directory.string());
-    std::vector<std::string> names;
+DirectoryListingCache::Listing listOpenFolder(int folder, const std::string& pathForErrors) {
+    const int copy = ::dup(folder);
+    if (copy < 0)
+        throwErrno("opendir", pathForErrors);
+    std::unique_ptr<DIR, DirectoryCloser> handle(::fdopendir(copy));
+    if (!handle) {
+        const int error = errno;
+        ::close(copy);
+        errno = error;
+        throwErrno("opendir", pathForErrors);
+    }
+    DirectoryListingCache::Listing listing;
     while (true) {
         errno = 0;
         const dirent* entry = ::readdir(handle.get());
         if (entry == nullptr)
             break;
         const std::string_view name = entry->d_name;
-        if (name != "." && name != "..")
-            names.emplace_back(name);
+        if (name == "." || name == "..")
+            continue;
+        listing.names.emplace_back(name);
+        listing.isDirectory.push_back(isDirectoryEntry(folder, *entry));
     }
     if (errno != 0)
-        throw std::system_error(errno, std::generic_category(), "readdir " + directory.string());
+        throwErrno("readdir", pathForErrors);
+    return listing;
+}
+
+std::vector<std::string> entryNames(const std::filesystem::path& directory, DirectoryListingCache* cache) {
+    FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid())
+        throwErrno("opendir", directory.string());
+    if (cache == nullptr)
+        return listOpenFolder(folder.get(), directory.string()).names;
+    const FileKey version = FileKey::of(FileInfo::ofOpen(folder.get(), directory.string()));
+    if (const DirectoryListingCache::Listing* listing = cache->find(directory.string(), version))
+        return listing->names;
+    DirectoryListingCache::Listing listing = listOpenFolder(folder.get(), directory.string());
+    std::vector<std::string> names = listing.names;
+    cache->store(directory.string(), version, std::move(listing));
     return names;
 }
 
-std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory) {
+std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory,
+                                        DirectoryListingCache* cache) {
     if (!DirectoryListing::exists(directory))
         return {};
-    std::vector<std::string> names = entryNames(directory);
+    std::vector<std::string> names = entryNames(directory, cache);
     std::erase_if(names, [](const std::string& name) { return pathExtension(name) != "json"; });
     return names;
 }

@@ -31,9 +31,13 @@ std::string readBounded(const std::filesystem::path& path, std::uint64_t maxByte
     struct stat status {};
     if (::fstat(file.get(), &status) != 0)
         throwErrno(path);
-    if (!S_ISREG(status.st_mode) || static_cast<std::uint64_t>(status.st_size) > maxBytes)
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (!S_ISREG(status.st_mode) || size > maxBytes)
         throw StatusError::invalidRecord();
-    std::string bytes = file.readUpTo(maxBytes + 1, path);
+    // Sized by the file rather than by the cap; a file that grew since is read on up to one byte past it.
+    std::string bytes = file.readUpTo(size + 1, path);
+    if (bytes.size() > size && bytes.size() <= maxBytes)
+        bytes += file.readUpTo(maxBytes + 1 - bytes.size(), path);
     if (bytes.size() > maxBytes)
         throw StatusError::invalidRecord();
     return bytes;

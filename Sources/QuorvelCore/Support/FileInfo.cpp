@@ -47,4 +47,15 @@ std::optional<FileInfo> FileInfo::ifExists(const std::filesystem::path& path) {
     return fromStat(status);
 }
 
+FileInfo FileInfo::of(const struct stat& status) {
+    return fromStat(status);
+}
+
+FileInfo FileInfo::ofOpen(int descriptor, const std::string& pathForErrors) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0)
+        throw std::system_error(errno, std::generic_category(), pathForErrors);
+    return fromStat(status);
+}
+
 } // namespace quorvel

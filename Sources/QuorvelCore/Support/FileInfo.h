@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace quorvel {
@@ -29,6 +31,10 @@ struct FileInfo {
     static FileInfo of(const std::filesystem::path& path);
     // lstat; nothing when the path does not exist, throws std::system_error for other failures.
     static std::optional<FileInfo> ifExists(const std::filesystem::path& path);
+    // What a stat call returned.
+    static FileInfo of(const struct stat& status);
+    // fstat of an open file or folder.
+    static FileInfo ofOpen(int descriptor, const std::string& pathForErrors);
 };
 
 } // namespace quorvel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Support/Date.h"
 #include "Support/FileInfo.h"
 
 #include <cstdint>
@@ -22,30 +23,50 @@ struct FileKey {
         return {info.device, info.inode, info.size, info.modifiedNanoseconds, info.changedNanoseconds};
     }
     bool operator==(const FileKey&) const = default;
+
+    // File times are coarse: two writes of the same size within one clock tick leave the same key. As
+    // git does with "racily clean" entries, a version changed within a second of the moment it was
+    // read (or later) is not trusted to still be the version that was read.
+    bool isRacy(Date readMoment) const {
+        const auto moment = static_cast<std::int64_t>(readMoment.unixSeconds() * 1e9);
+        const std::int64_t trustedBefore = moment - 1'000'000'000;
+        return modifiedNanoseconds >= trustedBefore || changedNanoseconds >= trustedBefore;
+    }
 };
 
 // Results computed from files, kept while the file keeps its key. Entries not used during a pass
-// are dropped when the pass ends, so the cache holds only what the last pass looked at.
+// are dropped when the pass ends, so the cache holds only what the last pass looked at. A result read
+// from a racy version (FileKey::isRacy) is used in its own pass only and computed again in the next.
 template <typename Value> class FileResultCache {
 public:
     // Returns the cached value for (path, key) or computes, stores and returns it. A computation that
     // throws stores nothing.
     template <typename Compute>
     const Value& value(const std::string& path, const FileKey& key, Compute&& compute) {
-        auto found = entries_.find(path);
-        if (found != entries_.end() && found->second.key == key) {
-            found->second.pass = pass_;
-            ++hits_;
-            return found->second.value;
-        }
+        if (const Value* cached = find(path, key))
+            return *cached;
         Value computed = compute();
         ++misses_;
         auto& entry = entries_[path];
-        entry = Entry{key, std::move(computed), pass_};
+        entry = Entry{key, std::move(computed), pass_, !key.isRacy(readMoment_)};
         return entry.value;
     }
 
-    void beginPass() { ++pass_; }
+    // The trusted value for (path, key), kept for this pass; nothing when there is none.
+    const Value* find(const std::string& path, const FileKey& key) {
+        auto found = entries_.find(path);
+        if (found == entries_.end() || found->second.key != key || !found->second.trusted)
+            return nullptr;
+        found->second.pass = pass_;
+        ++hits_;
+        return &found->second.value;
+    }
+
+    // `readMoment`: when this pass reads its files (see FileKey::isRacy).
+    void beginPass(Date readMoment) {
+        ++pass_;
+        readMoment_ = readMoment;
+    }
     void endPass() {
         std::erase_if(entries_, [&](const auto& item) { return item.second.pass != pass_; });
     }
@@ -59,9 +80,11 @@ private:
         FileKey key;
         Value value;
         std::uint64_t pass = 0;
+        bool trusted = false;
     };
     std::unordered_map<std::string, Entry> entries_;
     std::uint64_t pass_ = 0;
+    Date readMoment_;
     std::uint64_t hits_ = 0;
     std::uint64_t misses_ = 0;
 };

@@ -2,6 +2,7 @@
 #include "CodexHistoryGenerator.h"
 #include "TestSupport.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 #include <system_error>
 
@@ -361,6 +362,40 @@ TEST_F(DesktopAttentionLoad, LargeRealisticLog) {
     ASSERT_EQ(records.size(), inWindow);
     EXPECT_EQ(records.back().requestID, expected.back());
     EXPECT_LT(records.size(), expected.size());
+}
+
+} // namespace
+} // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+constexpr std::string_view otherThread = "019c8bfe-ec25-79e0-97d7-000000000001";
+
+// The refresh takes the open requests from its cache while the logs are unchanged: they must be the ones
+// a fresh read gives, also as time passes a record dated in the future and as a log grows.
+TEST_F(DesktopAttentionLoad, OpenRequestsFromTheCacheMatchAFreshRead) {
+    const auto path = log("2026/03/01", "codex-desktop-s-t0-1.log",
+                          approval(-10, "1") + approval(30, "later", "commandExecution", otherThread), -5);
+    DesktopAttention::Cache cache;
+    auto check = [&](Date when, std::size_t expectedThreads, const char* step) {
+        cache.beginPass(Date::fromUnix(base + 3600)); // long after every write: versions are trusted
+        const auto cached = DesktopAttention::loadOpenRequests(folder.path(), when, &cache);
+        cache.endPass();
+        EXPECT_EQ(cached, DesktopAttention::openRequests(DesktopAttention::load(folder.path(), when), when))
+            << step;
+        EXPECT_EQ(cached.size(), expectedThreads) << step;
+    };
+    check(now, 1, "the later request is not open yet");
+    check(now + 3, 1, "unchanged");
+    check(now + 60, 2, "the later request's time has come");
+    check(now + 63, 2, "unchanged again");
+    {
+        std::ofstream out(path, std::ios::app);
+        out << response(40, "1", commandMethod);
+    }
+    setModificationTime(path, base + 41);
+    check(now + 66, 1, "answered");
 }
 
 } // namespace

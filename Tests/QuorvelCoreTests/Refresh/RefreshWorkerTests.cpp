@@ -1,4 +1,5 @@
 #include "Claude/ClaudeHookStore.h"
+#include "Claude/ClaudeReadState.h"
 #include "CodexHistoryGenerator.h"
 #include "Model/StatusStore.h"
 #include "Orca/OrcaSessionIndex.h"
@@ -205,9 +206,13 @@ protected:
         EXPECT_EQ(cached.diagnostic, fresh.diagnostic) << step;
         EXPECT_EQ(cached.claudeHealth, fresh.claudeHealth) << step;
         EXPECT_EQ(cached.readState.codex, fresh.readState.codex) << step;
+        EXPECT_EQ(cached.readState.codexAutomations, fresh.readState.codexAutomations) << step;
+        EXPECT_EQ(cached.readState.claude, fresh.readState.claude) << step;
+        EXPECT_EQ(cached.readState.orca, fresh.readState.orca) << step;
     }
 
-    RefreshWorker worker;
+    // Read as if two seconds after the files were written, so that the cache trusts them.
+    RefreshWorker worker{[] { return RefreshWorker::systemTime() + 2; }};
 };
 
 TEST_F(RefreshCacheEquivalenceTest, CachedRefreshesMatchFreshOnesAsFilesChange) {
@@ -268,4 +273,30 @@ TEST_F(RefreshCacheEquivalenceTest, CachedRefreshesMatchFreshOnesAsFilesChange) 
     fs::remove(sessions[3]);
     expectSameAsUncached(now + 18, "hook record, index and removal");
     EXPECT_EQ(worker.cache().codex.histories.size(), 3u); // the removed file's entry is gone
+
+    // Read states and local records rewritten.
+    writeFile(ClaudeReadState::defaultURL(home.path()),
+              nlohmann::json({{"readAt", {{sessionUuid(10), "2025-12-06T05:40:00Z"}}}}).dump());
+    localRecord("build-2");
+    fs::remove(StatusStore::defaultDirectory(home.path()) / "build-1.json");
+    expectSameAsUncached(now + 21, "read state and local records");
+}
+
+// A file that changed within a second of the moment a tick read it may change again with the same
+// size and times (file times are coarse), so the next tick reads it again instead of trusting the cache.
+TEST_F(RefreshWorkerTest, FilesChangedWithinASecondOfATickAreNotTrustedOnTheNext) {
+    claudeTranscript(sessionUuid(2), 50);
+    codexSession(sessionUuid(1), 100);
+    localRecord("build-1");
+    RefreshWorker justAfter{[] { return RefreshWorker::systemTime(); }};
+    for (int tick = 0; tick < 3; ++tick)
+        justAfter.load(true, true, environment, now + tick);
+    EXPECT_EQ(justAfter.cache().claude.transcripts.hits(), 0u);
+    EXPECT_EQ(justAfter.cache().codex.histories.hits(), 0u);
+
+    RefreshWorker later{[] { return RefreshWorker::systemTime() + 1.5; }};
+    for (int tick = 0; tick < 3; ++tick)
+        later.load(true, true, environment, now + tick);
+    EXPECT_EQ(later.cache().claude.transcripts.hits(), 2u);
+    EXPECT_EQ(later.cache().codex.histories.hits(), 2u);
 }

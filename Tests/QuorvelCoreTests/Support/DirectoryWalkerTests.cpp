@@ -147,5 +147,63 @@ TEST(DirectoryWalker, PassesOverAFolderWhosePathIsTooLong) {
     }
 }
 
+// With a listing cache a walk sees what a walk without one sees, as folders change between walks.
+TEST(DirectoryWalker, WalksWithAListingCacheSeeWhatFreshWalksSee) {
+    TemporaryDirectory folder;
+    writeFile(folder / "a/1.jsonl", "x");
+    writeFile(folder / "b/c/2.jsonl", "x");
+    DirectoryListingCache cache;
+    auto entries = [&](DirectoryListingCache* listings) {
+        std::vector<std::string> seen;
+        EXPECT_TRUE(DirectoryWalker::walkEntries(
+            folder.path(),
+            [&](const DirectoryWalker::Entry& entry) {
+                seen.push_back(entry.path().lexically_relative(folder.path()).string() +
+                               (entry.info().isDirectory() ? "/" : ""));
+                return true;
+            },
+            listings));
+        return seen;
+    };
+    auto expectSame = [&](const char* step) {
+        const FileKey version = FileKey::of(FileInfo::of(folder.path()));
+        cache.beginPass(Date::fromUnix(static_cast<double>(version.changedNanoseconds) / 1e9 + 60));
+        EXPECT_EQ(entries(&cache), entries(nullptr)) << step;
+        cache.endPass();
+    };
+    expectSame("first walk");
+    expectSame("unchanged");
+    EXPECT_GT(cache.hits(), 0u);
+    writeFile(folder / "b/c/3.jsonl", "x");
+    expectSame("a file added deep down");
+    std::filesystem::remove_all(folder / "a");
+    std::filesystem::create_directory_symlink(folder / "b", folder / "a");
+    expectSame("a folder replaced by a link");
+    EXPECT_EQ(entries(&cache), (std::vector<std::string>{"a", "b/", "b/c/", "b/c/2.jsonl", "b/c/3.jsonl"}));
+}
+
+TEST(DirectoryWalker, EntriesWhosePathIsTooLongForLstatAreRefused) {
+    TemporaryDirectory folder;
+    std::filesystem::path deep = folder.path();
+    while (deep.string().size() < 3850) // the file below lies past PATH_MAX
+        deep /= std::string(200, 'd');
+    std::filesystem::create_directories(deep);
+    const int directory = ::open(deep.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(directory, 0);
+    ::close(::openat(directory, std::string(255, 'f').c_str(), O_CREAT | O_WRONLY, 0600));
+    ::close(directory);
+    int refused = 0;
+    DirectoryWalker::walkEntries(folder.path(), [&](const DirectoryWalker::Entry& entry) {
+        try {
+            entry.info();
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code(), std::errc::filename_too_long);
+            ++refused;
+        }
+        return true;
+    });
+    EXPECT_EQ(refused, 1);
+}
+
 } // namespace
 } // namespace quorvel

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -159,6 +160,42 @@ TEST_F(TaskMenu, ThirtyOneTasksShowThirtyRowsLeavingOutTheLeastUrgentOldest) {
     EXPECT_FALSE(titles.contains(QStringLiteral("Done 0")));
 }
 
+TEST_F(TaskMenu, AMenuTallerThanTheScreenScrollsInOneColumnAndStaysOnTheScreenWhileItChanges) {
+    launch();
+    const auto tasksNamed = [&](int count, LightState state = LightState::done) {
+        std::vector<TaskStatus> tasks;
+        for (int number = 10; number < 10 + count; ++number)
+            tasks.push_back(claudeTask(number, "Task " + std::to_string(number), state, minutesAgo(1)));
+        return tasks;
+    };
+    const auto onScreen = [&] {
+        const QRect available = menu().screen()->availableGeometry();
+        return available.contains(menu().geometry());
+    };
+    // Opened from a tray at the bottom of the screen, the menu grows upwards as rows come in.
+    show(tasksNamed(1));
+    menu().popup(QPoint(0, menu().screen()->availableGeometry().bottom() - 10));
+    const int oneColumn = menu().width();
+    const int shortHeight = menu().height();
+    show(tasksNamed(3));
+    EXPECT_GT(menu().height(), shortHeight);
+    EXPECT_TRUE(onScreen()) << menu().geometry().y() << " + " << menu().height();
+    menu().hide();
+    QCoreApplication::processEvents();
+
+    show(tasksNamed(30));
+    menu().popup(QPoint(0, 0));
+    const QRect opened = menu().geometry();
+    EXPECT_EQ(opened.width(), oneColumn);
+    EXPECT_LE(opened.height(), menu().screen()->availableGeometry().height());
+    show(tasksNamed(30, LightState::working)); // every row retitled, and their icons pulse
+    delegate->advanceLampAnimation();
+    EXPECT_EQ(menu().width(), oneColumn);
+    EXPECT_TRUE(onScreen()) << menu().geometry().y() << " + " << menu().height();
+    menu().hide();
+    QCoreApplication::processEvents();
+}
+
 TEST_F(TaskMenu, RowsAreSortedByUrgencyThenByTheirLastChange) {
     launch();
     auto waiting = claudeTask(1, "Waiting", LightState::waiting, minutesAgo(3));
@@ -258,6 +295,31 @@ TEST_F(TaskMenu, NamesShowAsPlainTextCutToNinetyCharacters) {
     EXPECT_EQ(rows[4].title->text(), QStringLiteral("\u202Ereversed\u200F \u05E9\u05DC\u05D5\u05DD"));
     EXPECT_EQ(rows[5].title->text(),
               QString(89, u'e') + QStringLiteral("e")); // 90 characters, not 90 code points
+}
+
+// Outside texts: the task's name, its project in the detail line, the version of an update.
+TEST_F(TaskMenu, UnderscoresAreDoubledOnlyWhereADBusHostDrawsTheMenu) {
+    for (const bool exported : {false, true}) {
+        AppHarness each;
+        each.trayExportsMenu = exported;
+        each.writeSettings("[General]\nclaudeIntegrationEnabled=true\n");
+        auto& launched = each.launch();
+        auto task = claudeTask(1, "fix_bug", LightState::failed, each.clock->current - 60);
+        task.projectName = "my_app";
+        launched.updaterDidFindValidUpdate(QStringLiteral("2.0_beta"));
+        // The first menu, built before any refresh, already has the host's texts.
+        EXPECT_EQ(launched.updateMenuItem->text(),
+                  exported ? QStringLiteral("Update available \u2014 v2.0__beta\u2026")
+                           : QStringLiteral("Update available \u2014 v2.0_beta\u2026"));
+        each.answerRefresh({task, claudeTask(2, "R&D_notes", LightState::failed, each.clock->current - 120)});
+        const auto& rows = launched.taskMenuRows;
+        EXPECT_EQ(rows[0].title->text(), exported ? QStringLiteral("fix__bug") : QStringLiteral("fix_bug"));
+        EXPECT_EQ(rows[0].detail->text(), exported ? QStringLiteral("my__app \u00B7 Failed")
+                                                   : QStringLiteral("my_app \u00B7 Failed"));
+        EXPECT_EQ(rows[1].title->text(),
+                  exported ? QStringLiteral("R&&D__notes") : QStringLiteral("R&&D_notes"));
+        EXPECT_EQ(rows[0].title->toolTip(), QStringLiteral("fix_bug")); // tooltips are not menu texts
+    }
 }
 
 TEST_F(TaskMenu, AnOpenMenuIsUpdatedInPlaceAndRebuiltAfterItCloses) {

@@ -19,6 +19,7 @@ public:
     void setAccessibilityLabel(const QString& label) override { accessibilityLabel = label; }
     void setMenu(QMenu* newMenu) override { menu = newMenu; }
     void setClickHandler(std::function<void()> handler) override { click = std::move(handler); }
+    bool exportsMenu() const override { return exported; }
 
     QIcon icon;
     int iconUpdates = 0;
@@ -26,6 +27,7 @@ public:
     QString accessibilityLabel;
     QPointer<QMenu> menu;
     std::function<void()> click;
+    bool exported = false; // a D-Bus host shows the menu
 };
 
 } // namespace quorvel::testing

@@ -65,6 +65,7 @@ RecordingAppDelegate& AppHarness::create() {
     };
     platform.makeStatusItem = [this] {
         auto made = std::make_unique<FakeStatusItem>();
+        made->exported = trayExportsMenu;
         item = made.get();
         return made;
     };

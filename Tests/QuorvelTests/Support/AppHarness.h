@@ -43,6 +43,7 @@ public:
     // Before create(): the settings file's text, and what the desktop offers.
     void writeSettings(std::string_view iniText);
     bool grantsHotKey = true;
+    bool trayExportsMenu = false; // the tray is a StatusNotifierItem whose host shows the menu
     std::optional<OrcaInstallation> orcaInstallation;
 
     RecordingAppDelegate& create();
