@@ -109,7 +109,7 @@ TEST_F(WindowScreenshots, Settings) {
     captureSections(settings, QString());
 }
 
-// Windows made on a light desktop that then turns dark, in a build without a website (the legal links
+// Windows shown on a light desktop that then turns dark, in a build without a website (the legal links
 // disabled).
 TEST_F(WindowScreenshots, DarkAppearance) {
     SettingsWindowController settings(ResourceBundle::module(),
@@ -126,6 +126,10 @@ TEST_F(WindowScreenshots, DarkAppearance) {
     FeedbackWindowController report(
         [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {},
         alerts);
+
+    for (QWidget* window : {settings.window(), setup.window(), onboarding.window(), report.window()})
+        window->show();
+    settle();
 
     testing::DarkPalette dark;
     captureSections(settings, QStringLiteral("dark-"));
