@@ -32,7 +32,10 @@ env -u DBUS_SESSION_BUS_ADDRESS HOME="$home" XDG_CONFIG_HOME="$home/.config" \
 expected=(settings-integrations settings-general settings-privacy settings-terms settings-about
           settings-licences integration-setup-first-run integration-setup onboarding-1 onboarding-2
           onboarding-3 onboarding-4 onboarding-5 onboarding-6 issue-report issue-report-sending
-          dark-settings-integrations dark-settings-about dark-integration-setup)
+          integration-setup-error onboarding-5-error dark-settings-integrations dark-settings-general dark-settings-privacy
+          dark-settings-terms dark-settings-about dark-settings-licences dark-integration-setup
+          dark-onboarding-1 dark-onboarding-2 dark-onboarding-3 dark-onboarding-4 dark-onboarding-5
+          dark-onboarding-6 dark-issue-report)
 for name in "${expected[@]}"; do
     if [ ! -s "$out/$name.png" ]; then
         echo "windows-screenshots: $name.png was not written" >&2

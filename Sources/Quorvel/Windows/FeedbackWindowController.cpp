@@ -5,17 +5,17 @@
 #include "Services/ScreenshotFile.h"
 #include "Support/Unicode.h"
 #include "Windows/FeedbackScreenshotPreview.h"
-#include "Windows/Palette.h"
+#include "Windows/TextLabel.h"
+#include "Windows/Typography.h"
+#include "Windows/WindowPlacement.h"
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
 
@@ -36,32 +36,11 @@ const QString instructions =
                    "3. Attach the screenshot and tell us what Quorvel showed instead.\n"
                    "Your report is saved by Nimbrel support and emailed to the support team.");
 
-QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal) {
-    QFont font = QGuiApplication::font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
-
-void useSecondaryColour(QLabel* label) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Palette::secondaryLabel());
-    label->setPalette(palette);
-}
-
-QLabel* label(const QString& text, const QFont& font, QWidget* parent) {
-    auto* result = new QLabel(text, parent);
-    result->setTextFormat(Qt::PlainText);
-    result->setFont(font);
-    return result;
-}
-
-QLabel* wrappingLabel(const QString& text, const QFont& font, QWidget* parent) {
-    QLabel* result = label(text, font, parent);
-    result->setWordWrap(true);
-    result->setFixedWidth(contentWidth);
-    useSecondaryColour(result);
-    return result;
+// A wrapping secondary text as wide as the form.
+TextLabel* formNote(const QString& text, int points) {
+    TextLabel* note = TextLabel::wrapping(text, points, QFont::Normal, TextColour::secondaryLabel);
+    note->setFixedWidth(contentWidth);
+    return note;
 }
 
 QString successMessage(const BugReportReceipt& receipt) {
@@ -77,14 +56,6 @@ QString successInformative(const BugReportReceipt& receipt) {
     return body + QStringLiteral("\n\nReference: ") + QString::fromStdString(receipt.id);
 }
 
-void centreOnScreen(QWidget* window) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        window->move(frame.topLeft());
-    }
-}
-
 } // namespace
 
 FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, AlertPresenter& alerts,
@@ -95,7 +66,7 @@ FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, Al
     window_->setWindowTitle(QStringLiteral("Report an issue"));
     window_->setFixedSize(540, 610);
     buildContent();
-    centreOnScreen(window_.get());
+    WindowPlacement::centre(*window_);
 }
 
 FeedbackWindowController::~FeedbackWindowController() = default;
@@ -117,19 +88,18 @@ void FeedbackWindowController::buildContent() {
     stack->setContentsMargins(28, 24, 28, 22);
     stack->setSpacing(13);
 
-    stack->addWidget(
-        label(QStringLiteral("Show us what Quorvel missed"), systemFont(22, QFont::DemiBold), root));
-    stack->addWidget(wrappingLabel(instructions, systemFont(13), root));
-    stack->addWidget(label(QStringLiteral("Where did it happen?"), systemFont(13, QFont::Medium), root));
+    stack->addWidget(TextLabel::oneLine(QStringLiteral("Show us what Quorvel missed"), 22, QFont::DemiBold));
+    stack->addWidget(formNote(instructions, 13));
+    stack->addWidget(TextLabel::oneLine(QStringLiteral("Where did it happen?"), 13, QFont::Medium));
 
     provider_ = new QComboBox(root);
     provider_->addItems({QStringLiteral("Codex"), QStringLiteral("Claude Code")});
     stack->addWidget(provider_, 0, Qt::AlignLeft);
 
-    stack->addWidget(label(QStringLiteral("What was waiting, and what light did you see?"),
-                           systemFont(13, QFont::Medium), root));
+    stack->addWidget(TextLabel::oneLine(QStringLiteral("What was waiting, and what light did you see?"), 13,
+                                        QFont::Medium));
     details_ = new QPlainTextEdit(root);
-    details_->setFont(systemFont(13));
+    details_->setFont(Typography::system(13));
     details_->setFixedSize(contentWidth, 105);
     details_->document()->setDocumentMargin(8);
     details_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -141,9 +111,8 @@ void FeedbackWindowController::buildContent() {
     auto* chooseButton = new QPushButton(QStringLiteral("Choose Screenshot…"), root);
     connect(chooseButton, &QPushButton::clicked, this, &FeedbackWindowController::chooseScreenshot);
     screenshotRow->addWidget(chooseButton);
-    screenshotNameLabel_ = label(QString(), systemFont(13), root);
+    screenshotNameLabel_ = TextLabel::oneLine(QString(), 13, QFont::Normal, TextColour::secondaryLabel);
     screenshotNameLabel_->setFixedWidth(screenshotNameWidth);
-    useSecondaryColour(screenshotNameLabel_);
     screenshotRow->addWidget(screenshotNameLabel_);
     screenshotRow->addStretch();
     stack->addLayout(screenshotRow);
@@ -153,17 +122,15 @@ void FeedbackWindowController::buildContent() {
     screenshotPreview_->hide();
     stack->addWidget(screenshotPreview_);
 
-    stack->addWidget(
-        wrappingLabel(QStringLiteral("Only the details and image you choose are sent. Hide private "
-                                     "information in the screenshot first."),
-                      systemFont(11), root));
+    stack->addWidget(formNote(QStringLiteral("Only the details and image you choose are sent. Hide private "
+                                             "information in the screenshot first."),
+                              11));
 
     auto* bottom = new QWidget(root);
     bottom->setFixedWidth(contentWidth);
     auto* bottomRow = new QHBoxLayout(bottom);
     bottomRow->setContentsMargins(0, 0, 0, 0);
-    submissionStatus_ = label(QString(), systemFont(13), bottom);
-    useSecondaryColour(submissionStatus_);
+    submissionStatus_ = TextLabel::oneLine(QString(), 13, QFont::Normal, TextColour::secondaryLabel);
     bottomRow->addWidget(submissionStatus_);
     bottomRow->addStretch();
     submitButton_ = new QPushButton(QStringLiteral("Send Report"), bottom);
@@ -185,9 +152,7 @@ void FeedbackWindowController::buildContent() {
 }
 
 void FeedbackWindowController::showWindow() {
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    WindowPlacement::bringToFront(*window_);
 }
 
 void FeedbackWindowController::setScreenshotName(const QString& name) {

@@ -3,9 +3,10 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
+#include "Windows/CheckBox.h"
+#include "Windows/IntegrationFailureText.h"
 #include "Windows/ReturnKeyTrigger.h"
 #include "Windows/TextLabel.h"
-#include "Windows/Typography.h"
 #include "Windows/WindowPlacement.h"
 
 #include <QCheckBox>
@@ -25,12 +26,6 @@ const QString firstRunIntroduction = QStringLiteral(
     "Connect the coding assistant you use. You can add the other one later from the Quorvel menu.");
 const QString laterIntroduction = QStringLiteral("Choose which coding assistants Quorvel should monitor.");
 
-QCheckBox* checkbox(const QString& title, int points, QFont::Weight weight) {
-    auto* box = new QCheckBox(title);
-    box->setFont(Typography::system(points, weight));
-    return box;
-}
-
 } // namespace
 
 IntegrationSetupWindowController::IntegrationSetupWindowController(const ResourceBundle& resourceBundle,
@@ -38,9 +33,9 @@ IntegrationSetupWindowController::IntegrationSetupWindowController(const Resourc
                                                                    std::function<void()> openLoginItems,
                                                                    QObject* parent)
     : QObject(parent), window_(std::make_unique<QWidget>()),
-      codexCheckbox_(checkbox(QStringLiteral("Connect Codex"), 16, QFont::DemiBold)),
-      claudeCheckbox_(checkbox(QStringLiteral("Connect Claude Code"), 16, QFont::DemiBold)),
-      launchAtLoginCheckbox_(checkbox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Medium)),
+      codexCheckbox_(new CheckBox(QStringLiteral("Connect Codex"), 16, QFont::DemiBold)),
+      claudeCheckbox_(new CheckBox(QStringLiteral("Connect Claude Code"), 16, QFont::DemiBold)),
+      launchAtLoginCheckbox_(new CheckBox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Medium)),
       heading_(TextLabel::oneLine(QString(), 25, QFont::DemiBold)),
       introduction_(TextLabel::wrapping(QString(), 14, QFont::Normal, TextColour::secondaryLabel)),
       errorLabel_(TextLabel::wrapping(QString(), 12, QFont::Medium, TextColour::systemRed)),
@@ -149,7 +144,7 @@ void IntegrationSetupWindowController::save() {
         applySelection_(codexCheckbox_->isChecked(), claudeCheckbox_->isChecked(),
                         launchAtLoginCheckbox_->isChecked(), firstRun_);
     } catch (const std::exception& error) {
-        errorLabel_->setText(QString::fromUtf8(error.what()));
+        errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->fitToWidth(contentColumn);
         errorLabel_->show();
         settingsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);

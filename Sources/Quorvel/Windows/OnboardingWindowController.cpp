@@ -3,6 +3,8 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
+#include "Windows/CheckBox.h"
+#include "Windows/IntegrationFailureText.h"
 #include "Windows/OnboardingPageText.h"
 #include "Windows/PageTransition.h"
 #include "Windows/ReturnKeyTrigger.h"
@@ -24,12 +26,6 @@ constexpr int sideInset = 38;
 // title bar of this height; here the window manager draws the title bar above the content instead.
 constexpr int titleBarHeight = 28;
 
-QCheckBox* checkbox(const QString& title, int points, QFont::Weight weight) {
-    auto* box = new QCheckBox(title);
-    box->setFont(Typography::system(points, weight));
-    return box;
-}
-
 TextLabel* centred(TextLabel* label, int width, int maximumLines) {
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setMaximumLines(maximumLines);
@@ -46,9 +42,9 @@ OnboardingWindowController::OnboardingWindowController(const ResourceBundle& res
     : QObject(parent), applySelection_(std::move(applySelection)), finish_(std::move(finish)),
       openLoginItems_(std::move(openLoginItems)), resourceBundle_(resourceBundle),
       window_(std::make_unique<QWidget>()), checkboxShelf_(std::make_unique<QWidget>()) {
-    codexCheckbox_ = checkbox(QStringLiteral("Codex"), 17, QFont::Medium);
-    claudeCheckbox_ = checkbox(QStringLiteral("Claude Code"), 17, QFont::Medium);
-    loginCheckbox_ = checkbox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Normal);
+    codexCheckbox_ = new CheckBox(QStringLiteral("Codex"), 17, QFont::Medium);
+    claudeCheckbox_ = new CheckBox(QStringLiteral("Claude Code"), 17, QFont::Medium);
+    loginCheckbox_ = new CheckBox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Normal);
     for (QCheckBox* box : {codexCheckbox_, claudeCheckbox_, loginCheckbox_})
         box->setParent(checkboxShelf_.get());
     buildWindow();
@@ -219,10 +215,13 @@ QWidget* OnboardingWindowController::choiceCard() {
     codexCheckbox_->setChecked(codex_);
     claudeCheckbox_->setChecked(claude_);
     loginCheckbox_->setChecked(launchAtLogin_);
+    // The stretches keep the check boxes 14 apart and centre them in the card.
     auto* choices = new QVBoxLayout;
     choices->setSpacing(14);
+    choices->addStretch();
     for (QCheckBox* box : {codexCheckbox_, claudeCheckbox_, loginCheckbox_})
         choices->addWidget(box);
+    choices->addStretch();
     auto* row = new QHBoxLayout;
     row->addLayout(choices);
     row->addStretch();
@@ -266,7 +265,7 @@ bool OnboardingWindowController::applyConnectPage() {
     try {
         applySelection_(codex_, claude_, launchAtLogin_);
     } catch (const std::exception& error) {
-        errorLabel_->setText(QString::fromUtf8(error.what()));
+        errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->show();
         loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
         return false;

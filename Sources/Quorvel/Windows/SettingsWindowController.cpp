@@ -3,6 +3,7 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/AboutWindowController.h"
+#include "Windows/IntegrationFailureText.h"
 #include "Windows/Palette.h"
 #include "Windows/PaletteBinding.h"
 #include "Windows/SeparatorLine.h"
@@ -261,7 +262,7 @@ void SettingsWindowController::changeIntegrations(ToggleSwitch* sender) {
         integrationStatus_->setText(QStringLiteral("Changes saved."));
     } catch (const std::exception& error) {
         sender->setChecked(!sender->isChecked());
-        integrationError_->setText(QString::fromUtf8(error.what()));
+        integrationError_->setText(IntegrationFailureText::describe(error));
         integrationError_->show();
     }
 }

@@ -280,6 +280,34 @@ TEST_F(WindowWiring, AFailedInstallLeavesTheChoiceTheStoredKeysAndTheTasks) {
     EXPECT_EQ(readFile(claudeSettings()), "{ not json");
 }
 
+// The installer's record and parse errors have no words for a user: the windows give their own.
+TEST_F(WindowWiring, AClaudeSettingsFileThatCannotBeChangedIsExplainedInWords) {
+    writeFile(home / "Quorvel.conf", "[General]\nclaudeIntegrationEnabled=false\n");
+    writeFile(home / "dotfiles/settings.json", "{}");
+    std::filesystem::create_directories(claudeSettings().parent_path());
+    std::filesystem::create_symlink(home / "dotfiles/settings.json", claudeSettings());
+    AppDelegate& app = create();
+    app.showSettings();
+    SettingsWindowController& settings = *app.settingsController;
+    settings.claudeSwitch()->click();
+    EXPECT_FALSE(settings.claudeSwitch()->isChecked());
+    EXPECT_FALSE(settings.integrationError()->isHidden());
+    EXPECT_EQ(
+        settings.integrationError()->text(),
+        QStringLiteral("Quorvel left Claude Code\u2019s settings unchanged because a file or folder it "
+                       "must change is a link, belongs to another user, or is not in the expected form."));
+
+    std::filesystem::remove(claudeSettings());
+    writeFile(claudeSettings(), "{ not json");
+    app.showIntegrationSetup(false);
+    app.integrationSetupController->claudeCheckbox()->setChecked(true);
+    app.integrationSetupController->saveButton()->click();
+    EXPECT_EQ(app.integrationSetupController->errorLabel()->text(),
+              QStringLiteral("Claude Code\u2019s settings file ~/.claude/settings.json is not valid JSON, so "
+                             "Quorvel left it unchanged."));
+    EXPECT_EQ(readFile(claudeSettings()), "{ not json");
+}
+
 TEST_F(WindowWiring, TheHelperShipsBesideTheProgramOrInTheInstalledLibraryFolder) {
     testing::TemporaryDirectory prefix;
     const auto bin = prefix / "bin";

@@ -1,5 +1,6 @@
 #include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
+#include "Support/DarkPalette.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
 #include "Windows/FeedbackWindowController.h"
@@ -98,6 +99,20 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
                                "2. Press Shift-Command-4 and capture the prompt and its task title.\n"
                                "3. Attach the screenshot and tell us what Quorvel showed instead.\n"
                                "Your report is saved by Nimbrel support and emailed to the support team."));
+}
+
+// A window made on a light desktop stays readable when the desktop turns dark.
+TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
+    controller->showWindow();
+    QApplication::processEvents();
+    testing::DarkPalette dark;
+    for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
+        const QColor text = label->palette().color(QPalette::WindowText);
+        EXPECT_EQ(text.rgb(), testing::DarkPalette::colours().color(QPalette::WindowText).rgb())
+            << label->text().toStdString();
+    }
+    EXPECT_LT(controller->submissionStatus()->palette().color(QPalette::WindowText).alphaF(), 1.0)
+        << "the status line stays secondary";
 }
 
 TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndChecksNothingElse) {

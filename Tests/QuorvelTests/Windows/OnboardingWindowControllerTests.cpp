@@ -208,6 +208,21 @@ TEST_F(OnboardingWindow, PagesSlideInAndTheOldPageFadesOutAndGoes) {
     EXPECT_LT(controller.currentPage()->x(), 0) << "going back the new page comes from the left";
 }
 
+TEST_F(OnboardingWindow, TheConnectCardHoldsItsChoices14ApartCentredAndInset20) {
+    forward(4);
+    QApplication::processEvents();
+    QWidget* card = controller.codexCheckbox()->parentWidget();
+    ASSERT_EQ(card->size(), QSize(500, 156));
+    const QRect codex = controller.codexCheckbox()->geometry();
+    const QRect claude = controller.claudeCheckbox()->geometry();
+    const QRect login = controller.loginCheckbox()->geometry();
+    EXPECT_EQ(claude.top() - codex.bottom() - 1, 14);
+    EXPECT_EQ(login.top() - claude.bottom() - 1, 14);
+    EXPECT_LE(std::abs(codex.top() - (card->height() - login.bottom() - 1)), 1) << "centred";
+    for (const QRect& box : {codex, claude, login})
+        EXPECT_EQ(box.left(), 20);
+}
+
 TEST_F(OnboardingWindow, TheCheckBoxesOutliveTheConnectPages) {
     forward(4);
     forward();

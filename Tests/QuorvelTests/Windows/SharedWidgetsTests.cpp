@@ -1,10 +1,13 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SystemColours.h"
+#include "Support/DarkPalette.h"
 #include "TestSupport.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
+#include "Windows/CheckBox.h"
 #include "Windows/LinkButton.h"
 #include "Windows/Palette.h"
+#include "Windows/PaletteBinding.h"
 #include "Windows/ResourceText.h"
 #include "Windows/ReturnKeyTrigger.h"
 #include "Windows/StatusDotView.h"
@@ -16,34 +19,15 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
 
-// Switches the application to a dark palette for the life of the object, telling every widget as the
-// running event loop does.
-class DarkPalette {
-public:
-    DarkPalette() : saved_(QApplication::palette()) {
-        QPalette dark = saved_;
-        dark.setColor(QPalette::Window, QColor(30, 30, 32));
-        dark.setColor(QPalette::WindowText, QColor(235, 235, 240));
-        dark.setColor(QPalette::Base, QColor(44, 44, 46));
-        change(dark);
-    }
-    ~DarkPalette() { change(saved_); }
-
-private:
-    static void change(const QPalette& palette) {
-        QApplication::setPalette(palette);
-        QEvent event(QEvent::ApplicationPaletteChange);
-        for (QWidget* widget : QApplication::allWidgets())
-            QApplication::sendEvent(widget, &event);
-    }
-
-    QPalette saved_;
-};
+using testing::DarkPalette;
 
 // The widget's own drawing on a transparent picture (no window background).
 QImage render(QWidget& widget) {
@@ -63,9 +47,42 @@ TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
     {
         DarkPalette dark;
         EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
-        EXPECT_EQ(Palette::secondaryLabel().red(), 235);
+        EXPECT_EQ(Palette::secondaryLabel().red(), 236);
     }
     EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
+}
+
+// Only windows and the application hear of a palette change at once; the widgets inside get a palette
+// change of their own later, and a widget with a style sheet (a link button) none at all.
+TEST(PaletteBinding, FollowsTheApplicationPaletteInsideAWindowOncePerChange) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    TextLabel* label = TextLabel::oneLine(QStringLiteral("Quorvel"), 13);
+    layout->addWidget(label);
+    auto* link = new LinkButton(QStringLiteral("Lucide website \u2197"), 12, QFont::Normal);
+    layout->addWidget(link);
+    auto* own = new QWidget;
+    layout->addWidget(own);
+    int applied = 0;
+    PaletteBinding::bind(own, [&] {
+        ++applied;
+        QPalette palette = own->palette();
+        palette.setColor(QPalette::Base, Palette::label());
+        own->setPalette(palette);
+    });
+    window.show();
+    const QColor lightText = label->palette().color(QPalette::WindowText);
+    const QColor lightLink = link->palette().color(QPalette::ButtonText);
+    {
+        DarkPalette dark;
+        EXPECT_EQ(label->palette().color(QPalette::WindowText),
+                  DarkPalette::colours().color(QPalette::WindowText));
+        EXPECT_EQ(link->palette().color(QPalette::ButtonText), DarkPalette::colours().color(QPalette::Link));
+        EXPECT_EQ(applied, 2) << "once when bound, once for the change";
+    }
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), lightText);
+    EXPECT_EQ(link->palette().color(QPalette::ButtonText), lightLink);
+    EXPECT_EQ(applied, 3);
 }
 
 TEST(TextLabel, FittingToAWidthTakesTheLinesTheTextNeedsUpToTheMaximum) {
@@ -110,6 +127,28 @@ TEST(ToggleSwitch, IsDrawnInTheAccentColourWhenOnAndTheTrackColourWhenOff) {
     EXPECT_NE(off.rgb(), Palette::accent().rgb());
 }
 
+// On a dark desktop the style's outline of the box is hardly darker than a card's fill.
+TEST(CheckBox, ItsBoxStaysVisibleOnACardOnADarkDesktop) {
+    CheckBox box(QStringLiteral("Claude Code"), 17, QFont::Medium);
+    EXPECT_EQ(box.font().pixelSize(), 17);
+    EXPECT_EQ(box.font().weight(), QFont::Medium);
+    box.resize(box.sizeHint());
+    const auto edgeContrast = [&box] {
+        QImage picture(box.size(), QImage::Format_ARGB32);
+        picture.fill(Palette::controlBackground());
+        box.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+        QStyleOptionButton option;
+        option.initFrom(&box);
+        const QRect indicator = box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
+        const QColor edge = picture.pixelColor(indicator.left(), indicator.center().y());
+        const QColor fill = Palette::controlBackground();
+        return std::abs(edge.lightness() - fill.lightness());
+    };
+    EXPECT_GE(edgeContrast(), 40) << "light";
+    DarkPalette dark;
+    EXPECT_GE(edgeContrast(), 40) << "dark";
+}
+
 TEST(CardBox, FillsWithTheControlBackgroundInsideARoundedSeparatorBorder) {
     CardBox card(10);
     card.resize(120, 60);
@@ -133,7 +172,10 @@ TEST(StatusDotView, FillsAnInsetCircleWithItsSystemColour) {
 }
 
 TEST(AppearanceAwareLogoImageView, ShowsTheLogoOfTheCurrentAppearanceAndSwapsAtOnce) {
-    AppearanceAwareLogoImageView logo(ResourceBundle::module());
+    QWidget window;
+    auto* view = new AppearanceAwareLogoImageView(ResourceBundle::module(), &window);
+    const AppearanceAwareLogoImageView& logo = *view;
+    window.show();
     ASSERT_FALSE(logo.lightModeImage().isNull());
     ASSERT_FALSE(logo.darkModeImage().isNull());
     EXPECT_NE(logo.lightModeImage(), logo.darkModeImage());

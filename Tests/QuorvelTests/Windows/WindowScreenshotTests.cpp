@@ -1,7 +1,10 @@
 #include "Fakes/RecordingAlerts.h"
 #include "Fakes/RecordingWorkspace.h"
+#include "Login/LaunchAtLoginError.h"
+#include "Model/StatusError.h"
 #include "Platform/ResourceBundle.h"
 #include "Services/TestImages.h"
+#include "Support/DarkPalette.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackWindowController.h"
 #include "Windows/IntegrationSetupWindowController.h"
@@ -57,6 +60,28 @@ void capture(QWidget& window, const QString& name) {
     ASSERT_TRUE(picture.save(path, "PNG")) << path.toStdString();
 }
 
+// Every section of the settings window, named after it.
+void captureSections(SettingsWindowController& settings, const QString& prefix) {
+    const char* names[] = {"settings-integrations", "settings-general", "settings-privacy",
+                           "settings-terms",        "settings-about",   "settings-licences"};
+    for (int index = 0; index < 6; ++index) {
+        settings.selectSection(settings.sectionButtons()[index]);
+        settings.showWindow();
+        capture(*settings.window(), prefix + QString::fromLatin1(names[index]));
+    }
+    settings.window()->close();
+}
+
+// The six onboarding pages, from the first.
+void captureOnboarding(OnboardingWindowController& onboarding, const QString& prefix) {
+    for (int page = 1; page <= 6; ++page) {
+        capture(*onboarding.window(), prefix + QStringLiteral("onboarding-%1").arg(page));
+        onboarding.goForward();
+        onboarding.finishSliding();
+    }
+    onboarding.window()->close();
+}
+
 class WindowScreenshots : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -81,52 +106,34 @@ TEST_F(WindowScreenshots, Settings) {
         ResourceBundle::module(), {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, sampleBuild(), workspace);
     settings.prepareForShowing(
         {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::needsApproval});
-    const char* names[] = {"settings-integrations", "settings-general", "settings-privacy",
-                           "settings-terms",        "settings-about",   "settings-licences"};
-    for (int index = 0; index < 6; ++index) {
-        settings.selectSection(settings.sectionButtons()[index]);
-        settings.showWindow();
-        capture(*settings.window(), QString::fromLatin1(names[index]));
-    }
-    settings.window()->close();
+    captureSections(settings, QString());
 }
 
-// A dark desktop, and a build without a website (the legal links disabled).
+// Windows made on a light desktop that then turns dark, in a build without a website (the legal links
+// disabled).
 TEST_F(WindowScreenshots, DarkAppearance) {
-    const QPalette saved = QApplication::palette();
-    QPalette dark;
-    dark.setColor(QPalette::Window, QColor(40, 40, 42));
-    dark.setColor(QPalette::WindowText, QColor(236, 236, 240));
-    dark.setColor(QPalette::Base, QColor(30, 30, 32));
-    dark.setColor(QPalette::AlternateBase, QColor(50, 50, 54));
-    dark.setColor(QPalette::Text, QColor(236, 236, 240));
-    dark.setColor(QPalette::Button, QColor(58, 58, 62));
-    dark.setColor(QPalette::ButtonText, QColor(236, 236, 240));
-    dark.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    dark.setColor(QPalette::HighlightedText, Qt::white);
-    dark.setColor(QPalette::Link, QColor(64, 156, 255));
-    dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(120, 120, 124));
-    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 124));
-    QApplication::setPalette(dark);
-    {
-        SettingsWindowController settings(
-            ResourceBundle::module(), {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, BuildInfo{}, workspace);
-        settings.prepareForShowing(
-            {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
-        for (int index : {0, 4}) {
-            settings.selectSection(settings.sectionButtons()[index]);
-            settings.showWindow();
-            capture(*settings.window(), index == 0 ? QStringLiteral("dark-settings-integrations")
-                                                   : QStringLiteral("dark-settings-about"));
-        }
-        settings.window()->close();
-        IntegrationSetupWindowController setup(
-            ResourceBundle::module(), [](bool, bool, bool, bool) {}, [] {});
-        setup.configure(true, true, false, false);
-        capture(*setup.window(), QStringLiteral("dark-integration-setup"));
-        setup.window()->close();
-    }
-    QApplication::setPalette(saved);
+    SettingsWindowController settings(ResourceBundle::module(),
+                                      {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, BuildInfo{}, workspace);
+    settings.prepareForShowing(
+        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    IntegrationSetupWindowController setup(
+        ResourceBundle::module(), [](bool, bool, bool, bool) {}, [] {});
+    setup.configure(true, true, false, false);
+    OnboardingWindowController onboarding(
+        ResourceBundle::module(), [](bool, bool, bool) {}, [] {}, [] {});
+    onboarding.prepare(true, false, true);
+    testing::RecordingAlerts alerts;
+    FeedbackWindowController report(
+        [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {},
+        alerts);
+
+    testing::DarkPalette dark;
+    captureSections(settings, QStringLiteral("dark-"));
+    capture(*setup.window(), QStringLiteral("dark-integration-setup"));
+    setup.window()->close();
+    captureOnboarding(onboarding, QStringLiteral("dark-"));
+    capture(*report.window(), QStringLiteral("dark-issue-report"));
+    report.window()->close();
 }
 
 TEST_F(WindowScreenshots, IntegrationSetup) {
@@ -137,18 +144,34 @@ TEST_F(WindowScreenshots, IntegrationSetup) {
     setup.configure(true, true, false, false);
     capture(*setup.window(), QStringLiteral("integration-setup"));
     setup.window()->close();
+
+    // The longest failure text.
+    IntegrationSetupWindowController failing(
+        ResourceBundle::module(), [](bool, bool, bool, bool) { throw StatusError::invalidRecord(); }, [] {});
+    failing.configure(true, true, true, false);
+    failing.save();
+    capture(*failing.window(), QStringLiteral("integration-setup-error"));
+    failing.window()->close();
 }
 
 TEST_F(WindowScreenshots, OnboardingPages) {
     OnboardingWindowController onboarding(
         ResourceBundle::module(), [](bool, bool, bool) {}, [] {}, [] {});
     onboarding.prepare(true, true, true);
-    for (int page = 1; page <= 6; ++page) {
-        capture(*onboarding.window(), QStringLiteral("onboarding-%1").arg(page));
-        onboarding.goForward();
-        onboarding.finishSliding();
+    captureOnboarding(onboarding, QString());
+
+    // A login-item failure on the connect page, with the button that only it shows.
+    OnboardingWindowController failing(
+        ResourceBundle::module(), [](bool, bool, bool) { throw LaunchAtLoginError::needsApproval(); }, [] {},
+        [] {});
+    failing.prepare(true, false, true);
+    for (int page = 1; page < 5; ++page) {
+        failing.goForward();
+        failing.finishSliding();
     }
-    onboarding.window()->close();
+    failing.goForward();
+    capture(*failing.window(), QStringLiteral("onboarding-5-error"));
+    failing.window()->close();
 }
 
 TEST_F(WindowScreenshots, IssueReport) {

@@ -1,0 +1,21 @@
+#include "Windows/IntegrationFailureText.h"
+
+#include "Model/StatusError.h"
+#include "Support/Json.h"
+
+namespace quorvel::IntegrationFailureText {
+
+QString describe(const std::exception& error) {
+    if (dynamic_cast<const StatusError*>(&error))
+        return QStringLiteral(
+            "Quorvel left Claude Code\u2019s settings unchanged because a file or folder it "
+            "must change is a link, belongs to another user, or is not in the expected "
+            "form.");
+    if (dynamic_cast<const JsonParseError*>(&error))
+        return QStringLiteral(
+            "Claude Code\u2019s settings file ~/.claude/settings.json is not valid JSON, so "
+            "Quorvel left it unchanged.");
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace quorvel::IntegrationFailureText

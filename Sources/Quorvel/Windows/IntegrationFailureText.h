@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+namespace quorvel::IntegrationFailureText {
+
+// What a window shows for a failed integration or login-item change: the error's own message, except
+// for the library's bare record error and a JSON parse error of Claude Code's settings, whose messages
+// mean nothing to a user.
+QString describe(const std::exception& error);
+
+} // namespace quorvel::IntegrationFailureText
