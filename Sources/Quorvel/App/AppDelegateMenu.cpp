@@ -1,9 +1,9 @@
 #include "App/AppDelegate.h"
 #include "App/MenuIcons.h"
-#include "App/ScrollingMenu.h"
 #include "App/SettingsKeys.h"
 #include "App/SoftwareUpdater.h"
 #include "App/StatusTexts.h"
+#include "App/TaskMenu.h"
 #include "App/TaskMenuStyle.h"
 #include "App/TaskStatusMetaType.h"
 #include "Orca/TaskOpenDestination.h"
@@ -77,7 +77,7 @@ void AppDelegate::redraw() {
 }
 
 void AppDelegate::buildMenu(const std::vector<TaskStatus>& rows, Date now) {
-    std::unique_ptr<QMenu> menu = std::make_unique<ScrollingMenu>();
+    std::unique_ptr<QMenu> menu = std::make_unique<TaskMenu>();
     menu->setStyle(menuStyle_.get());
     menu->setToolTipsVisible(true);
     connect(menu.get(), &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);

@@ -123,11 +123,4 @@ QSize TaskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
     return result;
 }
 
-int TaskMenuStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                             QStyleHintReturn* returnData) const {
-    if (hint == SH_Menu_Scrollable)
-        return 1;
-    return QProxyStyle::styleHint(hint, option, widget, returnData);
-}
-
 } // namespace quorvel

@@ -29,9 +29,6 @@ public:
                      const QWidget* widget = nullptr) const override;
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget = nullptr) const override;
-    // A menu taller than the screen scrolls instead of breaking its rows into columns.
-    int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
-                  QStyleHintReturn* returnData = nullptr) const override;
 };
 
 } // namespace quorvel
