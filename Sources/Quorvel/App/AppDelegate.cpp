@@ -4,6 +4,7 @@
 #include "App/MenuIcons.h"
 #include "App/SettingsKeys.h"
 #include "App/SoftwareUpdater.h"
+#include "App/TaskMenu.h"
 #include "App/TaskMenuStyle.h"
 #include "Claude/ClaudeIntegration.h"
 #include "Login/LaunchAtLoginManager.h"
