@@ -185,6 +185,9 @@ private:
     void addActivityWindowMenu(QMenu* menu);
     void addSettingsItems(QMenu* menu);
     void fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task, Date now);
+    // The row image around a state icon drawn already.
+    QImage taskSourceImage(TaskProvider provider, bool isOrcaTask, LightState state,
+                           const QImage& stateIcon) const;
     // A blank row image, so that the detail text lines up with the title; an Orca row's ends with the
     // provider mark.
     QIcon detailIcon(const TaskStatus& task) const;
