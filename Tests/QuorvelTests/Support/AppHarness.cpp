@@ -1,6 +1,5 @@
 #include "Support/AppHarness.h"
 
-#include "Login/LaunchAtLoginManager.h"
 #include "Platform/SettingsStore.h"
 #include "Support/Locations.h"
 
@@ -26,7 +25,9 @@ template <typename Fake, typename Interface> Fake* install(std::unique_ptr<Inter
 
 } // namespace
 
-AppHarness::AppHarness() : homeVariable("HOME", home.path().string()) {}
+AppHarness::AppHarness()
+    : homeVariable("HOME", home.path().string()),
+      configVariable("XDG_CONFIG_HOME", (home / ".config").string()) {}
 
 AppHarness::~AppHarness() {
     delegate.reset();
@@ -44,7 +45,7 @@ void AppHarness::writeSettings(std::string_view iniText) {
     writeFile(settingsFile().toStdString(), iniText);
 }
 
-RecordingAppDelegate& AppHarness::create() {
+AppPlatform AppHarness::platform() {
     AppPlatform platform;
     platform.home = home.path();
     platform.buildInfo.shortVersion = QStringLiteral("1.4.2");
@@ -57,8 +58,7 @@ RecordingAppDelegate& AppHarness::create() {
     sounds = install<FakeSoundPlayer>(platform.sounds);
     refresh = install<HeldRefreshRunner>(platform.refreshRunner);
     orca = install<HeldOrcaOpenRunner>(platform.orcaOpenRunner);
-    platform.launchAtLogin = std::make_unique<LaunchAtLoginManager>(
-        [] { return LaunchAtLoginState::disabled; }, [] {}, [] {}, [] {});
+    platform.launchAtLogin = loginItem.manager();
     platform.locateOrca = [this] {
         ++orcaLookups;
         return orcaInstallation;
@@ -70,11 +70,16 @@ RecordingAppDelegate& AppHarness::create() {
         return made;
     };
     platform.makeHotKeyBackend = [this] {
-        auto made = std::make_unique<FixedHotKeyBackend>(grantsHotKey);
+        auto made = std::make_unique<FakeHotKeyBackend>();
+        made->refusesHotKey = !grantsHotKey;
         hotKeys = made.get();
         return made;
     };
-    delegate = std::make_unique<RecordingAppDelegate>(std::move(platform));
+    return platform;
+}
+
+RecordingAppDelegate& AppHarness::create() {
+    delegate = std::make_unique<RecordingAppDelegate>(platform());
     return *delegate;
 }
 

@@ -1,11 +1,8 @@
-#include "App/AppDelegate.h"
-#include "Fakes/RecordingAlerts.h"
-#include "Login/LaunchAtLoginManager.h"
 #include "Platform/SettingsStore.h"
+#include "Support/AppHarness.h"
 #include "Support/EventLoopWait.h"
 #include "Support/LocalHttpServer.h"
 #include "Support/Uuid.h"
-#include "TestSupport.h"
 
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -22,25 +19,17 @@ PreparedFeedbackScreenshot screenshot() {
 
 class FeedbackDelegateTest : public ::testing::Test {
 protected:
-    testing::TemporaryDirectory home;
-    testing::ScopedEnvironmentVariable homeVariable{"HOME", home.path().string()};
-    testing::ScopedEnvironmentVariable configVariable{"XDG_CONFIG_HOME", (home / ".config").string()};
+    testing::AppHarness harness;
     LocalHttpServer server;
     std::unique_ptr<AppDelegate> delegate;
 
     void create(const QString& supportURL, const QString& token, std::optional<QString> version) {
-        AppPlatform platform;
-        platform.home = home.path();
+        AppPlatform platform = harness.platform();
         platform.buildInfo.supportURL = supportURL;
         platform.buildInfo.supportToken = token;
         platform.buildInfo.shortVersion = std::move(version);
-        platform.settings = std::make_unique<SettingsStore>(settingsFile());
-        platform.alerts = std::make_unique<testing::RecordingAlerts>();
-        platform.launchAtLogin = std::make_unique<LaunchAtLoginManager>();
         delegate = std::make_unique<AppDelegate>(std::move(platform));
     }
-
-    QString settingsFile() const { return QString::fromStdString((home / "Quorvel.conf").string()); }
 
     static BugReportResult submit(const FeedbackWindowController::SubmitReport& submitter) {
         std::optional<BugReportResult> result;
@@ -92,7 +81,7 @@ TEST_F(FeedbackDelegateTest, SendsWithTheConfiguredCredentialTheInstallationAndT
     const auto body = nlohmann::json::parse(server.receivedRequests()[0].body.toStdString());
     const auto again = nlohmann::json::parse(server.receivedRequests()[1].body.toStdString());
     const std::optional<QString> stored =
-        SettingsStore(settingsFile()).text(QStringLiteral("installationID"));
+        SettingsStore(harness.settingsFile()).text(QStringLiteral("installationID"));
     ASSERT_TRUE(stored);
     EXPECT_EQ(body["installationId"], Uuid::lowercased(stored->toStdString()));
     EXPECT_EQ(again["installationId"], body["installationId"]);
