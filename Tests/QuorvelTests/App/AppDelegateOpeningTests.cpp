@@ -128,11 +128,10 @@ TEST_F(OpeningTasks, WithOrcaUninstalledOnlyTheAlertShows) {
     harness.orcaInstallation.reset();
     const auto task = orcaTask();
     open(task);
-    ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].message, QStringLiteral("Could not open Orca"));
-    EXPECT_EQ(alerts()[0].informative,
-              QStringLiteral("Orca is not installed or could not be located. This task remains unread."));
-    EXPECT_EQ(alerts()[0].style, AlertStyle::warning);
+    EXPECT_EQ(alerts(), (testing::Alerts{{"Could not open Orca",
+                                          "Orca is not installed or could not be located. This task "
+                                          "remains unread.",
+                                          AlertStyle::warning}}));
     EXPECT_TRUE(harness.orca->opens.empty());
     EXPECT_TRUE(harness.workspace->openedApplications.empty());
     EXPECT_FALSE(delegate->openingOrcaTask);

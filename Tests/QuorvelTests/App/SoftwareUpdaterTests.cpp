@@ -11,6 +11,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Outcome = SoftwareUpdater::CheckOutcome;
+using testing::Alerts;
 using testing::LocalHttpServer;
 
 QByteArray feedOffering(const QString& version) {
@@ -42,11 +43,10 @@ protected:
         ASSERT_TRUE(testing::waitUntil([&] { return outcomes.size() > before; }));
     }
 
-    void expectOneAlert(const QString& message, const QString& informative, AlertStyle style) {
-        ASSERT_EQ(alerts.alerts.size(), 1u);
-        EXPECT_EQ(alerts.alerts[0].message, message);
-        EXPECT_EQ(alerts.alerts[0].informative, informative);
-        EXPECT_EQ(alerts.alerts[0].style, style);
+    // The feed at /feed offers this version; its address.
+    QString serveFeed(const QString& version) {
+        server.answer(QStringLiteral("/feed"), {200, feedOffering(version), {}});
+        return server.url(QStringLiteral("/feed"));
     }
 
     void expectNothingChanged(const SoftwareUpdater& updater) {
@@ -64,40 +64,36 @@ protected:
 };
 
 TEST_F(SoftwareUpdaterTest, ANewerVersionIsOfferedAndItsDownloadPageOpens) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed(QStringLiteral("1.2.0")));
     checkAsUser(*updater);
     EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::updateFound});
     EXPECT_EQ(found, QStringList{QStringLiteral("1.2.0")});
-    expectOneAlert(
-        QStringLiteral("Quorvel 1.2.0 is available"),
-        QStringLiteral("You have version 1.0.0. Choose “Update available — v1.2.0…” in the Quorvel "
-                       "menu to open its download page."),
-        AlertStyle::informational);
+    EXPECT_EQ(alerts.alerts, (Alerts{{"Quorvel 1.2.0 is available",
+                                      "You have version 1.0.0. Choose “Update available — v1.2.0…” in "
+                                      "the Quorvel menu to open its download page.",
+                                      AlertStyle::informational}}));
 
     updater->openAvailableUpdate();
     EXPECT_EQ(workspace.openedURLs, QStringList{QStringLiteral("https://example.org/download/1.2.0")});
 }
 
 TEST_F(SoftwareUpdaterTest, TheSameVersionIsUpToDate) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed(QStringLiteral("1.0")));
     checkAsUser(*updater);
     EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::upToDate});
     EXPECT_EQ(notFound, 1);
     EXPECT_TRUE(found.isEmpty());
-    expectOneAlert(QStringLiteral("Quorvel is up to date"),
-                   QStringLiteral("Version 1.0.0 is the newest version available."),
-                   AlertStyle::informational);
+    EXPECT_EQ(alerts.alerts,
+              (Alerts{{"Quorvel is up to date", "Version 1.0.0 is the newest version available.",
+                       AlertStyle::informational}}));
     updater->openAvailableUpdate();
     EXPECT_TRUE(workspace.openedURLs.isEmpty());
 }
 
 TEST_F(SoftwareUpdaterTest, AFeedWithNoNewerItemWithdrawsAnEarlierOffer) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed(QStringLiteral("1.2.0")));
     checkAsUser(*updater);
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("0.9")), {}});
+    serveFeed(QStringLiteral("0.9"));
     checkAsUser(*updater);
     EXPECT_EQ(notFound, 1);
     EXPECT_EQ(updater->availableUpdate(), std::nullopt);
@@ -136,7 +132,7 @@ TEST_F(SoftwareUpdaterTest, TheUserLearnsWhyACheckFailed) {
 }
 
 TEST_F(SoftwareUpdaterTest, RedirectsAreFollowedOnlyOnTheSameHost) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
+    serveFeed(QStringLiteral("1.2.0"));
     server.answer(QStringLiteral("/moved"), {301, {}, "Location: /feed\r\n"});
     const QString elsewhere = QStringLiteral("http://localhost:%1/feed").arg(server.port());
     server.answer(QStringLiteral("/away"), {302, {}, "Location: " + elsewhere.toUtf8() + "\r\n"});
@@ -161,8 +157,7 @@ TEST_F(SoftwareUpdaterTest, RedirectsAreFollowedOnlyOnTheSameHost) {
 }
 
 TEST_F(SoftwareUpdaterTest, PlainHttpIsRefusedUnlessAllowedForALoopbackHost) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed(QStringLiteral("1.2.0")));
     updater->setAllowsLoopbackHTTP(false);
     checkAsUser(*updater);
     auto remote = updaterFor(QStringLiteral("http://example.org/feed"));
@@ -176,8 +171,7 @@ TEST_F(SoftwareUpdaterTest, PlainHttpIsRefusedUnlessAllowedForALoopbackHost) {
 }
 
 TEST_F(SoftwareUpdaterTest, AutomaticChecksRunSoonAfterStartAndTellNobody) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed(QStringLiteral("1.2.0")));
     updater->setSchedule(0ms, 100ms);
     updater->startUpdater();
     ASSERT_TRUE(testing::waitUntil([&] { return outcomes.size() >= 2; }));
@@ -192,22 +186,21 @@ TEST_F(SoftwareUpdaterTest, WithoutAFeedNothingIsCheckedAndTheUserIsTold) {
     updater->checkForUpdates();
     EXPECT_FALSE(testing::waitUntil([&] { return !outcomes.empty(); }, 200ms));
     expectNothingChanged(*updater);
-    expectOneAlert(QStringLiteral("Quorvel does not check for updates"),
-                   QStringLiteral("This build of Quorvel does not check for updates."),
-                   AlertStyle::informational);
+    EXPECT_EQ(alerts.alerts,
+              (Alerts{{"Quorvel does not check for updates",
+                       "This build of Quorvel does not check for updates.", AlertStyle::informational}}));
 }
 
 TEST_F(SoftwareUpdaterTest, ADownloadPageThatCannotBeOpenedIsReported) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed(QStringLiteral("1.2.0")));
     updater->setSchedule(0ms, 24h);
     updater->startUpdater();
     ASSERT_TRUE(testing::waitUntil([&] { return !outcomes.empty(); }));
     workspace.opensURLs = false;
     updater->openAvailableUpdate();
-    expectOneAlert(QStringLiteral("Could not open the download page"),
-                   QStringLiteral("Open https://example.org/download/1.2.0 in your web browser."),
-                   AlertStyle::warning);
+    EXPECT_EQ(alerts.alerts, (Alerts{{"Could not open the download page",
+                                      "Open https://example.org/download/1.2.0 in your web browser.",
+                                      AlertStyle::warning}}));
 }
 
 } // namespace

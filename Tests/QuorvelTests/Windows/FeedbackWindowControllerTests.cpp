@@ -21,6 +21,7 @@ Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* object, ulong timestamp,
 namespace quorvel {
 namespace {
 
+using testing::Alerts;
 using testing::TemporaryDirectory;
 
 struct Submission {
@@ -117,10 +118,7 @@ TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
 
 TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndChecksNothingElse) {
     controller->sendReport();
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].message, failureTitle);
-    EXPECT_EQ(alerts[0].informative, "Choose a screenshot first.");
-    EXPECT_EQ(alerts[0].style, AlertStyle::warning);
+    EXPECT_EQ(alerts, (Alerts{{failureTitle, "Choose a screenshot first.", AlertStyle::warning}}));
     EXPECT_TRUE(submissions.empty());
 }
 
@@ -223,10 +221,9 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-42", true});
 
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].message, "Thanks for your report");
-    EXPECT_EQ(alerts[0].informative, "It has been sent to Nimbrel Support for review.\n\nReference: R-42");
-    EXPECT_EQ(alerts[0].style, AlertStyle::informational);
+    EXPECT_EQ(alerts, (Alerts{{"Thanks for your report",
+                               "It has been sent to Nimbrel Support for review.\n\nReference: R-42",
+                               AlertStyle::informational}}));
     EXPECT_EQ(controller->provider()->currentIndex(), 0);
     EXPECT_TRUE(controller->details()->toPlainText().isEmpty());
     EXPECT_FALSE(controller->screenshotURL());
