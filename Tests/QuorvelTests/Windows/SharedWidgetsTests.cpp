@@ -1,6 +1,7 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SystemColours.h"
 #include "Support/DarkPalette.h"
+#include "Support/PixelCount.h"
 #include "TestSupport.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
@@ -203,16 +204,14 @@ TEST(SymbolIcon, DrawsTheSymbolInTheGivenColourAtTheDevicePixelRatio) {
     ASSERT_FALSE(symbol.isNull());
     EXPECT_EQ(symbol.size(), QSize(32, 32));
     EXPECT_EQ(symbol.devicePixelRatio(), 2.0);
-    int red = 0;
-    for (int y = 0; y < symbol.height(); ++y)
-        for (int x = 0; x < symbol.width(); ++x) {
-            const QColor pixel = symbol.pixelColor(x, y);
-            if (pixel.alpha() == 255) {
-                EXPECT_EQ(pixel.rgb(), QColor(255, 0, 0).rgb());
-                ++red;
-            }
-        }
-    EXPECT_GT(red, 20);
+    const auto solid = [](const QColor& pixel) { return pixel.alpha() == 255; };
+    EXPECT_EQ(testing::countPixels(symbol,
+                                   [&](const QColor& pixel) {
+                                       return solid(pixel) && pixel.rgb() != QColor(255, 0, 0).rgb();
+                                   }),
+              0)
+        << "every solid pixel is red";
+    EXPECT_GT(testing::countPixels(symbol, solid), 20);
     EXPECT_TRUE(
         SymbolIcon::render(ResourceBundle::module(), QStringLiteral("missing"), Qt::red, 16, 1).isNull());
 }
