@@ -20,10 +20,12 @@ using testing::codexTask;
 using testing::localTask;
 using testing::visibleItemTexts;
 
-const QString header = QStringLiteral("Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)");
-const QStringList settingsItems{QStringLiteral("Show active chats from>"),
-                                QStringLiteral("Report an issue\u2026"), QStringLiteral("Sounds>"),
-                                QStringLiteral("Settings\u2026"), QStringLiteral("Quit Quorvel")};
+// The whole menu around these items: the header above, the commands below.
+QStringList menuAround(const QStringList& items) {
+    return QStringList{"Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)", "---"} + items +
+           QStringList{"---",     "Show active chats from>", "Report an issue\u2026",
+                       "Sounds>", "Settings\u2026",          "Quit Quorvel"};
+}
 
 class TaskMenu : public ::testing::Test {
 protected:
@@ -51,6 +53,11 @@ protected:
                 titles << row.title->text();
         return titles;
     }
+    // Closes the open menu and lets Qt finish with it.
+    void closeMenu() const {
+        menu().hide();
+        QCoreApplication::processEvents();
+    }
     QMenu* submenu(const QString& title) const {
         for (QAction* action : menu().actions())
             if (action->menu() && action->text() == title)
@@ -62,11 +69,7 @@ protected:
 TEST_F(TaskMenu, WithNoTasksAndBothProvidersTheMenuHoldsTheHeaderTheEmptyStateAndTheCommands) {
     launch();
     show({});
-    QStringList expected{header, QStringLiteral("---"),
-                         QStringLiteral("No recent Codex or Claude tasks or local signals."),
-                         QStringLiteral("---")};
-    expected << settingsItems;
-    EXPECT_EQ(visibleItemTexts(menu()), expected);
+    EXPECT_EQ(visibleItemTexts(menu()), menuAround({"No recent Codex or Claude tasks or local signals."}));
     // Hidden: the update item and 30 rows of title, detail and separator.
     EXPECT_EQ(menu().actions().size(), 3 + 1 + 90 + 1 + 5);
     EXPECT_FALSE(delegate->updateMenuItem->isVisible());
@@ -86,9 +89,7 @@ TEST_F(TaskMenu, TheEmptyStateNamesTheEnabledProviders) {
         each.writeSettings(std::string("[General]\n") + settings);
         auto& launched = each.launch();
         each.answerRefresh({});
-        QStringList expected{header, QStringLiteral("---"), QString::fromUtf8(text), QStringLiteral("---")};
-        expected << settingsItems;
-        EXPECT_EQ(visibleItemTexts(*launched.menu()), expected) << settings;
+        EXPECT_EQ(visibleItemTexts(*launched.menu()), menuAround({QString::fromUtf8(text)})) << settings;
         for (const auto& row : launched.taskMenuRows)
             EXPECT_FALSE(row.title->isVisible() || row.detail->isVisible() || row.divider->isVisible());
     }
@@ -98,15 +99,8 @@ TEST_F(TaskMenu, ADiagnosticComesUnderTheHeaderAndRowsHideTheEmptyState) {
     launch();
     show({claudeTask(1, "Refactor parser", LightState::working, minutesAgo(1))},
          "Could not read Codex attention signals.");
-    QStringList expected{header,
-                         QStringLiteral("---"),
-                         QStringLiteral("Could not read Codex attention signals."),
-                         QStringLiteral("Refactor parser"),
-                         QStringLiteral("Working"),
-                         QStringLiteral("---"),
-                         QStringLiteral("---")};
-    expected << settingsItems;
-    EXPECT_EQ(visibleItemTexts(menu()), expected);
+    EXPECT_EQ(visibleItemTexts(menu()),
+              menuAround({"Could not read Codex attention signals.", "Refactor parser", "Working", "---"}));
 }
 
 TEST_F(TaskMenu, SubmenusAndCommandsCarryTheirChecksAndShortcuts) {
@@ -183,8 +177,7 @@ TEST_F(TaskMenu, AnOpenMenuWhoseRowsChangeStaysOnTheScreen) {
     delegate->advanceLampAnimation();
     EXPECT_GT(menu().width(), opened.width());
     EXPECT_TRUE(onScreen()) << menu().geometry().x() << ", " << menu().geometry().y();
-    menu().hide();
-    QCoreApplication::processEvents();
+    closeMenu();
 }
 
 TEST_F(TaskMenu, RowsAreSortedByUrgencyThenByTheirLastChange) {
@@ -414,8 +407,7 @@ TEST_F(TaskMenu, TheShortcutRedrawsAndShowsTheMenuAtThePointer) {
     harness.hotKeys->press();
     EXPECT_TRUE(delegate->menu()->isVisible());
     EXPECT_EQ(shownTitles(), QStringList{"Fresh"});
-    delegate->menu()->hide();
-    QCoreApplication::processEvents();
+    closeMenu();
 }
 
 TEST_F(TaskMenu, ALeftClickOnTheTrayIconShowsTheMenu) {
@@ -424,8 +416,7 @@ TEST_F(TaskMenu, ALeftClickOnTheTrayIconShowsTheMenu) {
     ASSERT_TRUE(harness.item->click);
     harness.item->click();
     EXPECT_TRUE(delegate->menu()->isVisible());
-    delegate->menu()->hide();
-    QCoreApplication::processEvents();
+    closeMenu();
 }
 
 } // namespace
