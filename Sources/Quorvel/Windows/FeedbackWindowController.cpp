@@ -5,6 +5,7 @@
 #include "Services/ScreenshotFile.h"
 #include "Support/Unicode.h"
 #include "Windows/FeedbackScreenshotPreview.h"
+#include "Windows/ReturnKeyTrigger.h"
 #include "Windows/TextLabel.h"
 #include "Windows/Typography.h"
 #include "Windows/WindowPlacement.h"
@@ -16,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace quorvel {
@@ -141,13 +141,7 @@ void FeedbackWindowController::buildContent() {
     stack->addStretch();
 
     // Return sends the report; in the description it starts a new line, as the text field takes it first.
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* shortcut = new QShortcut(QKeySequence(key), root);
-        connect(shortcut, &QShortcut::activated, this, [this] {
-            if (submitButton_->isEnabled())
-                sendReport();
-        });
-    }
+    new ReturnKeyTrigger(root, submitButton_);
     setScreenshotName(noScreenshotName);
 }
 
