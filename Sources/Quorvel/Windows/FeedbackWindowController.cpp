@@ -61,9 +61,7 @@ QString successInformative(const BugReportReceipt& receipt) {
 FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, AlertPresenter& alerts,
                                                    ScreenshotChooser chooseFile)
     : submitReport_(std::move(submitReport)), alerts_(alerts), chooseFile_(std::move(chooseFile)),
-      window_(std::make_unique<QWidget>(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                                     Qt::WindowCloseButtonHint)) {
-    window_->setWindowTitle(QStringLiteral("Report an issue"));
+      window_(WindowPlacement::makeWindow(QStringLiteral("Report an issue"))) {
     window_->setFixedSize(540, 610);
     buildContent();
     WindowPlacement::centre(*window_);

@@ -41,7 +41,8 @@ OnboardingWindowController::OnboardingWindowController(const ResourceBundle& res
                                                        std::function<void()> openLoginItems, QObject* parent)
     : QObject(parent), applySelection_(std::move(applySelection)), finish_(std::move(finish)),
       openLoginItems_(std::move(openLoginItems)), resourceBundle_(resourceBundle),
-      window_(std::make_unique<QWidget>()), checkboxShelf_(std::make_unique<QWidget>()) {
+      window_(WindowPlacement::makeWindow(QStringLiteral("Welcome to Quorvel"))),
+      checkboxShelf_(std::make_unique<QWidget>()) {
     codexCheckbox_ = new CheckBox(QStringLiteral("Codex"), 17, QFont::Medium);
     claudeCheckbox_ = new CheckBox(QStringLiteral("Claude Code"), 17, QFont::Medium);
     loginCheckbox_ = new CheckBox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Normal);
@@ -60,9 +61,6 @@ OnboardingWindowController::~OnboardingWindowController() {
 }
 
 void OnboardingWindowController::buildWindow() {
-    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                            Qt::CustomizeWindowHint);
-    window_->setWindowTitle(QStringLiteral("Welcome to Quorvel"));
     window_->setFixedSize(contentWidth, contentHeight - titleBarHeight);
     new BackgroundDrag(window_.get());
 

@@ -59,11 +59,9 @@ QHBoxLayout* indented(int left, QWidget* view) {
 
 SettingsWindowController::SettingsWindowController(const ResourceBundle& resourceBundle, Actions actions,
                                                    BuildInfo buildInfo, Workspace& workspace, QObject* parent)
-    : QObject(parent), actions_(std::move(actions)), window_(std::make_unique<QWidget>()),
+    : QObject(parent), actions_(std::move(actions)),
+      window_(WindowPlacement::makeWindow(QStringLiteral("Quorvel"), Qt::WindowMinimizeButtonHint)),
       websiteBase_(WebsiteAddress::base(buildInfo.websiteURL)) {
-    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                            Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint);
-    window_->setWindowTitle(QStringLiteral("Quorvel"));
     window_->setFocusPolicy(Qt::ClickFocus);
     buildContent(resourceBundle, buildInfo, workspace);
     window_->setFixedSize(contentWidth, contentHeight);
