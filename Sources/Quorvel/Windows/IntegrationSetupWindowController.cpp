@@ -1,6 +1,5 @@
 #include "Windows/IntegrationSetupWindowController.h"
 
-#include "Login/LaunchAtLoginError.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -144,7 +143,7 @@ void IntegrationSetupWindowController::save() {
         errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->fitToWidth(contentColumn);
         errorLabel_->show();
-        settingsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+        settingsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
         fitWindowHeight();
         return;
     }

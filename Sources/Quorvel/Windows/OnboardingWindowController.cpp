@@ -1,6 +1,5 @@
 #include "Windows/OnboardingWindowController.h"
 
-#include "Login/LaunchAtLoginError.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -265,7 +264,7 @@ bool OnboardingWindowController::applyConnectPage() {
     } catch (const std::exception& error) {
         errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->show();
-        loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+        loginItemsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
         return false;
     }
     journey_.markConfigurationSaved();

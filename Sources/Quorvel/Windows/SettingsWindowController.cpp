@@ -1,6 +1,5 @@
 #include "Windows/SettingsWindowController.h"
 
-#include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/AboutWindowController.h"
 #include "Windows/IntegrationFailureText.h"
@@ -273,7 +272,7 @@ void SettingsWindowController::changeLaunchAtLogin() {
     } catch (const std::exception& error) {
         launchSwitch_->setChecked(!launchSwitch_->isChecked());
         launchStatus_->setText(QString::fromUtf8(error.what()));
-        loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+        loginItemsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
     }
 }
 
