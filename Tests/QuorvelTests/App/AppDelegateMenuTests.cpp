@@ -2,7 +2,7 @@
 #include "App/TaskMenuStyle.h"
 #include "App/TaskStatusMetaType.h"
 #include "Platform/SettingsStore.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -22,22 +22,16 @@ using testing::visibleItemTexts;
 
 // The whole menu around these items: the header above, the commands below.
 QStringList menuAround(const QStringList& items) {
-    return QStringList{"Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)", "---"} + items +
-           QStringList{"---",     "Show active chats from>", "Report an issue\u2026",
-                       "Sounds>", "Settings\u2026",          "Quit Quorvel"};
+    const QStringList commands{"Show active chats from>", "Report an issue\u2026", "Sounds>",
+                               "Settings\u2026", "Quit Quorvel"};
+    return QStringList{"Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)", "---"} + items + QStringList{"---"} +
+           commands;
 }
 
-class TaskMenu : public ::testing::Test {
+class TaskMenu : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = nullptr;
-
-    Date now() const { return harness.clock->current; }
-    Date minutesAgo(double minutes) const { return now() - minutes * 60; }
-
     void launch(std::string_view settings = "[General]\nclaudeIntegrationEnabled=true\n") {
-        harness.writeSettings(settings);
-        delegate = &harness.launch();
+        AppDelegateTest::launch(settings);
     }
     void show(std::vector<TaskStatus> tasks, std::optional<std::string> diagnostic = std::nullopt) {
         if (!harness.refresh->pending.empty())

@@ -1,6 +1,6 @@
 #include "App/TaskStatusMetaType.h"
 #include "Orca/OrcaNavigationError.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <gtest/gtest.h>
 #include <system_error>
@@ -8,22 +8,16 @@
 namespace quorvel {
 namespace {
 
-using testing::AppHarness;
 using testing::claudeTask;
 using testing::codexTask;
 
-class OpeningTasks : public ::testing::Test {
+class OpeningTasks : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = nullptr;
-
     void SetUp() override {
-        harness.writeSettings("[General]\nclaudeIntegrationEnabled=true\n");
         harness.orcaInstallation =
             OrcaInstallation{std::nullopt, "/opt/orca/orca", "/opt/orca/resources/bin/orca"};
-        delegate = &harness.launch();
+        launch("[General]\nclaudeIntegrationEnabled=true\n");
     }
-    Date now() const { return harness.clock->current; }
     void open(const TaskStatus& task) { delegate->openTask(QVariant::fromValue(task)); }
     TaskStatus orcaTask() const {
         return testing::inOrca(claudeTask(7, "In Orca", LightState::unread, now() - 60), now() - 60);

@@ -1,5 +1,5 @@
 #include "App/LampIcon.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -13,16 +13,12 @@
 namespace quorvel {
 namespace {
 
-using testing::AppHarness;
 using testing::claudeTask;
 using testing::codexTask;
 
-class StatusItem : public ::testing::Test {
+class StatusItem : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = &harness.launch();
-
-    Date minutesAgo(double minutes) const { return harness.clock->current - minutes * 60; }
+    void SetUp() override { launch(); }
 };
 
 TEST_F(StatusItem, BeforeTheFirstRefreshItShowsOneUnknownEntry) {
@@ -52,7 +48,7 @@ TEST_F(StatusItem, TasksOutsideTheActivityWindowLightNoLamp) {
 
 TEST_F(StatusItem, OnlyFinishedAndReadTasksLeaveTheAnimationStill) {
     auto read = claudeTask(1, "Read", LightState::done, minutesAgo(5));
-    delegate->readState.claude.markRead(read, harness.clock->current);
+    delegate->readState.claude.markRead(read, now());
     harness.answerRefresh({read});
     ASSERT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::done, 1}}));
     const int updates = harness.item->iconUpdates;
@@ -95,7 +91,7 @@ TEST_F(StatusItem, WorkingRowsPulseWithTheAmberLamp) {
 }
 
 TEST_F(StatusItem, TimersKeepFiringWhileTheMenuIsOpen) {
-    harness.answerRefresh({codexTask(1, "Working", LightState::working, harness.clock->current)});
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, now())});
     QMenu* menu = delegate->menu();
     const int updates = harness.item->iconUpdates;
     const std::size_t refreshes = harness.refresh->starts.size();
@@ -124,10 +120,10 @@ TEST_F(StatusItem, AnAppearanceChangeRedrawsOnce) {
 }
 
 TEST_F(StatusItem, AnAppearanceChangeWhileTheMenuIsOpenUpdatesItsRowsInPlace) {
-    harness.answerRefresh({codexTask(1, "Working", LightState::working, harness.clock->current)});
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, now())});
     QMenu* open = delegate->menu();
     open->popup(QPoint(10, 10));
-    delegate->tasks.push_back(codexTask(2, "Second", LightState::working, harness.clock->current));
+    delegate->tasks.push_back(codexTask(2, "Second", LightState::working, now()));
     delegate->systemAppearanceDidChange();
     EXPECT_EQ(delegate->menu(), open);
     EXPECT_TRUE(delegate->taskMenuRows[1].title->isVisible());
