@@ -1,6 +1,7 @@
 #include "Support/AppHarness.h"
 
 #include "Platform/SettingsStore.h"
+#include "Support/BuildOf.h"
 #include "Support/Locations.h"
 
 #include <QAction>
@@ -48,8 +49,7 @@ void AppHarness::writeSettings(std::string_view iniText) {
 AppPlatform AppHarness::platform() {
     AppPlatform platform;
     platform.home = home.path();
-    platform.buildInfo.shortVersion = QStringLiteral("1.4.2");
-    platform.buildInfo.commitHash = QStringLiteral("abc1234");
+    platform.buildInfo = buildOf("1.4.2", "abc1234");
     platform.settings = std::make_unique<SettingsStore>(settingsFile());
     clock = install<ManualClock>(platform.clock);
     workspace = install<RecordingWorkspace>(platform.workspace);

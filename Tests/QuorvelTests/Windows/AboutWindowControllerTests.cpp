@@ -1,5 +1,6 @@
 #include "Fakes/RecordingWorkspace.h"
 #include "Platform/ResourceBundle.h"
+#include "Support/BuildOf.h"
 #include "TestSupport.h"
 #include "Windows/AboutWindowController.h"
 #include "Windows/LicenceTexts.h"
@@ -13,13 +14,7 @@
 namespace quorvel {
 namespace {
 
-BuildInfo build(std::optional<QString> version, std::optional<QString> commit, QString website = {}) {
-    BuildInfo info;
-    info.shortVersion = std::move(version);
-    info.commitHash = std::move(commit);
-    info.websiteURL = std::move(website);
-    return info;
-}
+using testing::buildOf;
 
 QPushButton* button(QWidget& page, const QString& title) {
     for (auto* candidate : page.findChildren<QPushButton*>())
@@ -36,19 +31,16 @@ QStringList labelTexts(QWidget& page) {
 }
 
 TEST(AboutWindowController, TheVersionLineNamesTheVersionOrADevelopmentBuildAndTheCommit) {
-    EXPECT_EQ(AboutWindowController::versionLine(build(std::nullopt, std::nullopt)),
-              QStringLiteral("Version Development build"));
-    EXPECT_EQ(AboutWindowController::versionLine(build(QStringLiteral("1.4.0"), std::nullopt)),
-              QStringLiteral("Version 1.4.0"));
-    EXPECT_EQ(AboutWindowController::versionLine(build(QStringLiteral("1.4.0"), QStringLiteral("3f9c2ab"))),
-              QStringLiteral("Version 1.4.0 (3f9c2ab)"));
-    EXPECT_EQ(AboutWindowController::versionLine(build(std::nullopt, QStringLiteral("3f9c2ab"))),
-              QStringLiteral("Version Development build (3f9c2ab)"));
+    using About = AboutWindowController;
+    EXPECT_EQ(About::versionLine({}), "Version Development build");
+    EXPECT_EQ(About::versionLine(buildOf("1.4.0")), "Version 1.4.0");
+    EXPECT_EQ(About::versionLine(buildOf("1.4.0", "3f9c2ab")), "Version 1.4.0 (3f9c2ab)");
+    EXPECT_EQ(About::versionLine(buildOf(std::nullopt, "3f9c2ab")), "Version Development build (3f9c2ab)");
 }
 
 TEST(AboutWindowController, TheAboutPageHoldsTheHeaderLegendAndPrivacyTexts) {
     testing::RecordingWorkspace workspace;
-    AboutWindowController about(build(QStringLiteral("2.0"), std::nullopt), workspace);
+    AboutWindowController about(buildOf("2.0"), workspace);
     std::unique_ptr<QWidget> page(about.makeAboutContent(ResourceBundle::module()));
     const QStringList texts = labelTexts(*page);
     for (const char* expected :
@@ -57,14 +49,13 @@ TEST(AboutWindowController, TheAboutPageHoldsTheHeaderLegendAndPrivacyTexts) {
           "Built for working across several tasks without losing track of which Codex or Claude Code "
           "conversation is running, waiting for you, or ready to read.",
           "Quorvel does not collect response-time analytics. An issue report is sent only when you choose "
-          "its "
-          "description and screenshot, then submit it to Nimbrel support."})
+          "its description and screenshot, then submit it to Nimbrel support."})
         EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected;
 }
 
 TEST(AboutWindowController, WithoutAWebsiteTheLegalButtonsAreDisabledAndOpenNothing) {
     testing::RecordingWorkspace workspace;
-    AboutWindowController about(build(std::nullopt, std::nullopt), workspace);
+    AboutWindowController about(BuildInfo{}, workspace);
     std::unique_ptr<QWidget> card(about.privacyCard());
     QPushButton* privacy = button(*card, QStringLiteral("Privacy Policy \u2197"));
     QPushButton* terms = button(*card, QStringLiteral("Terms & Conditions \u2197"));
@@ -78,8 +69,7 @@ TEST(AboutWindowController, WithoutAWebsiteTheLegalButtonsAreDisabledAndOpenNoth
 
 TEST(AboutWindowController, WithAWebsiteTheLegalButtonsOpenItsPagesInTheBrowser) {
     testing::RecordingWorkspace workspace;
-    AboutWindowController about(build(std::nullopt, std::nullopt, QStringLiteral("https://quorvel.example/")),
-                                workspace);
+    AboutWindowController about(buildOf(std::nullopt, std::nullopt, "https://quorvel.example/"), workspace);
     std::unique_ptr<QWidget> card(about.privacyCard());
     QPushButton* privacy = button(*card, QStringLiteral("Privacy Policy \u2197"));
     QPushButton* terms = button(*card, QStringLiteral("Terms & Conditions \u2197"));
@@ -93,7 +83,7 @@ TEST(AboutWindowController, WithAWebsiteTheLegalButtonsOpenItsPagesInTheBrowser)
 
 TEST(AboutWindowController, TheLucideButtonOpensTheIconSetsWebsite) {
     testing::RecordingWorkspace workspace;
-    AboutWindowController about(build(std::nullopt, std::nullopt), workspace);
+    AboutWindowController about(BuildInfo{}, workspace);
     std::unique_ptr<QWidget> header(about.licenceHeader());
     QPushButton* website = button(*header, QStringLiteral("Lucide website \u2197"));
     ASSERT_TRUE(website);

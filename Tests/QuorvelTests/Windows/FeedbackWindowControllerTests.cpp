@@ -1,6 +1,7 @@
 #include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
 #include "Support/DarkPalette.h"
+#include "Support/WrittenFile.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
 #include "Windows/FeedbackWindowController.h"
@@ -55,9 +56,7 @@ protected:
     }
 
     std::filesystem::path writeImage(const std::string& name, const QByteArray& bytes) const {
-        testing::writeFile(folder / name,
-                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        return folder / name;
+        return testing::written(folder / name, bytes);
     }
 
     std::filesystem::path validScreenshot(const std::string& name = "missed.png") const {
