@@ -19,11 +19,13 @@ class XdgWorkspaceTest : public ::testing::Test {
 protected:
     void SetUp() override { writeTool("xdg-mime", "printf 'claude-desktop.desktop\\n'"); }
 
-    void writeTool(const std::string& name, const std::string& body) {
-        const auto path = bin / name;
-        testing::writeFile(path, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" +
-                                     (folder / (name + ".args")).string() + "'\n" + body + "\n");
+    static void writeScript(const std::filesystem::path& path, const std::string& body) {
+        testing::writeFile(path, "#!/bin/sh\n" + body + "\n");
         ::chmod(path.c_str(), 0755);
+    }
+    void writeTool(const std::string& name, const std::string& body) {
+        writeScript(bin / name,
+                    "printf '%s\\0' \"$@\" > '" + (folder / (name + ".args")).string() + "'\n" + body);
     }
 
     std::optional<std::vector<std::string>> argumentsOf(const std::string& name) const {
@@ -142,10 +144,11 @@ protected:
     // An application program that leaves a mark when it runs.
     std::filesystem::path writeApplication() {
         const auto program = folder / "app" / "orca";
-        testing::writeFile(program, "#!/bin/sh\nprintf started > '" + (folder / "app-ran").string() + "'\n");
-        ::chmod(program.c_str(), 0755);
+        writeScript(program, "printf started > '" + (folder / "app-ran").string() + "'");
         return program;
     }
+
+    const std::filesystem::path entry = folder / "applications" / "com.stablyai.orca.desktop";
 
     bool applicationRan() {
         return testing::waitUntil([&] { return std::filesystem::exists(folder / "app-ran"); });
@@ -154,7 +157,6 @@ protected:
 
 TEST_F(XdgWorkspaceApplicationTest, ADesktopEntryIsLaunchedThroughGio) {
     writeTool("gio", "exit 0");
-    const auto entry = folder / "applications" / "com.stablyai.orca.desktop";
     EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), true);
     EXPECT_EQ(argumentsOf("gio"), (Arguments{"launch", entry.string()}));
     writeTool("gio", "exit 2");
@@ -162,7 +164,6 @@ TEST_F(XdgWorkspaceApplicationTest, ADesktopEntryIsLaunchedThroughGio) {
 }
 
 TEST_F(XdgWorkspaceApplicationTest, WithoutGioTheEntrysProgramStarts) {
-    const auto entry = folder / "applications" / "com.stablyai.orca.desktop";
     EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), true);
     EXPECT_TRUE(applicationRan());
 }

@@ -16,7 +16,10 @@
 namespace quorvel {
 namespace {
 
-using State = SettingsWindowController::State;
+using Health = ClaudeIntegrationHealth;
+using Login = LaunchAtLoginState;
+
+const QStringList everySection{"Integrations", "General", "Privacy", "Terms", "About", "Licences"};
 
 class SettingsWindow : public ::testing::Test {
 protected:
@@ -59,9 +62,7 @@ TEST_F(SettingsWindow, IsAFixedWindowOfSixSectionsWithTheFirstSelected) {
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvel"));
     EXPECT_EQ(window->size(), QSize(840, 530));
     EXPECT_EQ(window->minimumSize(), QSize(840, 530));
-    EXPECT_EQ(visibleSections(), (QStringList{QStringLiteral("Integrations"), QStringLiteral("General"),
-                                              QStringLiteral("Privacy"), QStringLiteral("Terms"),
-                                              QStringLiteral("About"), QStringLiteral("Licences")}));
+    EXPECT_EQ(visibleSections(), everySection);
     EXPECT_EQ(controller.tabs()->count(), 6);
     EXPECT_EQ(controller.tabs()->currentIndex(), 0);
     EXPECT_TRUE(controller.sectionButtons()[0]->isChecked());
@@ -93,11 +94,8 @@ TEST_F(SettingsWindow, SearchFiltersTheSectionsByTheirSearchTermsIgnoringCase) {
     shows("complaints", {QStringLiteral("Privacy")});
     shows("nimbrel", {QStringLiteral("About")});
     shows("licen", {QStringLiteral("Terms"), QStringLiteral("Licences")});
-    const QStringList every{QStringLiteral("Integrations"), QStringLiteral("General"),
-                            QStringLiteral("Privacy"),      QStringLiteral("Terms"),
-                            QStringLiteral("About"),        QStringLiteral("Licences")};
-    shows("", every);
-    shows(" \t\n ", every);
+    shows("", everySection);
+    shows(" \t\n ", everySection);
     shows("Integrat ions", {});
 }
 
@@ -124,8 +122,7 @@ TEST_F(SettingsWindow, WhenNothingMatchesThePreviousPageStaysWithNoVisibleButton
 }
 
 TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
-    controller.prepareForShowing(
-        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::enabled});
+    controller.prepareForShowing({true, true, Health::needsRepair, Login::enabled});
     EXPECT_TRUE(controller.codexSwitch()->isChecked());
     EXPECT_TRUE(controller.claudeSwitch()->isChecked());
     EXPECT_EQ(controller.integrationStatus()->text(),
@@ -136,8 +133,7 @@ TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
               QStringLiteral("Quorvel opens in the menu bar when you sign in to this Mac."));
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
 
-    controller.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, false, Health::needsRepair, Login::disabled});
     EXPECT_FALSE(controller.claudeSwitch()->isChecked());
     EXPECT_EQ(controller.integrationStatus()->text(),
               QStringLiteral("At least one integration must stay connected."))
@@ -147,8 +143,7 @@ TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
 
 TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAtEveryShowing) {
     for (int showing = 0; showing < 2; ++showing) {
-        controller.prepareForShowing(
-            {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::needsApproval});
+        controller.prepareForShowing({true, false, Health::disabled, Login::needsApproval});
         EXPECT_FALSE(controller.launchSwitch()->isChecked());
         EXPECT_EQ(controller.launchStatus()->text(),
                   QStringLiteral("macOS needs your approval before Quorvel can open at login."));
@@ -162,8 +157,7 @@ TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAt
 }
 
 TEST_F(SettingsWindow, SwitchingOffTheLastIntegrationIsTurnedBackWithTheReasonInRed) {
-    controller.prepareForShowing(
-        {false, true, ClaudeIntegrationHealth::enabled, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({false, true, Health::enabled, Login::disabled});
     saveFailure = std::make_exception_ptr(IntegrationSetupError::providerRequired());
     controller.claudeSwitch()->click();
     EXPECT_EQ(saved, (std::vector<std::pair<bool, bool>>{{false, false}}));
@@ -176,8 +170,7 @@ TEST_F(SettingsWindow, SwitchingOffTheLastIntegrationIsTurnedBackWithTheReasonIn
 }
 
 TEST_F(SettingsWindow, ASuccessfulChangeReplacesTheRepairNoticeAndHidesTheLastError) {
-    controller.prepareForShowing(
-        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, true, Health::needsRepair, Login::disabled});
     saveFailure = std::make_exception_ptr(std::runtime_error("settings.json is a link"));
     controller.codexSwitch()->click();
     EXPECT_TRUE(controller.codexSwitch()->isChecked());
@@ -192,8 +185,7 @@ TEST_F(SettingsWindow, ASuccessfulChangeReplacesTheRepairNoticeAndHidesTheLastEr
 }
 
 TEST_F(SettingsWindow, AFailedLaunchChangeIsTurnedBackAndOffersLoginItemsOnlyForTheApprovalError) {
-    controller.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, false, Health::disabled, Login::disabled});
     launchFailure = std::make_exception_ptr(LaunchAtLoginError::needsApproval());
     controller.launchSwitch()->click();
     EXPECT_EQ(launchRequests, std::vector<bool>{true});
@@ -221,8 +213,7 @@ TEST_F(SettingsWindow, HidingAndShowingKeepsTheSectionAndTheSearch) {
     search(QStringLiteral("privacy"));
     controller.showWindow();
     controller.window()->close();
-    controller.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, false, Health::disabled, Login::disabled});
     controller.showWindow();
     EXPECT_EQ(controller.tabs()->currentIndex(), 2);
     EXPECT_EQ(controller.searchField()->text(), QStringLiteral("privacy"));
