@@ -122,10 +122,10 @@ TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndCheck
 }
 
 TEST_F(FeedbackWindowControllerTest, ChoosingAScreenshotShowsItsNameAndPreview) {
-    choose(validScreenshot("a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png"));
+    const std::string name = "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png";
+    choose(validScreenshot(name));
     EXPECT_TRUE(alerts.empty());
-    EXPECT_EQ(controller->screenshotName(),
-              "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png");
+    EXPECT_EQ(controller->screenshotName(), QString::fromStdString(name));
     EXPECT_TRUE(controller->screenshotNameLabel()->text().contains(u'…')) << "shortened in the middle";
     EXPECT_FALSE(controller->screenshotPreview()->isHidden());
     const QImage preview = controller->screenshotPreview()->image();
@@ -135,8 +135,7 @@ TEST_F(FeedbackWindowControllerTest, ChoosingAScreenshotShowsItsNameAndPreview) 
 
     nextChoice.reset(); // cancelled
     controller->chooseScreenshot();
-    EXPECT_EQ(controller->screenshotURL(),
-              folder / "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png");
+    EXPECT_EQ(controller->screenshotURL(), folder / name);
 }
 
 TEST_F(FeedbackWindowControllerTest, AnUnacceptableChoiceKeepsThePreviousScreenshot) {
