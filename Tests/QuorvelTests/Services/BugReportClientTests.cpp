@@ -12,6 +12,7 @@ namespace {
 using testing::LocalHttpServer;
 using testing::waitUntil;
 using Response = LocalHttpServer::Response;
+using Code = BugReportSubmissionError::Code;
 
 const QString reportsPath = QStringLiteral("/api/bug-reports");
 
@@ -48,7 +49,7 @@ BugReportResult submitAndWait(const BugReportClient& client, const Report& repor
     return result.value_or(BugReportSubmissionError::invalidResponse());
 }
 
-std::optional<BugReportSubmissionError::Code> errorCode(const BugReportResult& result) {
+std::optional<Code> errorCode(const BugReportResult& result) {
     if (const auto* error = std::get_if<BugReportSubmissionError>(&result))
         return error->code();
     return std::nullopt;
@@ -59,14 +60,14 @@ std::string errorText(const BugReportResult& result) {
     return error != nullptr ? error->what() : "(a receipt)";
 }
 
-BugReportSubmissionError::Code creationError(const QString& address) {
+Code creationError(const QString& address) {
     try {
         BugReportClient client{QUrl(address)};
     } catch (const BugReportSubmissionError& error) {
         return error.code();
     }
     ADD_FAILURE() << "accepted " << address.toStdString();
-    return BugReportSubmissionError::Code::server;
+    return Code::server;
 }
 
 TEST(BugReportClientCreation, AcceptsHttpsAnywhereAndPlainHttpOnlyToLoopbackHosts) {
@@ -75,7 +76,6 @@ TEST(BugReportClientCreation, AcceptsHttpsAnywhereAndPlainHttpOnlyToLoopbackHost
           "http://127.0.0.1", "http://[::1]:9000", "HTTP://LOCALHOST"})
         EXPECT_NO_THROW(BugReportClient{QUrl(QString::fromLatin1(address))}) << address;
 
-    using Code = BugReportSubmissionError::Code;
     for (const char* address : {"http://example.com", "http://127.0.0.2", "http://localhost.example.com",
                                 "ftp://example.com", "ws://localhost"})
         EXPECT_EQ(creationError(QString::fromLatin1(address)), Code::insecureServer) << address;
@@ -84,23 +84,20 @@ TEST(BugReportClientCreation, AcceptsHttpsAnywhereAndPlainHttpOnlyToLoopbackHost
 }
 
 TEST(BugReportSubmissionErrorText, EveryCaseHasItsMessageAndTheServerTextIsBounded) {
-    EXPECT_STREQ(BugReportSubmissionError::invalidServer().what(),
-                 "The Quorvel support service is not configured.");
-    EXPECT_STREQ(BugReportSubmissionError::insecureServer().what(), "The support service must use HTTPS.");
-    EXPECT_STREQ(BugReportSubmissionError::invalidReport().what(),
-                 "Check the report details and screenshot, then try again.");
-    EXPECT_STREQ(BugReportSubmissionError::invalidResponse().what(),
-                 "The support service returned an invalid response.");
-    EXPECT_STREQ(BugReportSubmissionError::unavailable().what(),
+    using Error = BugReportSubmissionError;
+    EXPECT_STREQ(Error::invalidServer().what(), "The Quorvel support service is not configured.");
+    EXPECT_STREQ(Error::insecureServer().what(), "The support service must use HTTPS.");
+    EXPECT_STREQ(Error::invalidReport().what(), "Check the report details and screenshot, then try again.");
+    EXPECT_STREQ(Error::invalidResponse().what(), "The support service returned an invalid response.");
+    EXPECT_STREQ(Error::unavailable().what(),
                  "The report could not be sent. Check your connection and try again.");
-    EXPECT_STREQ(BugReportSubmissionError::server("Too blurry").what(), "Too blurry");
-    EXPECT_STREQ(BugReportSubmissionError::server(" \n ").what(),
-                 "The report was not accepted. Please try again.");
+    EXPECT_STREQ(Error::server("Too blurry").what(), "Too blurry");
+    EXPECT_STREQ(Error::server(" \n ").what(), "The report was not accepted. Please try again.");
 
     std::string long_;
     for (int i = 0; i < 600; ++i)
         long_ += "e\xCC\x81"; // one character of two code points
-    const std::string shown = BugReportSubmissionError::server(long_).what();
+    const std::string shown = Error::server(long_).what();
     EXPECT_EQ(shown, long_.substr(0, 500 * 3));
 }
 
@@ -176,7 +173,6 @@ TEST_F(BugReportClientTest, LeavesOutAnAbsentVersionAndCutsLongNamesByCharacters
 }
 
 TEST_F(BugReportClientTest, ChecksTheReportBeforeAnythingIsSent) {
-    using Code = BugReportSubmissionError::Code;
     std::vector<std::pair<std::string, Report>> refused;
     auto add = [&](std::string name, auto change) {
         Report report;
@@ -222,7 +218,6 @@ TEST_F(BugReportClientTest, AcceptsTheLimitsThemselves) {
 }
 
 TEST_F(BugReportClientTest, TurnsEachKindOfReplyIntoItsResult) {
-    using Code = BugReportSubmissionError::Code;
     struct Case {
         Response response;
         std::optional<Code> code;
@@ -265,9 +260,9 @@ TEST_F(BugReportClientTest, ReadsAtMostOneMegabyteOfReply) {
     respondWith(padded(NetworkTransport::maximumReplyBytes));
     EXPECT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client())));
     respondWith(padded(NetworkTransport::maximumReplyBytes + 1));
-    EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::invalidResponse);
+    EXPECT_EQ(errorCode(submitAndWait(client())), Code::invalidResponse);
     respondWith(padded(8'000'000));
-    EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::invalidResponse);
+    EXPECT_EQ(errorCode(submitAndWait(client())), Code::invalidResponse);
 }
 
 TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
@@ -277,7 +272,7 @@ TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
     const QByteArray elsewhereURL =
         "http://localhost:" + QByteArray::number(elsewhere.port()) + "/api/bug-reports";
     respondWith({307, {}, "Location: " + elsewhereURL + "\r\n"});
-    EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::unavailable);
+    EXPECT_EQ(errorCode(submitAndWait(client())), Code::unavailable);
     EXPECT_TRUE(elsewhere.receivedRequests().empty());
 
     respondWith({307, {}, "Location: /v2/api/bug-reports\r\n"});
@@ -291,7 +286,7 @@ TEST_F(BugReportClientTest, ANetworkFailureIsUnavailable) {
     QUrl address(server.url(QString()));
     address.setPort(testing::closedLoopbackPort());
     const BugReportClient unreachable(address, NetworkTransport::make(&manager));
-    EXPECT_EQ(errorCode(submitAndWait(unreachable)), BugReportSubmissionError::Code::unavailable);
+    EXPECT_EQ(errorCode(submitAndWait(unreachable)), Code::unavailable);
 }
 
 TEST(BugReportClientTransport, GetsTheRequestWithItsTimeoutAndAnswersLater) {
@@ -308,7 +303,7 @@ TEST(BugReportClientTransport, GetsTheRequestWithItsTimeoutAndAnswersLater) {
     client.submit(credential, installationID, QStringLiteral("Codex"), QStringLiteral("x"), std::nullopt,
                   screenshot(), [&](const BugReportResult& result) {
                       called = true;
-                      EXPECT_EQ(errorCode(result), BugReportSubmissionError::Code::invalidResponse);
+                      EXPECT_EQ(errorCode(result), Code::invalidResponse);
                   });
     EXPECT_FALSE(called) << "the result arrives on a later turn of the event loop";
     EXPECT_TRUE(waitUntil([&] { return called; }));
@@ -316,7 +311,7 @@ TEST(BugReportClientTransport, GetsTheRequestWithItsTimeoutAndAnswersLater) {
     EXPECT_EQ(seen.transferTimeout(), 60'000);
 
     answer.reset(); // the transport could not perform the request
-    EXPECT_EQ(errorCode(submitAndWait(client)), BugReportSubmissionError::Code::unavailable);
+    EXPECT_EQ(errorCode(submitAndWait(client)), Code::unavailable);
 }
 
 } // namespace
