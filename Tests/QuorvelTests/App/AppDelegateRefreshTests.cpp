@@ -105,7 +105,7 @@ protected:
 };
 
 TEST_F(FocusedCompletion, TheClaudeAppInFrontMarksItsFocusedCompletionRead) {
-    harness.frontmost->identifier = QStringLiteral("com.anthropic.claudefordesktop");
+    harness.frontmost->identifier = "com.anthropic.claudefordesktop";
     harness.answerRefresh({focusedUnread()});
     EXPECT_EQ(focusedUnread().visibleState(now(), delegate->readState), LightState::done);
     EXPECT_EQ(ClaudeReadState::load(ClaudeReadState::defaultURL(harness.home.path())),

@@ -23,8 +23,7 @@ protected:
 
 TEST_F(StatusItem, BeforeTheFirstRefreshItShowsOneUnknownEntry) {
     EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::unknown, 0}}));
-    EXPECT_TRUE(
-        harness.item->toolTip.startsWith(QStringLiteral("Quorvel \u2014 Unknown / disconnected, 0 chats. ")));
+    EXPECT_TRUE(harness.item->toolTip.startsWith("Quorvel \u2014 Unknown / disconnected, 0 chats. "));
 }
 
 TEST_F(StatusItem, TheTooltipAndLabelSumUpEveryStatus) {
@@ -32,7 +31,7 @@ TEST_F(StatusItem, TheTooltipAndLabelSumUpEveryStatus) {
     waiting.confirmedAttentionPending = true;
     harness.answerRefresh({waiting, codexTask(2, "A", LightState::working, minutesAgo(1)),
                            codexTask(3, "B", LightState::working, minutesAgo(1))});
-    const QString summary = QStringLiteral("Needs your attention, 1 chats; Working, 2 chats");
+    const QString summary = "Needs your attention, 1 chats; Working, 2 chats";
     EXPECT_EQ(delegate->statusSummary(), summary);
     EXPECT_EQ(harness.item->toolTip,
               QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". Press \u2325\u2318L to open."));

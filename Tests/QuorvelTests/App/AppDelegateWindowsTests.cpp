@@ -257,7 +257,7 @@ TEST_F(WindowWiring, TheSettingsSwitchInstallsTheHooksBesideTheUsersAndRemovesEx
 
     settings.claudeSwitch()->click();
     EXPECT_TRUE(settings.claudeSwitch()->isChecked());
-    EXPECT_EQ(settings.integrationStatus()->text(), QStringLiteral("Changes saved."));
+    EXPECT_EQ(settings.integrationStatus()->text(), "Changes saved.");
     EXPECT_TRUE(settings.integrationError()->isHidden());
     EXPECT_EQ(health(), ClaudeIntegrationHealth::enabled);
     EXPECT_TRUE(app.claudeEnabled);
@@ -288,9 +288,9 @@ TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
     EXPECT_FALSE(settings->codexSwitch()->isChecked());
     EXPECT_TRUE(settings->claudeSwitch()->isChecked());
     EXPECT_EQ(settings->integrationStatus()->text(),
-              QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks."));
+              "Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
     EXPECT_EQ(settings->launchStatus()->text(),
-              QStringLiteral("macOS needs your approval before Quorvel can open at login."));
+              "macOS needs your approval before Quorvel can open at login.");
     EXPECT_FALSE(settings->loginItemsButton()->isHidden());
     settings->loginItemsButton()->click();
     EXPECT_EQ(loginItem.settingsOpened, 1);
@@ -302,8 +302,7 @@ TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
     EXPECT_EQ(app.settingsController.get(), settings) << "one window for the life of the delegate";
     EXPECT_TRUE(settings->launchSwitch()->isChecked());
     EXPECT_TRUE(settings->loginItemsButton()->isHidden());
-    EXPECT_EQ(settings->integrationStatus()->text(),
-              QStringLiteral("At least one integration must stay connected."));
+    EXPECT_EQ(settings->integrationStatus()->text(), "At least one integration must stay connected.");
 }
 
 TEST_F(WindowWiring, TheSettingsLaunchSwitchAndUpdateButtonReachTheLoginItemAndTheUpdater) {
@@ -312,12 +311,11 @@ TEST_F(WindowWiring, TheSettingsLaunchSwitchAndUpdateButtonReachTheLoginItemAndT
     app.settingsController->launchSwitch()->click();
     EXPECT_EQ(loginItem.registrations, 1);
     EXPECT_EQ(loginItem.state, LaunchAtLoginState::enabled);
-    EXPECT_EQ(app.settingsController->launchStatus()->text(), QStringLiteral("Launch at Login updated."));
+    EXPECT_EQ(app.settingsController->launchStatus()->text(), "Launch at Login updated.");
 
     app.settingsController->updateButton()->click();
     ASSERT_EQ(harness.alerts->alerts.size(), 1u) << "this build has no update feed, and says so";
-    EXPECT_EQ(harness.alerts->alerts[0].informative,
-              QStringLiteral("This build of Quorvel does not check for updates."));
+    EXPECT_EQ(harness.alerts->alerts[0].informative, "This build of Quorvel does not check for updates.");
 }
 
 TEST_F(WindowWiring, TheFirstOnboardingPresetsLaunchAtLoginALaterOneFollowsTheLoginItem) {
@@ -384,7 +382,7 @@ TEST_F(WindowWiring, TheOnboardingStopsAtTheFirstErrorAndShowsIt) {
 
     onboarding.codexCheckbox()->setChecked(false);
     onboarding.goForward();
-    EXPECT_EQ(onboarding.errorLabel()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(onboarding.errorLabel()->text(), "Choose Codex, Claude Code, or both.");
     EXPECT_EQ(loginItem.registrations, 1) << "nothing after the failed integration step runs";
 }
 
@@ -394,7 +392,7 @@ TEST_F(WindowWiring, ManagingIntegrationsOpensTheLaterWordingAndItsSaveAppliesEv
     app.manageIntegrations();
     IntegrationSetupWindowController& setup = *app.integrationSetupController;
     EXPECT_FALSE(setup.firstRun());
-    EXPECT_EQ(setup.saveButton()->text(), QStringLiteral("Save changes"));
+    EXPECT_EQ(setup.saveButton()->text(), "Save changes");
     EXPECT_TRUE(setup.launchAtLoginCheckbox()->isChecked());
 
     setup.claudeCheckbox()->setChecked(false);
@@ -422,7 +420,7 @@ TEST_F(WindowWiring, AFirstRunSetupCompletesTheOnboardingOnlyWhenEverythingSucce
     app.showIntegrationSetup(true);
     EXPECT_TRUE(app.integrationSetupController->launchAtLoginCheckbox()->isChecked())
         << "first run presets it on";
-    EXPECT_EQ(app.integrationSetupController->saveButton()->text(), QStringLiteral("Connect and start"));
+    EXPECT_EQ(app.integrationSetupController->saveButton()->text(), "Connect and start");
 }
 
 } // namespace

@@ -42,7 +42,7 @@ TEST_P(HorizontalLamps, AreEightyOneByTwentyOnePointsWithTheirDescription) {
     const QImage image = lamps(0, 0, 0, 0).horizontal(GetParam());
     EXPECT_EQ(image.size(), QSize(qRound(81 * GetParam()), qRound(21 * GetParam())));
     EXPECT_EQ(image.devicePixelRatio(), GetParam());
-    EXPECT_EQ(image.text(QStringLiteral("Description")), QStringLiteral("Quorvel"));
+    EXPECT_EQ(image.text("Description"), "Quorvel");
 }
 
 TEST_P(HorizontalLamps, TheOutlineAndEveryRingAreWhiteAndUnlitLampsAreEmpty) {
@@ -112,10 +112,10 @@ TEST(LampIcon, AlphasStayWithinTheirBounds) {
 
 TEST(LampIcon, CountTexts) {
     EXPECT_EQ(LampIcon::countText(0), QString());
-    EXPECT_EQ(LampIcon::countText(1), QStringLiteral("1"));
-    EXPECT_EQ(LampIcon::countText(9), QStringLiteral("9"));
-    EXPECT_EQ(LampIcon::countText(10), QStringLiteral("\u221E"));
-    EXPECT_EQ(LampIcon::countText(12), QStringLiteral("\u221E"));
+    EXPECT_EQ(LampIcon::countText(1), "1");
+    EXPECT_EQ(LampIcon::countText(9), "9");
+    EXPECT_EQ(LampIcon::countText(10), "\u221E");
+    EXPECT_EQ(LampIcon::countText(12), "\u221E");
 }
 
 TEST(LampIcon, TheTrayIconHoldsTheFourLampsTwoByTwoAtEverySize) {

@@ -82,7 +82,7 @@ TEST(MenuIcons, StateIconsAreTintedLucideIconsWithTheirLabel) {
     for (LightState state : LightStates::allCases) {
         const QImage image = icons.stateIcon(state, 0, 1);
         EXPECT_EQ(image.size(), QSize(18, 18));
-        EXPECT_EQ(image.text(QStringLiteral("Description")),
+        EXPECT_EQ(image.text("Description"),
                   QString::fromUtf8(std::string(LightStates::label(state)).c_str()));
         const auto inStateColour = [state](const QColor& pixel) {
             return pixel.alpha() == 255 && pixel.rgb() == MenuIcons::stateColour(state, 0).rgb();
@@ -140,15 +140,12 @@ TEST(MenuIcons, ARowImagePlacesTheMarkAndTheStateIcon) {
 TEST(TaskSourceIcons, DescribeTheProviderAndTheState) {
     testing::AppHarness harness;
     auto& delegate = harness.create();
-    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::codex, false, LightState::working)
-                  .text(QStringLiteral("Description")),
-              QStringLiteral("Codex, Working"));
-    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::local, false, LightState::failed)
-                  .text(QStringLiteral("Description")),
-              QStringLiteral("Local, Failed"));
-    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::claude, true, LightState::unread)
-                  .text(QStringLiteral("Description")),
-              QStringLiteral("Orca, Finished \u00B7 unread"));
+    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::codex, false, LightState::working).text("Description"),
+              "Codex, Working");
+    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::local, false, LightState::failed).text("Description"),
+              "Local, Failed");
+    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::claude, true, LightState::unread).text("Description"),
+              "Orca, Finished \u00B7 unread");
     ASSERT_TRUE(delegate.orcaAppIcon());
     EXPECT_EQ(delegate.orcaAppIcon()->size(), QSize(16, 16));
     // The Orca mark is drawn in the label colour where the provider mark goes.

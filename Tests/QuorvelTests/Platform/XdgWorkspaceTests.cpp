@@ -64,7 +64,7 @@ using Arguments = std::vector<std::string>;
 
 TEST_F(XdgWorkspaceTest, AnOpenedLinkWithAHandlerSucceeds) {
     writeTool("xdg-open", "exit 0");
-    EXPECT_EQ(open(QStringLiteral("claude://resume?session=abc")), true);
+    EXPECT_EQ(open("claude://resume?session=abc"), true);
     EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/claude"}));
     EXPECT_EQ(argumentsOf("xdg-open"), (Arguments{"claude://resume?session=abc"}));
 }
@@ -73,20 +73,20 @@ TEST_F(XdgWorkspaceTest, WithoutARegisteredHandlerTheLinkIsNeverOpened) {
     writeTool("xdg-open", "exit 0");
     for (const char* answer : {"exit 0", "printf '\\n'; exit 0", "printf 'no-entry\\n'", "exit 4"}) {
         writeTool("xdg-mime", answer);
-        EXPECT_EQ(open(QStringLiteral("codex://threads/1")), false) << answer;
+        EXPECT_EQ(open("codex://threads/1"), false) << answer;
     }
     EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
 }
 
 TEST_F(XdgWorkspaceTest, AFailingOrMissingOpenerIsFailure) {
     writeTool("xdg-open", "exit 1");
-    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(open("https://example.org/"), false);
     EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/https"}));
     std::filesystem::remove(bin / "xdg-open");
-    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(open("https://example.org/"), false);
     std::filesystem::remove(bin / "xdg-mime");
     writeTool("xdg-open", "exit 0");
-    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(open("https://example.org/"), false);
 }
 
 TEST_F(XdgWorkspaceTest, ALinkWithShellCharactersArrivesAsOneArgument) {
@@ -100,7 +100,7 @@ TEST_F(XdgWorkspaceTest, ALinkWithShellCharactersArrivesAsOneArgument) {
 
 TEST_F(XdgWorkspaceTest, TheHandlerIsLookedUpForTheLinksSchemeInLowerCase) {
     writeTool("xdg-open", "exit 0");
-    EXPECT_EQ(open(QStringLiteral("CoDeX://x")), true);
+    EXPECT_EQ(open("CoDeX://x"), true);
     EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/codex"}));
 }
 
@@ -116,7 +116,7 @@ TEST_F(XdgWorkspaceTest, AnOpenerStillRunningAfterTheGraceHasStartedTheHandler) 
     // xdg-open on an unrecognised desktop waits for the handler it started.
     writeTool("xdg-open", "exec /bin/sleep 3");
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(open(QStringLiteral("claude://x")), true);
+    EXPECT_EQ(open("claude://x"), true);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
 }
 
@@ -125,18 +125,18 @@ TEST_F(XdgWorkspaceTest, AHandlerQueryThatHangsFails) {
     writeTool("xdg-open", "exit 0");
     XdgWorkspace impatient{300ms, 300ms};
     std::optional<bool> outcome;
-    impatient.openURL(QStringLiteral("claude://x"), [&outcome](bool succeeded) { outcome = succeeded; });
+    impatient.openURL("claude://x", [&outcome](bool succeeded) { outcome = succeeded; });
     EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }, 5s));
     EXPECT_EQ(outcome, false);
     EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
 }
 
 TEST(XdgWorkspaceScheme, FollowsTheLinkSyntax) {
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("claude://x")), QStringLiteral("claude"));
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("x-scheme+1.a:y")), QStringLiteral("x-scheme+1.a"));
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("HTTPS://x")), QStringLiteral("https"));
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("é:x")), std::nullopt);
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("claude")), std::nullopt);
+    EXPECT_EQ(XdgWorkspace::schemeOf("claude://x"), "claude");
+    EXPECT_EQ(XdgWorkspace::schemeOf("x-scheme+1.a:y"), "x-scheme+1.a");
+    EXPECT_EQ(XdgWorkspace::schemeOf("HTTPS://x"), "https");
+    EXPECT_EQ(XdgWorkspace::schemeOf("é:x"), std::nullopt);
+    EXPECT_EQ(XdgWorkspace::schemeOf("claude"), std::nullopt);
 }
 
 class XdgWorkspaceApplicationTest : public XdgWorkspaceTest {

@@ -14,17 +14,16 @@ using testing::waitUntil;
 using Response = LocalHttpServer::Response;
 using Code = BugReportSubmissionError::Code;
 
-const QString reportsPath = QStringLiteral("/api/bug-reports");
+const QString reportsPath = "/api/bug-reports";
 
-const QString credential = QStringLiteral("secret-token");
-const QString installationID = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
+const QString credential = "secret-token";
+const QString installationID = "3F2504E0-4F89-11D3-9A0C-0305E82C3301";
 
-PreparedFeedbackScreenshot screenshot(qsizetype size = 300,
-                                      const QString& type = QStringLiteral("image/png")) {
+PreparedFeedbackScreenshot screenshot(qsizetype size = 300, const QString& type = "image/png") {
     QByteArray data(size, '\0');
     for (qsizetype i = 0; i < size; ++i)
         data[i] = static_cast<char>(i * 7 + 3);
-    return {data, QStringLiteral("shot.png"), type};
+    return {data, "shot.png", type};
 }
 
 Response json(int status, const char* body) {
@@ -34,9 +33,9 @@ Response json(int status, const char* body) {
 struct Report {
     QString credential = quorvel::credential;
     QString installationID = quorvel::installationID;
-    QString provider = QStringLiteral("Codex");
-    QString details = QStringLiteral("The question stayed amber.");
-    std::optional<QString> appVersion = QStringLiteral("1.2.3");
+    QString provider = "Codex";
+    QString details = "The question stayed amber.";
+    std::optional<QString> appVersion = "1.2.3";
     PreparedFeedbackScreenshot screenshot = quorvel::screenshot();
 };
 
@@ -124,7 +123,7 @@ protected:
 
 TEST_F(BugReportClientTest, SendsOnePostWithTheHeadersAndTheBodyKeyByKey) {
     Report report;
-    report.details = QStringLiteral("\n  Waiting question shown as done.\t\n");
+    report.details = "\n  Waiting question shown as done.\t\n";
     report.appVersion = QString(50, u'9');
     report.screenshot = screenshot(400);
     const BugReportResult result = submitAndWait(client(), report);
@@ -159,11 +158,10 @@ TEST_F(BugReportClientTest, SendsOnePostWithTheHeadersAndTheBodyKeyByKey) {
 TEST_F(BugReportClientTest, LeavesOutAnAbsentVersionAndCutsLongNamesByCharacters) {
     Report report;
     report.appVersion.reset();
-    report.provider = QStringLiteral("Claude Code");
+    report.provider = "Claude Code";
     report.screenshot.fileName = QString(130, u'n') + QStringLiteral(".png");
-    server.answer(QStringLiteral("/support/api/bug-reports"), json(201, R"({"id":"R-1","emailSent":true})"));
-    ASSERT_TRUE(
-        std::holds_alternative<BugReportReceipt>(submitAndWait(client(QStringLiteral("/support/")), report)));
+    server.answer("/support/api/bug-reports", json(201, R"({"id":"R-1","emailSent":true})"));
+    ASSERT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client("/support/"), report)));
 
     EXPECT_EQ(server.receivedRequests().at(0).path, "/support/api/bug-reports");
     const nlohmann::ordered_json body = sentBody();
@@ -179,14 +177,14 @@ TEST_F(BugReportClientTest, ChecksTheReportBeforeAnythingIsSent) {
         change(report);
         refused.emplace_back(std::move(name), report);
     };
-    add("blank details", [](Report& r) { r.details = QStringLiteral(" \n\t\r\n "); });
+    add("blank details", [](Report& r) { r.details = " \n\t\r\n "; });
     add("4,001 characters", [](Report& r) { r.details = QString(4001, u'x'); });
-    add("provider in lower case", [](Report& r) { r.provider = QStringLiteral("codex"); });
-    add("other provider", [](Report& r) { r.provider = QStringLiteral("Unknown"); });
+    add("provider in lower case", [](Report& r) { r.provider = "codex"; });
+    add("other provider", [](Report& r) { r.provider = "Unknown"; });
     add("empty screenshot", [](Report& r) { r.screenshot = screenshot(0); });
     add("2,500,001 bytes", [](Report& r) { r.screenshot = screenshot(2'500'001); });
-    add("GIF", [](Report& r) { r.screenshot.contentType = QStringLiteral("image/gif"); });
-    add("HEIF", [](Report& r) { r.screenshot.contentType = QStringLiteral("image/heif"); });
+    add("GIF", [](Report& r) { r.screenshot.contentType = "image/gif"; });
+    add("HEIF", [](Report& r) { r.screenshot.contentType = "image/heif"; });
     for (const auto& [name, report] : refused)
         EXPECT_EQ(errorCode(submitAndWait(client(), report)), Code::invalidReport) << name;
 
@@ -194,10 +192,8 @@ TEST_F(BugReportClientTest, ChecksTheReportBeforeAnythingIsSent) {
     std::vector<std::pair<std::string, Report>> misconfigured;
     refused.swap(misconfigured);
     add("no credential", [](Report& r) { r.credential.clear(); });
-    add("credential that ends the header line",
-        [](Report& r) { r.credential = QStringLiteral("a\r\nX-Evil: 1"); });
-    add("installation id that is no UUID",
-        [](Report& r) { r.installationID = QStringLiteral("installation"); });
+    add("credential that ends the header line", [](Report& r) { r.credential = "a\r\nX-Evil: 1"; });
+    add("installation id that is no UUID", [](Report& r) { r.installationID = "installation"; });
     for (const auto& [name, report] : refused) {
         const BugReportResult result = submitAndWait(client(), report);
         EXPECT_EQ(errorCode(result), Code::invalidServer) << name;
@@ -210,9 +206,9 @@ TEST_F(BugReportClientTest, AcceptsTheLimitsThemselves) {
     Report report;
     QString combined;
     for (int i = 0; i < 4000; ++i)
-        combined += QStringLiteral("e\u0301"); // 4,000 characters of 8,000 code points
+        combined += "e\u0301"; // 4,000 characters of 8,000 code points
     report.details = QStringLiteral("  ") + combined + QStringLiteral("\n");
-    report.screenshot = screenshot(2'500'000, QStringLiteral("image/heic"));
+    report.screenshot = screenshot(2'500'000, "image/heic");
     EXPECT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client(), report)));
     EXPECT_EQ(sentBody()["details"], combined.toStdString());
 }
@@ -276,7 +272,7 @@ TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
     EXPECT_TRUE(elsewhere.receivedRequests().empty());
 
     respondWith({307, {}, "Location: /v2/api/bug-reports\r\n"});
-    server.answer(QStringLiteral("/v2/api/bug-reports"), json(201, R"({"id":"R-3","emailSent":true})"));
+    server.answer("/v2/api/bug-reports", json(201, R"({"id":"R-3","emailSent":true})"));
     const BugReportResult result = submitAndWait(client());
     EXPECT_EQ(std::get<BugReportReceipt>(result).id, "R-3") << errorText(result);
     EXPECT_EQ(server.receivedRequests().back().method, "POST");
@@ -293,21 +289,21 @@ TEST(BugReportClientTransport, GetsTheRequestWithItsTimeoutAndAnswersLater) {
     QNetworkRequest seen;
     std::optional<BugReportTransportReply> answer = BugReportTransportReply{std::nullopt, "{}", false};
     const BugReportClient client(
-        QUrl(QStringLiteral("https://support.example.com/base")),
+        QUrl("https://support.example.com/base"),
         [&](const QNetworkRequest& request, const QByteArray&, BugReportTransportDone done) {
             seen = request;
             done(answer);
         });
     // A reply that is not an HTTP response.
     bool called = false;
-    client.submit(credential, installationID, QStringLiteral("Codex"), QStringLiteral("x"), std::nullopt,
-                  screenshot(), [&](const BugReportResult& result) {
+    client.submit(credential, installationID, "Codex", "x", std::nullopt, screenshot(),
+                  [&](const BugReportResult& result) {
                       called = true;
                       EXPECT_EQ(errorCode(result), Code::invalidResponse);
                   });
     EXPECT_FALSE(called) << "the result arrives on a later turn of the event loop";
     EXPECT_TRUE(waitUntil([&] { return called; }));
-    EXPECT_EQ(seen.url(), QUrl(QStringLiteral("https://support.example.com/base/api/bug-reports")));
+    EXPECT_EQ(seen.url(), QUrl("https://support.example.com/base/api/bug-reports"));
     EXPECT_EQ(seen.transferTimeout(), 60'000);
 
     answer.reset(); // the transport could not perform the request

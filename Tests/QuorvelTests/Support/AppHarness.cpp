@@ -133,7 +133,7 @@ QStringList visibleItemTexts(const QMenu& menu) {
         if (!action->isVisible())
             continue;
         if (action->isSeparator())
-            texts << QStringLiteral("---");
+            texts << "---";
         else if (action->menu())
             texts << action->text() + QLatin1Char('>');
         else

@@ -32,7 +32,7 @@ struct Submission {
     BugReportCompletion done;
 };
 
-const QString failureTitle = QStringLiteral("Could not send report");
+const QString failureTitle = "Could not send report";
 const QString badScreenshot =
     QStringLiteral("Choose a PNG, JPEG or HEIC screenshot smaller than 10 MB. Linked files "
                    "and oversized images are not accepted.");
@@ -160,7 +160,7 @@ TEST_F(FeedbackWindowControllerTest, AnUnacceptableChoiceKeepsThePreviousScreens
 
 TEST_F(FeedbackWindowControllerTest, AScreenshotChangedAfterChoosingIsRefused) {
     const std::filesystem::path path = validScreenshot();
-    fillIn(QStringLiteral("Waiting question showed green."), path);
+    fillIn("Waiting question showed green.", path);
     std::filesystem::remove(path);
     std::filesystem::create_symlink(validScreenshot("other.png"), path);
     controller->sendReport();
@@ -178,13 +178,13 @@ TEST_F(FeedbackWindowControllerTest, AScreenshotChangedAfterChoosingIsRefused) {
 
 TEST_F(FeedbackWindowControllerTest, TheDescriptionMustHoldOneToFourThousandCharacters) {
     choose(validScreenshot());
-    controller->details()->setPlainText(QStringLiteral("  \n\t\n  "));
+    controller->details()->setPlainText("  \n\t\n  ");
     controller->sendReport();
     EXPECT_EQ(lastAlertText(), "Describe what was waiting and which light Quorvel showed.");
 
     QString characters;
     for (int i = 0; i < 4001; ++i)
-        characters += QStringLiteral("e\u0301"); // one character of two code points
+        characters += "e\u0301"; // one character of two code points
     controller->details()->setPlainText(QStringLiteral("\n ") + characters + QStringLiteral(" \n"));
     controller->sendReport();
     EXPECT_EQ(lastAlertText(), "Keep the description under 4,000 characters.");
@@ -199,7 +199,7 @@ TEST_F(FeedbackWindowControllerTest, TheDescriptionMustHoldOneToFourThousandChar
 
 TEST_F(FeedbackWindowControllerTest, SendsTheChosenAssistantTheTrimmedDescriptionAndThePreparedScreenshot) {
     controller->provider()->setCurrentIndex(1);
-    fillIn(QStringLiteral("\n  The approval stayed amber.  \n"), validScreenshot());
+    fillIn("\n  The approval stayed amber.  \n", validScreenshot());
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     EXPECT_EQ(submissions[0].provider, "Claude Code");
@@ -214,7 +214,7 @@ TEST_F(FeedbackWindowControllerTest, SendsTheChosenAssistantTheTrimmedDescriptio
 TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     controller->showWindow();
     controller->provider()->setCurrentIndex(1);
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-42", true});
@@ -234,7 +234,7 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
 }
 
 TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) {
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-43", false});
@@ -247,7 +247,7 @@ TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) 
 TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingAgain) {
     const std::filesystem::path screenshot = validScreenshot();
     controller->provider()->setCurrentIndex(1);
-    fillIn(QStringLiteral("Missed question."), screenshot);
+    fillIn("Missed question.", screenshot);
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportSubmissionError::unavailable());
@@ -267,15 +267,14 @@ TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingA
 }
 
 TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheDescription) {
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->showWindow();
     QApplication::setActiveWindow(controller->window());
     const auto pressReturn = [](QWidget* target) {
         target->setFocus();
-        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
-                                         false, 1))
+        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
             return;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
         QApplication::sendEvent(target, &press);
     };
     pressReturn(controller->details());
@@ -290,7 +289,7 @@ TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheD
 
 TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillShown) {
     controller->showWindow();
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->sendReport();
     controller->window()->close();
     ASSERT_EQ(submissions.size(), 1u);

@@ -136,20 +136,20 @@ TEST_F(WindowScreenshots, DarkAppearance) {
     settle();
 
     testing::DarkPalette dark;
-    captureSections(settings, QStringLiteral("dark-"));
-    capture(*setup.window(), QStringLiteral("dark-integration-setup"));
+    captureSections(settings, "dark-");
+    capture(*setup.window(), "dark-integration-setup");
     setup.window()->close();
-    captureOnboarding(onboarding, QStringLiteral("dark-"));
-    capture(*report.window(), QStringLiteral("dark-issue-report"));
+    captureOnboarding(onboarding, "dark-");
+    capture(*report.window(), "dark-issue-report");
     report.window()->close();
 }
 
 TEST_F(WindowScreenshots, IntegrationSetup) {
     IntegrationSetupWindowController setup(ResourceBundle::module(), ignoreSetup, noAction);
     setup.configure(true, false, true, true);
-    capture(*setup.window(), QStringLiteral("integration-setup-first-run"));
+    capture(*setup.window(), "integration-setup-first-run");
     setup.configure(true, true, false, false);
-    capture(*setup.window(), QStringLiteral("integration-setup"));
+    capture(*setup.window(), "integration-setup");
     setup.window()->close();
 
     // The longest failure text.
@@ -158,7 +158,7 @@ TEST_F(WindowScreenshots, IntegrationSetup) {
         noAction);
     failing.configure(true, true, true, false);
     failing.save();
-    capture(*failing.window(), QStringLiteral("integration-setup-error"));
+    capture(*failing.window(), "integration-setup-error");
     failing.window()->close();
 }
 
@@ -174,7 +174,7 @@ TEST_F(WindowScreenshots, OnboardingPages) {
     failing.prepare(true, false, true);
     forward(failing, 4);
     failing.goForward();
-    capture(*failing.window(), QStringLiteral("onboarding-5-error"));
+    capture(*failing.window(), "onboarding-5-error");
     failing.window()->close();
 }
 
@@ -184,12 +184,11 @@ TEST_F(WindowScreenshots, IssueReport) {
         folder / "approval-waiting.png", testing::encoded(testing::quarteredImage(QSize(1200, 600)), "png"));
     FeedbackWindowController report(ignoreReport, alerts,
                                     [&](QWidget*) { return std::optional(screenshot); });
-    capture(*report.window(), QStringLiteral("issue-report"));
-    report.details()->setPlainText(
-        QStringLiteral("Claude Code asked to run a command; the lamp stayed green."));
+    capture(*report.window(), "issue-report");
+    report.details()->setPlainText("Claude Code asked to run a command; the lamp stayed green.");
     report.chooseScreenshot();
     report.sendReport();
-    capture(*report.window(), QStringLiteral("issue-report-sending"));
+    capture(*report.window(), "issue-report-sending");
     report.window()->close();
 }
 
