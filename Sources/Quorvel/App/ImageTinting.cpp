@@ -17,7 +17,9 @@ QImage tinted(const QImage& image, const QColor& colour, QSizeF size, qreal devi
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF whole(QPointF(0, 0), size);
     painter.drawImage(whole, image);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceAtop);
+    // Source-in: every drawn pixel takes the colour, its alpha scaled by the pixel's own. A translucent
+    // colour (the pulsing working icon) then fades the icon instead of letting its black show through.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
     painter.fillRect(whole, colour);
     return result;
 }

@@ -75,6 +75,13 @@ TEST(ImageTinting, TheColourReplacesDrawnPixelsAndKeepsTheirAlpha) {
     EXPECT_NEAR(result.pixelColor(1, 0).red(), red.red(), 2);
     EXPECT_EQ(result.pixelColor(2, 2).alpha(), 0);
     EXPECT_EQ(tinted(icon, red, QSizeF(4, 4), 2).size(), QSize(8, 8));
+
+    // A translucent colour fades the icon: the pixel keeps the colour's hue, never the icon's black.
+    QColor faded = red;
+    faded.setAlphaF(0.25f);
+    const QColor pixel = tinted(icon, faded, QSizeF(4, 4)).pixelColor(0, 0);
+    EXPECT_NEAR(pixel.alpha(), 64, 1);
+    EXPECT_NEAR(pixel.red(), red.red(), 3);
 }
 
 TEST(MenuIcons, StateIconsAreTintedLucideIconsWithTheirLabel) {
