@@ -6,13 +6,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace quorvel::DirectoryWalker {
 
