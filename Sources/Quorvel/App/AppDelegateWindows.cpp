@@ -129,9 +129,8 @@ void AppDelegate::applySetupSelection(bool codex, bool claude, bool launch, bool
 }
 
 void AppDelegate::applyOnboardingSelection(bool codex, bool claude, bool launch) {
-    applyIntegrationSelection(codex, claude);
-    launchAtLogin.setEnabled(launch);
-    redraw();
+    // Onboarding is completed by its last page, not by this choice.
+    applySetupSelection(codex, claude, launch, false);
 }
 
 void AppDelegate::finishOnboarding() {

@@ -5,6 +5,7 @@
 #include "Services/ScreenshotFile.h"
 #include "Support/Unicode.h"
 #include "Windows/FeedbackScreenshotPreview.h"
+#include "Windows/ReturnKeyTrigger.h"
 #include "Windows/TextLabel.h"
 #include "Windows/Typography.h"
 #include "Windows/WindowPlacement.h"
@@ -16,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace quorvel {
@@ -61,9 +61,7 @@ QString successInformative(const BugReportReceipt& receipt) {
 FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, AlertPresenter& alerts,
                                                    ScreenshotChooser chooseFile)
     : submitReport_(std::move(submitReport)), alerts_(alerts), chooseFile_(std::move(chooseFile)),
-      window_(std::make_unique<QWidget>(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                                     Qt::WindowCloseButtonHint)) {
-    window_->setWindowTitle(QStringLiteral("Report an issue"));
+      window_(WindowPlacement::makeWindow(QStringLiteral("Report an issue"))) {
     window_->setFixedSize(540, 610);
     buildContent();
     WindowPlacement::centre(*window_);
@@ -141,13 +139,7 @@ void FeedbackWindowController::buildContent() {
     stack->addStretch();
 
     // Return sends the report; in the description it starts a new line, as the text field takes it first.
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        auto* shortcut = new QShortcut(QKeySequence(key), root);
-        connect(shortcut, &QShortcut::activated, this, [this] {
-            if (submitButton_->isEnabled())
-                sendReport();
-        });
-    }
+    new ReturnKeyTrigger(root, submitButton_);
     setScreenshotName(noScreenshotName);
 }
 

@@ -1,5 +1,6 @@
 #include "Windows/IntegrationFailureText.h"
 
+#include "Login/LaunchAtLoginError.h"
 #include "Model/StatusError.h"
 #include "Support/Json.h"
 
@@ -16,6 +17,10 @@ QString describe(const std::exception& error) {
             "Claude Code\u2019s settings file ~/.claude/settings.json is not valid JSON, so "
             "Quorvel left it unchanged.");
     return QString::fromUtf8(error.what());
+}
+
+bool offersLoginItems(const std::exception& error) {
+    return dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr;
 }
 
 } // namespace quorvel::IntegrationFailureText

@@ -1,6 +1,5 @@
 #include "Windows/IntegrationSetupWindowController.h"
 
-#include "Login/LaunchAtLoginError.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -32,7 +31,7 @@ IntegrationSetupWindowController::IntegrationSetupWindowController(const Resourc
                                                                    ApplySelection applySelection,
                                                                    std::function<void()> openLoginItems,
                                                                    QObject* parent)
-    : QObject(parent), window_(std::make_unique<QWidget>()),
+    : QObject(parent), window_(WindowPlacement::makeWindow(QStringLiteral("Quorvel integrations"))),
       codexCheckbox_(new CheckBox(QStringLiteral("Connect Codex"), 16, QFont::DemiBold)),
       claudeCheckbox_(new CheckBox(QStringLiteral("Connect Claude Code"), 16, QFont::DemiBold)),
       launchAtLoginCheckbox_(new CheckBox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Medium)),
@@ -42,9 +41,6 @@ IntegrationSetupWindowController::IntegrationSetupWindowController(const Resourc
       saveButton_(new QPushButton),
       settingsButton_(new QPushButton(QStringLiteral("Open Login Items\u2026"))),
       applySelection_(std::move(applySelection)), openLoginItems_(std::move(openLoginItems)) {
-    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                            Qt::CustomizeWindowHint);
-    window_->setWindowTitle(QStringLiteral("Quorvel integrations"));
     buildContent(resourceBundle);
     fitWindowHeight();
     WindowPlacement::centre(*window_);
@@ -147,7 +143,7 @@ void IntegrationSetupWindowController::save() {
         errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->fitToWidth(contentColumn);
         errorLabel_->show();
-        settingsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+        settingsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
         fitWindowHeight();
         return;
     }

@@ -1,6 +1,5 @@
 #include "Windows/OnboardingWindowController.h"
 
-#include "Login/LaunchAtLoginError.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -41,7 +40,8 @@ OnboardingWindowController::OnboardingWindowController(const ResourceBundle& res
                                                        std::function<void()> openLoginItems, QObject* parent)
     : QObject(parent), applySelection_(std::move(applySelection)), finish_(std::move(finish)),
       openLoginItems_(std::move(openLoginItems)), resourceBundle_(resourceBundle),
-      window_(std::make_unique<QWidget>()), checkboxShelf_(std::make_unique<QWidget>()) {
+      window_(WindowPlacement::makeWindow(QStringLiteral("Welcome to Quorvel"))),
+      checkboxShelf_(std::make_unique<QWidget>()) {
     codexCheckbox_ = new CheckBox(QStringLiteral("Codex"), 17, QFont::Medium);
     claudeCheckbox_ = new CheckBox(QStringLiteral("Claude Code"), 17, QFont::Medium);
     loginCheckbox_ = new CheckBox(QStringLiteral("Launch Quorvel at login"), 14, QFont::Normal);
@@ -60,9 +60,6 @@ OnboardingWindowController::~OnboardingWindowController() {
 }
 
 void OnboardingWindowController::buildWindow() {
-    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                            Qt::CustomizeWindowHint);
-    window_->setWindowTitle(QStringLiteral("Welcome to Quorvel"));
     window_->setFixedSize(contentWidth, contentHeight - titleBarHeight);
     new BackgroundDrag(window_.get());
 
@@ -267,7 +264,7 @@ bool OnboardingWindowController::applyConnectPage() {
     } catch (const std::exception& error) {
         errorLabel_->setText(IntegrationFailureText::describe(error));
         errorLabel_->show();
-        loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+        loginItemsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
         return false;
     }
     journey_.markConfigurationSaved();

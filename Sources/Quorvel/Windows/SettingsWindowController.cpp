@@ -1,6 +1,5 @@
 #include "Windows/SettingsWindowController.h"
 
-#include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/AboutWindowController.h"
 #include "Windows/IntegrationFailureText.h"
@@ -59,11 +58,9 @@ QHBoxLayout* indented(int left, QWidget* view) {
 
 SettingsWindowController::SettingsWindowController(const ResourceBundle& resourceBundle, Actions actions,
                                                    BuildInfo buildInfo, Workspace& workspace, QObject* parent)
-    : QObject(parent), actions_(std::move(actions)), window_(std::make_unique<QWidget>()),
+    : QObject(parent), actions_(std::move(actions)),
+      window_(WindowPlacement::makeWindow(QStringLiteral("Quorvel"), Qt::WindowMinimizeButtonHint)),
       websiteBase_(WebsiteAddress::base(buildInfo.websiteURL)) {
-    window_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
-                            Qt::WindowMinimizeButtonHint | Qt::CustomizeWindowHint);
-    window_->setWindowTitle(QStringLiteral("Quorvel"));
     window_->setFocusPolicy(Qt::ClickFocus);
     buildContent(resourceBundle, buildInfo, workspace);
     window_->setFixedSize(contentWidth, contentHeight);
@@ -275,7 +272,7 @@ void SettingsWindowController::changeLaunchAtLogin() {
     } catch (const std::exception& error) {
         launchSwitch_->setChecked(!launchSwitch_->isChecked());
         launchStatus_->setText(QString::fromUtf8(error.what()));
-        loginItemsButton_->setVisible(dynamic_cast<const LaunchAtLoginError*>(&error) != nullptr);
+        loginItemsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
     }
 }
 

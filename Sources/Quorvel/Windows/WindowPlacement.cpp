@@ -6,6 +6,14 @@
 
 namespace quorvel::WindowPlacement {
 
+std::unique_ptr<QWidget> makeWindow(const QString& title, Qt::WindowFlags extraButtons) {
+    auto window =
+        std::make_unique<QWidget>(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                               Qt::WindowCloseButtonHint | extraButtons);
+    window->setWindowTitle(title);
+    return window;
+}
+
 void centre(QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
