@@ -2,6 +2,7 @@
 # Choosing a Claude Code row opens its desktop link through the xdg-open found first on PATH, and a
 # finished, unread task turns from blue to green at once.
 source "$(dirname "$0")/support/desktop-session.sh" "$@"
+source "$support/tasks.sh"
 
 # Recording stand-ins for the desktop's link tools.
 fakes="$work/bin"
@@ -20,20 +21,9 @@ FAKE
 chmod 755 "$fakes/xdg-mime" "$fakes/xdg-open"
 export PATH="$fakes:$PATH"
 
-# A Claude Code conversation that finished two minutes ago, known to the Claude desktop app.
-cli_session=5f0c2d1e-8b7a-4c3d-9e2f-1a2b3c4d5e6f
+# A Claude Code conversation that finished a minute ago, known to the Claude desktop app, unread.
 desktop_session=local_0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d
-finished="$(date -u -d '-2 minutes' +%Y-%m-%dT%H:%M:%S.000Z)"
-asked="$(date -u -d '-3 minutes' +%Y-%m-%dT%H:%M:%S.000Z)"
-project="$HOME/.claude/projects/-home-me-code-app"
-mkdir -p "$project" "$HOME/Library/Application Support/Claude/claude-code-sessions"
-cat >"$project/$cli_session.jsonl" <<JSONL
-{"type":"user","sessionId":"$cli_session","cwd":"/home/me/code/app","timestamp":"$asked","message":{"role":"user","content":"Fix the build & tests"}}
-{"type":"assistant","sessionId":"$cli_session","cwd":"/home/me/code/app","timestamp":"$finished","message":{"role":"assistant","stop_reason":"end_turn","content":[{"type":"text","text":"Done."}]}}
-JSONL
-cat >"$HOME/Library/Application Support/Claude/claude-code-sessions/session.json" <<JSON
-{"cliSessionId":"$cli_session","sessionId":"$desktop_session","lastFocusedAt":0}
-JSON
+add_claude_task 5f0c2d1e-8b7a-4c3d-9e2f-1a2b3c4d5e6f "Fix the build & tests" unread "$desktop_session"
 
 start_window_manager
 write_settings claude

@@ -4,6 +4,7 @@
 #include "App/MenuIcons.h"
 #include "App/SettingsKeys.h"
 #include "App/SoftwareUpdater.h"
+#include "App/TaskMenu.h"
 #include "App/TaskMenuStyle.h"
 #include "Claude/ClaudeIntegration.h"
 #include "Login/LaunchAtLoginManager.h"
@@ -60,8 +61,7 @@ void AppDelegate::readSettings() {
     codexEnabled = settings.boolean(SettingsKeys::codexIntegrationEnabled).value_or(true);
     const auto storedClaude = settings.boolean(SettingsKeys::claudeIntegrationEnabled);
     claudeHealth = claudeHooksHealth(platform_.home);
-    claudeEnabled =
-        storedClaude ? *storedClaude : claudeHooksHealth(platform_.home) != ClaudeIntegrationHealth::disabled;
+    claudeEnabled = storedClaude ? *storedClaude : claudeHealth != ClaudeIntegrationHealth::disabled;
 }
 
 void AppDelegate::applicationDidFinishLaunching() {

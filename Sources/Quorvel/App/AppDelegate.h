@@ -34,6 +34,7 @@ class OnboardingWindowController;
 class ResourceBundle;
 class SettingsWindowController;
 class SoftwareUpdater;
+class TaskMenu;
 class TaskMenuStyle;
 class MenuIcons;
 
@@ -135,7 +136,7 @@ public:
     GlobalMenuShortcut& globalMenuShortcut();
     SoftwareUpdater& updaterController();
     AppPlatform& platform() { return platform_; }
-    QMenu* menu() const { return menu_.get(); }
+    QMenu* menu() const;
 
     // State, in the order of the delegate's table. Main thread only.
     std::unique_ptr<StatusItem> item;
@@ -184,6 +185,9 @@ private:
     void addActivityWindowMenu(QMenu* menu);
     void addSettingsItems(QMenu* menu);
     void fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task, Date now);
+    // The row image around a state icon drawn already.
+    QImage taskSourceImage(TaskProvider provider, bool isOrcaTask, LightState state,
+                           const QImage& stateIcon) const;
     // A blank row image, so that the detail text lines up with the title; an Orca row's ends with the
     // provider mark.
     QIcon detailIcon(const TaskStatus& task) const;
@@ -208,7 +212,7 @@ private:
     std::unique_ptr<SoftwareUpdater> updaterController_;
     std::unique_ptr<MenuIcons> icons_;
     std::unique_ptr<TaskMenuStyle> menuStyle_;
-    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<TaskMenu> menu_;
     mutable std::optional<std::optional<QImage>> orcaAppIcon_;
     bool appearanceChangePending_ = false;
     bool refreshRequested_ = false;

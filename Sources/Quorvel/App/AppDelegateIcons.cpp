@@ -37,6 +37,11 @@ const std::optional<QImage>& AppDelegate::orcaAppIcon() const {
 }
 
 QImage AppDelegate::taskSourceImage(TaskProvider provider, bool isOrcaTask, LightState state) const {
+    return taskSourceImage(provider, isOrcaTask, state, icon(state));
+}
+
+QImage AppDelegate::taskSourceImage(TaskProvider provider, bool isOrcaTask, LightState state,
+                                    const QImage& stateIcon) const {
     const qreal ratio = screenRatio();
     std::optional<QImage> mark;
     if (!isOrcaTask)
@@ -44,17 +49,17 @@ QImage AppDelegate::taskSourceImage(TaskProvider provider, bool isOrcaTask, Ligh
     else if (orcaAppIcon())
         mark = tinted(*orcaAppIcon(), SystemColours::label(),
                       QSizeF(MenuIcons::providerIconSize, MenuIcons::providerIconSize), ratio);
-    QImage image = MenuIcons::rowImage(mark, icon(state), ratio);
+    QImage image = MenuIcons::rowImage(mark, stateIcon, ratio);
     image.setText(QStringLiteral("Description"),
                   StatusTexts::rowImageDescription(provider, isOrcaTask, state));
     return image;
 }
 
 QIcon AppDelegate::taskSourceIcons(TaskProvider provider, bool isOrcaTask, LightState state) const {
-    return TaskMenuStyle::rowIcon(taskSourceImage(provider, isOrcaTask, state),
-                                  icons_->stateIcon(state, amberPulsePhase, screenRatio())
-                                      .scaled((QSizeF(16, 16) * screenRatio()).toSize(),
-                                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const QImage stateIcon = icon(state);
+    return TaskMenuStyle::rowIcon(taskSourceImage(provider, isOrcaTask, state, stateIcon),
+                                  stateIcon.scaled((QSizeF(16, 16) * screenRatio()).toSize(),
+                                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 QIcon AppDelegate::detailIcon(const TaskStatus& task) const {

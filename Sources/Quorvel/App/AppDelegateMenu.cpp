@@ -69,15 +69,17 @@ void AppDelegate::redraw() {
     const auto rows = visibleRows(now);
     if (menuIsOpen && menu_) {
         // An open menu is never replaced: its rows change in place.
-        emptyStateMenuItem->setVisible(rows.empty());
-        updateTaskMenuRows(rows, now);
+        menu_->changeItems([&] {
+            emptyStateMenuItem->setVisible(rows.empty());
+            updateTaskMenuRows(rows, now);
+        });
         return;
     }
     buildMenu(rows, now);
 }
 
 void AppDelegate::buildMenu(const std::vector<TaskStatus>& rows, Date now) {
-    std::unique_ptr<QMenu> menu = std::make_unique<TaskMenu>();
+    auto menu = std::make_unique<TaskMenu>();
     menu->setStyle(menuStyle_.get());
     menu->setToolTipsVisible(true);
     connect(menu.get(), &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
@@ -173,6 +175,10 @@ void AppDelegate::fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task
                                              : QString());
     if (state == LightState::working)
         workingMenuItems.push_back({row.title, provider, task.isOrcaTask()});
+}
+
+QMenu* AppDelegate::menu() const {
+    return menu_.get();
 }
 
 QString AppDelegate::appVersionDescription() const {

@@ -1,6 +1,7 @@
 #include "App/AppDelegate.h"
 #include "App/LampIcon.h"
 #include "App/StatusTexts.h"
+#include "App/TaskMenu.h"
 #include "Platform/Clock.h"
 #include "Platform/StatusItem.h"
 #include "Windows/SettingsWindowController.h"
@@ -64,8 +65,12 @@ void AppDelegate::advanceLampAnimation() {
     redPulsePhase = advanced(redPulsePhase, redStep);
     bluePulsePhase = advanced(bluePulsePhase, blueStep);
     renderStatusButton();
-    for (const auto& row : workingMenuItems)
-        row.item->setIcon(taskSourceIcons(row.provider, row.isOrcaTask, LightState::working));
+    if (workingMenuItems.empty())
+        return;
+    menu_->changeItems([this] {
+        for (const auto& row : workingMenuItems)
+            row.item->setIcon(taskSourceIcons(row.provider, row.isOrcaTask, LightState::working));
+    });
 }
 
 void AppDelegate::systemAppearanceDidChange() {
@@ -74,7 +79,7 @@ void AppDelegate::systemAppearanceDidChange() {
         redraw();
     } else {
         const Date now = platform_.clock->now();
-        updateTaskMenuRows(visibleRows(now), now);
+        menu_->changeItems([&] { updateTaskMenuRows(visibleRows(now), now); });
         menu_->update();
     }
     if (settingsController && settingsController->window())

@@ -1,9 +1,36 @@
 #include "App/TaskMenu.h"
 
+#include <QActionEvent>
 #include <QScreen>
 #include <algorithm>
 
 namespace quorvel {
+
+void TaskMenu::changeItems(const std::function<void()>& change) {
+    struct Release {
+        TaskMenu& menu;
+        ~Release() { menu.releaseChanges(); }
+    };
+    ++heldChanges_;
+    const Release release{*this};
+    change();
+}
+
+void TaskMenu::releaseChanges() {
+    if (--heldChanges_ > 0 || !changedItem_)
+        return;
+    QActionEvent changed(QEvent::ActionChanged, changedItem_);
+    changedItem_ = nullptr;
+    QMenu::actionEvent(&changed);
+}
+
+void TaskMenu::actionEvent(QActionEvent* event) {
+    if (heldChanges_ > 0 && event->type() == QEvent::ActionChanged && !platformMenu()) {
+        changedItem_ = event->action();
+        return;
+    }
+    QMenu::actionEvent(event);
+}
 
 void TaskMenu::showEvent(QShowEvent* event) {
     QMenu::showEvent(event);

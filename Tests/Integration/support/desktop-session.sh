@@ -1,8 +1,9 @@
 # Shared by the desktop integration tests: source it with the build folder as "$1".
 #
 # Starts a private Xvfb on a display number the server picks itself (no race with other X servers
-# starting at the same time), leaves out any D-Bus session, gives the test a temporary HOME with the XDG
-# folders inside, and stops every process it started on exit.
+# starting at the same time) with a screen of $session_screen (1024x768x24 unless set before), leaves
+# out any D-Bus session, gives the test a temporary HOME with the XDG folders inside, and stops every
+# process it started on exit.
 set -euo pipefail
 unset DBUS_SESSION_BUS_ADDRESS
 
@@ -39,7 +40,7 @@ finish_session() {
 }
 trap finish_session EXIT
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -nolisten tcp -screen 0 "${session_screen:-1024x768x24}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 started_pids+=($!)
 
 fail() {

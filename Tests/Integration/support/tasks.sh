@@ -1,10 +1,10 @@
 # Tasks in the test's home, written where the assistants and quorvel-status write them, and a pixel
 # counter for screenshots. Source it after desktop-session.sh.
 
-# add_claude_task SESSION-UUID PROMPT read|unread: a Claude Code conversation that finished a minute
-# ago, shown by the Claude desktop app, read or not.
+# add_claude_task SESSION-UUID PROMPT read|unread [DESKTOP-SESSION]: a Claude Code conversation that
+# finished a minute ago, shown by the Claude desktop app (as local_SESSION-UUID by default), read or not.
 add_claude_task() {
-    local session="$1" prompt="$2" read="$3"
+    local session="$1" prompt="$2" read="$3" desktop="${4:-local_$1}"
     local project="$HOME/.claude/projects/-home-me-code-app"
     local sessions="$HOME/Library/Application Support/Claude/claude-code-sessions"
     mkdir -p "$project" "$sessions"
@@ -15,8 +15,8 @@ add_claude_task() {
 {"type":"user","sessionId":"$session","cwd":"/home/me/code/app","timestamp":"$asked","message":{"role":"user","content":"$prompt"}}
 {"type":"assistant","sessionId":"$session","cwd":"/home/me/code/app","timestamp":"$answered","message":{"role":"assistant","stop_reason":"end_turn","content":[{"type":"text","text":"Done."}]}}
 JSONL
-    printf '{"cliSessionId":"%s","sessionId":"local_%s","lastFocusedAt":0}\n' "$session" "$session" \
-        >"$sessions/local_$session.json"
+    printf '{"cliSessionId":"%s","sessionId":"%s","lastFocusedAt":0}\n' "$session" "$desktop" \
+        >"$sessions/$desktop.json"
     if [ "$read" = read ]; then
         local support="$HOME/Library/Application Support/Quorvel"
         mkdir -p "$support"

@@ -2,7 +2,7 @@
 #include "App/TaskMenuStyle.h"
 #include "App/TaskStatusMetaType.h"
 #include "Platform/SettingsStore.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,22 +20,18 @@ using testing::codexTask;
 using testing::localTask;
 using testing::visibleItemTexts;
 
-const QString header = QStringLiteral("Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)");
-const QStringList settingsItems{QStringLiteral("Show active chats from>"),
-                                QStringLiteral("Report an issue\u2026"), QStringLiteral("Sounds>"),
-                                QStringLiteral("Settings\u2026"), QStringLiteral("Quit Quorvel")};
+// The whole menu around these items: the header above, the commands below.
+QStringList menuAround(const QStringList& items) {
+    const QStringList commands{"Show active chats from>", "Report an issue\u2026", "Sounds>",
+                               "Settings\u2026", "Quit Quorvel"};
+    return QStringList{"Quorvel by Nimbrel \u00B7 v1.4.2 (abc1234)", "---"} + items + QStringList{"---"} +
+           commands;
+}
 
-class TaskMenu : public ::testing::Test {
+class TaskMenu : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = nullptr;
-
-    Date now() const { return harness.clock->current; }
-    Date minutesAgo(double minutes) const { return now() - minutes * 60; }
-
     void launch(std::string_view settings = "[General]\nclaudeIntegrationEnabled=true\n") {
-        harness.writeSettings(settings);
-        delegate = &harness.launch();
+        AppDelegateTest::launch(settings);
     }
     void show(std::vector<TaskStatus> tasks, std::optional<std::string> diagnostic = std::nullopt) {
         if (!harness.refresh->pending.empty())
@@ -51,6 +47,11 @@ protected:
                 titles << row.title->text();
         return titles;
     }
+    // Closes the open menu and lets Qt finish with it.
+    void closeMenu() const {
+        menu().hide();
+        QCoreApplication::processEvents();
+    }
     QMenu* submenu(const QString& title) const {
         for (QAction* action : menu().actions())
             if (action->menu() && action->text() == title)
@@ -62,11 +63,7 @@ protected:
 TEST_F(TaskMenu, WithNoTasksAndBothProvidersTheMenuHoldsTheHeaderTheEmptyStateAndTheCommands) {
     launch();
     show({});
-    QStringList expected{header, QStringLiteral("---"),
-                         QStringLiteral("No recent Codex or Claude tasks or local signals."),
-                         QStringLiteral("---")};
-    expected << settingsItems;
-    EXPECT_EQ(visibleItemTexts(menu()), expected);
+    EXPECT_EQ(visibleItemTexts(menu()), menuAround({"No recent Codex or Claude tasks or local signals."}));
     // Hidden: the update item and 30 rows of title, detail and separator.
     EXPECT_EQ(menu().actions().size(), 3 + 1 + 90 + 1 + 5);
     EXPECT_FALSE(delegate->updateMenuItem->isVisible());
@@ -86,9 +83,7 @@ TEST_F(TaskMenu, TheEmptyStateNamesTheEnabledProviders) {
         each.writeSettings(std::string("[General]\n") + settings);
         auto& launched = each.launch();
         each.answerRefresh({});
-        QStringList expected{header, QStringLiteral("---"), QString::fromUtf8(text), QStringLiteral("---")};
-        expected << settingsItems;
-        EXPECT_EQ(visibleItemTexts(*launched.menu()), expected) << settings;
+        EXPECT_EQ(visibleItemTexts(*launched.menu()), menuAround({QString::fromUtf8(text)})) << settings;
         for (const auto& row : launched.taskMenuRows)
             EXPECT_FALSE(row.title->isVisible() || row.detail->isVisible() || row.divider->isVisible());
     }
@@ -98,23 +93,16 @@ TEST_F(TaskMenu, ADiagnosticComesUnderTheHeaderAndRowsHideTheEmptyState) {
     launch();
     show({claudeTask(1, "Refactor parser", LightState::working, minutesAgo(1))},
          "Could not read Codex attention signals.");
-    QStringList expected{header,
-                         QStringLiteral("---"),
-                         QStringLiteral("Could not read Codex attention signals."),
-                         QStringLiteral("Refactor parser"),
-                         QStringLiteral("Working"),
-                         QStringLiteral("---"),
-                         QStringLiteral("---")};
-    expected << settingsItems;
-    EXPECT_EQ(visibleItemTexts(menu()), expected);
+    EXPECT_EQ(visibleItemTexts(menu()),
+              menuAround({"Could not read Codex attention signals.", "Refactor parser", "Working", "---"}));
 }
 
 TEST_F(TaskMenu, SubmenusAndCommandsCarryTheirChecksAndShortcuts) {
     launch("[General]\nactivityWindowHours=4\nsoundsEnabled=false\n");
     show({});
-    QMenu* windows = submenu(QStringLiteral("Show active chats from"));
+    QMenu* windows = submenu("Show active chats from");
     ASSERT_TRUE(windows);
-    EXPECT_EQ(windows->title(), QStringLiteral("Show active chats from"));
+    EXPECT_EQ(windows->title(), "Show active chats from");
     QStringList titles;
     QStringList checked;
     for (QAction* choice : windows->actions()) {
@@ -124,14 +112,14 @@ TEST_F(TaskMenu, SubmenusAndCommandsCarryTheirChecksAndShortcuts) {
     }
     EXPECT_EQ(titles, (QStringList{"Last hour", "Last 2 hours", "Last 4 hours", "Last day"}));
     EXPECT_EQ(checked, QStringList{"Last 4 hours"});
-    QMenu* sounds = submenu(QStringLiteral("Sounds"));
+    QMenu* sounds = submenu("Sounds");
     ASSERT_TRUE(sounds && sounds->actions().size() == 1);
-    EXPECT_EQ(sounds->actions()[0]->text(), QStringLiteral("Play sounds"));
+    EXPECT_EQ(sounds->actions()[0]->text(), "Play sounds");
     EXPECT_TRUE(sounds->actions()[0]->isCheckable());
     EXPECT_FALSE(sounds->actions()[0]->isChecked());
     const auto actions = menu().actions();
-    EXPECT_EQ(actions.at(actions.size() - 2)->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-    EXPECT_EQ(actions.last()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    EXPECT_EQ(actions.at(actions.size() - 2)->shortcut(), QKeySequence("Ctrl+,"));
+    EXPECT_EQ(actions.last()->shortcut(), QKeySequence("Ctrl+Q"));
 }
 
 TEST_F(TaskMenu, CommandsReachTheirActions) {
@@ -155,9 +143,9 @@ TEST_F(TaskMenu, ThirtyOneTasksShowThirtyRowsLeavingOutTheLeastUrgentOldest) {
     show(tasks);
     const QStringList titles = shownTitles();
     ASSERT_EQ(titles.size(), 30);
-    EXPECT_EQ(titles.first(), QStringLiteral("Waiting"));
-    EXPECT_EQ(titles.at(1), QStringLiteral("Done 29")); // the newest done task
-    EXPECT_FALSE(titles.contains(QStringLiteral("Done 0")));
+    EXPECT_EQ(titles.first(), "Waiting");
+    EXPECT_EQ(titles.at(1), "Done 29"); // the newest done task
+    EXPECT_FALSE(titles.contains("Done 0"));
 }
 
 // Opened from a tray at the bottom or the right of the screen, the menu grows towards the screen's middle
@@ -183,8 +171,7 @@ TEST_F(TaskMenu, AnOpenMenuWhoseRowsChangeStaysOnTheScreen) {
     delegate->advanceLampAnimation();
     EXPECT_GT(menu().width(), opened.width());
     EXPECT_TRUE(onScreen()) << menu().geometry().x() << ", " << menu().geometry().y();
-    menu().hide();
-    QCoreApplication::processEvents();
+    closeMenu();
 }
 
 TEST_F(TaskMenu, RowsAreSortedByUrgencyThenByTheirLastChange) {
@@ -217,16 +204,16 @@ TEST_F(TaskMenu, ARowShowsItsImageDetailAndTooltip) {
     task.projectName = "quorvel";
     show({task});
     const auto& row = delegate->taskMenuRows.at(0);
-    EXPECT_EQ(row.title->text(), QStringLiteral("Ship it"));
+    EXPECT_EQ(row.title->text(), "Ship it");
     EXPECT_TRUE(row.title->isEnabled());
-    EXPECT_EQ(row.title->toolTip(), QStringLiteral("Ship it"));
+    EXPECT_EQ(row.title->toolTip(), "Ship it");
     EXPECT_EQ(row.title->data().value<TaskStatus>(), task);
     ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.title->icon()));
     EXPECT_FALSE(TaskMenuStyle::trailingPixmap(row.title->icon()));
     EXPECT_EQ(row.detail->text(),
               QString::fromStdString(LightStates::menuDetail(LightState::working, "quorvel")));
     EXPECT_FALSE(row.detail->isEnabled());
-    EXPECT_FALSE(row.detail->toolTip().startsWith(QStringLiteral("Orca"))); // no tooltip of its own
+    EXPECT_FALSE(row.detail->toolTip().startsWith("Orca"));    // no tooltip of its own
     ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.detail->icon())); // blank: lines the detail up with the title
     EXPECT_EQ(TaskMenuStyle::rowPixmap(row.detail->icon())->toImage().pixelColor(30, 9).alpha(), 0);
     ASSERT_EQ(delegate->workingMenuItems.size(), 1u);
@@ -241,11 +228,11 @@ TEST_F(TaskMenu, UnreadRowsTellWhereToReadAndOrcaRowsNameTheirProvider) {
     show({orca, codexTask(2, "Codex unread", LightState::unread, minutesAgo(3)),
           localTask(3, "Local unread", LightState::done, minutesAgo(4))});
     const auto& rows = delegate->taskMenuRows;
-    EXPECT_EQ(rows[0].title->toolTip(), QStringLiteral("Open the response in Orca to turn this green"));
-    EXPECT_EQ(rows[1].title->toolTip(), QStringLiteral("Open the response in Codex to turn this green"));
-    EXPECT_EQ(rows[2].title->toolTip(), QStringLiteral("Open the response in Quorvel to turn this green"));
-    EXPECT_TRUE(rows[0].detail->text().endsWith(QStringLiteral(" \u00B7 Orca")));
-    EXPECT_EQ(rows[0].detail->toolTip(), QStringLiteral("Orca \u00B7 Claude"));
+    EXPECT_EQ(rows[0].title->toolTip(), "Open the response in Orca to turn this green");
+    EXPECT_EQ(rows[1].title->toolTip(), "Open the response in Codex to turn this green");
+    EXPECT_EQ(rows[2].title->toolTip(), "Open the response in Quorvel to turn this green");
+    EXPECT_TRUE(rows[0].detail->text().endsWith(" \u00B7 Orca"));
+    EXPECT_EQ(rows[0].detail->toolTip(), "Orca \u00B7 Claude");
     EXPECT_TRUE(TaskMenuStyle::trailingPixmap(rows[0].detail->icon()));
     EXPECT_FALSE(TaskMenuStyle::trailingPixmap(rows[1].detail->icon()));
 }
@@ -277,13 +264,13 @@ TEST_F(TaskMenu, NamesShowAsPlainTextCutToNinetyCharacters) {
     const auto& rows = delegate->taskMenuRows;
     EXPECT_EQ(rows[0].title->text(), QString(90, u'x'));
     EXPECT_EQ(rows[0].title->toolTip(), QString::fromStdString(longName));
-    EXPECT_EQ(rows[1].title->text(), QStringLiteral("<b>bold</b> && <a href=\"x\">link</a>"));
+    EXPECT_EQ(rows[1].title->text(), "<b>bold</b> && <a href=\"x\">link</a>");
     QTextDocument shown;
     shown.setHtml(rows[1].title->toolTip());
     EXPECT_EQ(shown.toPlainText(), QString::fromStdString(markup)); // a tooltip shows the markup as text
-    EXPECT_EQ(rows[2].title->text(), QStringLiteral("Tom && Jerry"));
-    EXPECT_EQ(rows[3].title->text(), QStringLiteral("first second third  "));
-    EXPECT_EQ(rows[4].title->text(), QStringLiteral("\u202Ereversed\u200F \u05E9\u05DC\u05D5\u05DD"));
+    EXPECT_EQ(rows[2].title->text(), "Tom && Jerry");
+    EXPECT_EQ(rows[3].title->text(), "first second third  ");
+    EXPECT_EQ(rows[4].title->text(), "\u202Ereversed\u200F \u05E9\u05DC\u05D5\u05DD");
     EXPECT_EQ(rows[5].title->text(),
               QString(89, u'e') + QStringLiteral("e")); // 90 characters, not 90 code points
 }
@@ -297,19 +284,16 @@ TEST_F(TaskMenu, UnderscoresAreDoubledOnlyWhereADBusHostDrawsTheMenu) {
         auto& launched = each.launch();
         auto task = claudeTask(1, "fix_bug", LightState::failed, each.clock->current - 60);
         task.projectName = "my_app";
-        launched.updaterDidFindValidUpdate(QStringLiteral("2.0_beta"));
+        launched.updaterDidFindValidUpdate("2.0_beta");
         // The first menu, built before any refresh, already has the host's texts.
-        EXPECT_EQ(launched.updateMenuItem->text(),
-                  exported ? QStringLiteral("Update available \u2014 v2.0__beta\u2026")
-                           : QStringLiteral("Update available \u2014 v2.0_beta\u2026"));
+        EXPECT_EQ(launched.updateMenuItem->text(), exported ? "Update available \u2014 v2.0__beta\u2026"
+                                                            : "Update available \u2014 v2.0_beta\u2026");
         each.answerRefresh({task, claudeTask(2, "R&D_notes", LightState::failed, each.clock->current - 120)});
         const auto& rows = launched.taskMenuRows;
-        EXPECT_EQ(rows[0].title->text(), exported ? QStringLiteral("fix__bug") : QStringLiteral("fix_bug"));
-        EXPECT_EQ(rows[0].detail->text(), exported ? QStringLiteral("my__app \u00B7 Failed")
-                                                   : QStringLiteral("my_app \u00B7 Failed"));
-        EXPECT_EQ(rows[1].title->text(),
-                  exported ? QStringLiteral("R&&D__notes") : QStringLiteral("R&&D_notes"));
-        EXPECT_EQ(rows[0].title->toolTip(), QStringLiteral("fix_bug")); // tooltips are not menu texts
+        EXPECT_EQ(rows[0].title->text(), exported ? "fix__bug" : "fix_bug");
+        EXPECT_EQ(rows[0].detail->text(), exported ? "my__app \u00B7 Failed" : "my_app \u00B7 Failed");
+        EXPECT_EQ(rows[1].title->text(), exported ? "R&&D__notes" : "R&&D_notes");
+        EXPECT_EQ(rows[0].title->toolTip(), "fix_bug"); // tooltips are not menu texts
     }
 }
 
@@ -353,18 +337,18 @@ TEST_F(TaskMenu, ChoosingAnActivityWindowStoresItsHours) {
     launch("[General]\nactivityWindowHours=3\n");
     show({claudeTask(1, "Ninety minutes ago", LightState::done, minutesAgo(90))});
     EXPECT_EQ(shownTitles().size(), 1);
-    QMenu* windows = submenu(QStringLiteral("Show active chats from"));
+    QMenu* windows = submenu("Show active chats from");
     windows->actions().at(0)->trigger(); // Last hour
     EXPECT_EQ(delegate->activityWindow, ActivityWindow::hour);
     EXPECT_TRUE(shownTitles().isEmpty());
-    windows = submenu(QStringLiteral("Show active chats from"));
+    windows = submenu("Show active chats from");
     windows->actions().at(2)->trigger(); // Last 4 hours
-    EXPECT_EQ(SettingsStore(harness.settingsFile()).integer(QStringLiteral("activityWindowHours")), 4);
+    EXPECT_EQ(SettingsStore(harness.settingsFile()).integer("activityWindowHours"), 4);
     EXPECT_EQ(shownTitles().size(), 1);
 
     delegate->changeActivityWindow(QVariant(3));
     EXPECT_EQ(delegate->activityWindow, ActivityWindow::day);
-    EXPECT_EQ(SettingsStore(harness.settingsFile()).integer(QStringLiteral("activityWindowHours")), 24);
+    EXPECT_EQ(SettingsStore(harness.settingsFile()).integer("activityWindowHours"), 24);
     delegate->changeActivityWindow(QVariant(QStringLiteral("1")));
     delegate->changeActivityWindow(QVariant());
     EXPECT_EQ(delegate->activityWindow, ActivityWindow::day);
@@ -373,25 +357,25 @@ TEST_F(TaskMenu, ChoosingAnActivityWindowStoresItsHours) {
 TEST_F(TaskMenu, PlaySoundsFlipsAndIsStored) {
     launch();
     show({});
-    submenu(QStringLiteral("Sounds"))->actions().at(0)->trigger();
+    submenu("Sounds")->actions().at(0)->trigger();
     EXPECT_FALSE(delegate->soundsEnabled);
-    EXPECT_EQ(SettingsStore(harness.settingsFile()).boolean(QStringLiteral("soundsEnabled")), false);
-    EXPECT_FALSE(submenu(QStringLiteral("Sounds"))->actions().at(0)->isChecked());
+    EXPECT_EQ(SettingsStore(harness.settingsFile()).boolean("soundsEnabled"), false);
+    EXPECT_FALSE(submenu("Sounds")->actions().at(0)->isChecked());
     delegate->toggleSounds();
     EXPECT_TRUE(delegate->soundsEnabled);
-    EXPECT_TRUE(submenu(QStringLiteral("Sounds"))->actions().at(0)->isChecked());
+    EXPECT_TRUE(submenu("Sounds")->actions().at(0)->isChecked());
 }
 
 TEST_F(TaskMenu, TheUpdateItemShowsTheVersionTheUpdaterFound) {
     launch();
     show({});
-    delegate->updaterDidFindValidUpdate(QStringLiteral("2.0 & up"));
+    delegate->updaterDidFindValidUpdate("2.0 & up");
     EXPECT_TRUE(delegate->updateMenuItem->isVisible());
-    EXPECT_EQ(delegate->updateMenuItem->text(), QStringLiteral("Update available \u2014 v2.0 && up\u2026"));
+    EXPECT_EQ(delegate->updateMenuItem->text(), "Update available \u2014 v2.0 && up\u2026");
     EXPECT_FALSE(delegate->updateMenuItem->icon().isNull());
     show({});
     EXPECT_TRUE(delegate->updateMenuItem->isVisible()); // a rebuilt menu keeps it
-    EXPECT_EQ(visibleItemTexts(menu()).at(1), QStringLiteral("Update available \u2014 v2.0 && up\u2026"));
+    EXPECT_EQ(visibleItemTexts(menu()).at(1), "Update available \u2014 v2.0 && up\u2026");
     delegate->updaterDidNotFindUpdate();
     EXPECT_FALSE(delegate->updateMenuItem->isVisible());
 }
@@ -399,12 +383,12 @@ TEST_F(TaskMenu, TheUpdateItemShowsTheVersionTheUpdaterFound) {
 TEST(AppVersionDescription, NamesTheVersionAndTheCommitWhenKnown) {
     AppHarness harness;
     auto& delegate = harness.create();
-    EXPECT_EQ(delegate.appVersionDescription(), QStringLiteral("v1.4.2 (abc1234)"));
+    EXPECT_EQ(delegate.appVersionDescription(), "v1.4.2 (abc1234)");
     delegate.platform().buildInfo.commitHash = QString();
-    EXPECT_EQ(delegate.appVersionDescription(), QStringLiteral("v1.4.2"));
+    EXPECT_EQ(delegate.appVersionDescription(), "v1.4.2");
     delegate.platform().buildInfo.commitHash.reset();
     delegate.platform().buildInfo.shortVersion.reset();
-    EXPECT_EQ(delegate.appVersionDescription(), QStringLiteral("vDevelopment"));
+    EXPECT_EQ(delegate.appVersionDescription(), "vDevelopment");
 }
 
 TEST_F(TaskMenu, TheShortcutRedrawsAndShowsTheMenuAtThePointer) {
@@ -414,8 +398,7 @@ TEST_F(TaskMenu, TheShortcutRedrawsAndShowsTheMenuAtThePointer) {
     harness.hotKeys->press();
     EXPECT_TRUE(delegate->menu()->isVisible());
     EXPECT_EQ(shownTitles(), QStringList{"Fresh"});
-    delegate->menu()->hide();
-    QCoreApplication::processEvents();
+    closeMenu();
 }
 
 TEST_F(TaskMenu, ALeftClickOnTheTrayIconShowsTheMenu) {
@@ -424,8 +407,7 @@ TEST_F(TaskMenu, ALeftClickOnTheTrayIconShowsTheMenu) {
     ASSERT_TRUE(harness.item->click);
     harness.item->click();
     EXPECT_TRUE(delegate->menu()->isVisible());
-    delegate->menu()->hide();
-    QCoreApplication::processEvents();
+    closeMenu();
 }
 
 } // namespace

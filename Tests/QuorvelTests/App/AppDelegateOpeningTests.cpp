@@ -1,6 +1,6 @@
 #include "App/TaskStatusMetaType.h"
 #include "Orca/OrcaNavigationError.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <gtest/gtest.h>
 #include <system_error>
@@ -8,22 +8,16 @@
 namespace quorvel {
 namespace {
 
-using testing::AppHarness;
 using testing::claudeTask;
 using testing::codexTask;
 
-class OpeningTasks : public ::testing::Test {
+class OpeningTasks : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = nullptr;
-
     void SetUp() override {
-        harness.writeSettings("[General]\nclaudeIntegrationEnabled=true\n");
         harness.orcaInstallation =
             OrcaInstallation{std::nullopt, "/opt/orca/orca", "/opt/orca/resources/bin/orca"};
-        delegate = &harness.launch();
+        launch("[General]\nclaudeIntegrationEnabled=true\n");
     }
-    Date now() const { return harness.clock->current; }
     void open(const TaskStatus& task) { delegate->openTask(QVariant::fromValue(task)); }
     TaskStatus orcaTask() const {
         return testing::inOrca(claudeTask(7, "In Orca", LightState::unread, now() - 60), now() - 60);
@@ -128,11 +122,10 @@ TEST_F(OpeningTasks, WithOrcaUninstalledOnlyTheAlertShows) {
     harness.orcaInstallation.reset();
     const auto task = orcaTask();
     open(task);
-    ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].message, QStringLiteral("Could not open Orca"));
-    EXPECT_EQ(alerts()[0].informative,
-              QStringLiteral("Orca is not installed or could not be located. This task remains unread."));
-    EXPECT_EQ(alerts()[0].style, AlertStyle::warning);
+    EXPECT_EQ(alerts(), (testing::Alerts{{"Could not open Orca",
+                                          "Orca is not installed or could not be located. This task "
+                                          "remains unread.",
+                                          AlertStyle::warning}}));
     EXPECT_TRUE(harness.orca->opens.empty());
     EXPECT_TRUE(harness.workspace->openedApplications.empty());
     EXPECT_FALSE(delegate->openingOrcaTask);
@@ -144,10 +137,9 @@ TEST_F(OpeningTasks, WhenTheToolTimesOutOrcaStillComesForwardBeforeTheAlert) {
     harness.orca->finish(std::make_exception_ptr(OrcaNavigationError::timedOut()));
     EXPECT_EQ(harness.workspace->openedApplications.size(), 1u);
     ASSERT_EQ(alerts().size(), 1u);
-    EXPECT_EQ(alerts()[0].message, QStringLiteral("Could not open the Orca conversation"));
-    EXPECT_EQ(alerts()[0].informative,
-              QString::fromUtf8(OrcaNavigationError::timedOut().what()) +
-                  QStringLiteral(" This task remains unread. Select the conversation in Orca."));
+    EXPECT_EQ(alerts()[0].message, "Could not open the Orca conversation");
+    EXPECT_EQ(alerts()[0].informative, QString::fromUtf8(OrcaNavigationError::timedOut().what()) +
+                                           " This task remains unread. Select the conversation in Orca.");
     EXPECT_EQ(shown(task), LightState::unread);
     EXPECT_FALSE(delegate->openingOrcaTask);
 }
@@ -173,18 +165,18 @@ TEST_F(OpeningTasks, AnOrcaReadMarkThatCannotBeSavedIsTold) {
     harness.orca->finish();
     EXPECT_EQ(delegate->diagnostic, "Opened Orca, but could not save this task\u2019s read status.");
     EXPECT_EQ(testing::visibleItemTexts(*delegate->menu()).at(2),
-              QStringLiteral("Opened Orca, but could not save this task\u2019s read status."));
+              "Opened Orca, but could not save this task\u2019s read status.");
     EXPECT_EQ(shown(orcaTask()), LightState::done);
 }
 
 TEST_F(OpeningTasks, AlertsWarnExactlyWhenTheTitleSaysSomethingCouldNotBeDone) {
-    delegate->showClaudeResult(QStringLiteral("Could not install"), QStringLiteral("m"));
-    delegate->showClaudeResult(QStringLiteral("Installed"), QStringLiteral("<b>m</b>"));
-    delegate->showClaudeResult(QStringLiteral("could not (lower case)"), QStringLiteral("m"));
+    delegate->showClaudeResult("Could not install", "m");
+    delegate->showClaudeResult("Installed", "<b>m</b>");
+    delegate->showClaudeResult("could not (lower case)", "m");
     ASSERT_EQ(alerts().size(), 3u);
     EXPECT_EQ(alerts()[0].style, AlertStyle::warning);
     EXPECT_EQ(alerts()[1].style, AlertStyle::informational);
-    EXPECT_EQ(alerts()[1].informative, QStringLiteral("<b>m</b>"));
+    EXPECT_EQ(alerts()[1].informative, "<b>m</b>");
     EXPECT_EQ(alerts()[2].style, AlertStyle::informational);
 }
 

@@ -1,20 +1,16 @@
 #include "Refresh/RefreshWorker.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
 
-using testing::AppHarness;
 using testing::claudeTask;
 
-class Refresh : public ::testing::Test {
+class Refresh : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = &harness.launch();
-
-    Date now() const { return harness.clock->current; }
+    void SetUp() override { launch(); }
     std::filesystem::path orcaStateFile() const { return OrcaReadState::defaultURL(harness.home.path()); }
 };
 
@@ -109,7 +105,7 @@ protected:
 };
 
 TEST_F(FocusedCompletion, TheClaudeAppInFrontMarksItsFocusedCompletionRead) {
-    harness.frontmost->identifier = QStringLiteral("com.anthropic.claudefordesktop");
+    harness.frontmost->identifier = "com.anthropic.claudefordesktop";
     harness.answerRefresh({focusedUnread()});
     EXPECT_EQ(focusedUnread().visibleState(now(), delegate->readState), LightState::done);
     EXPECT_EQ(ClaudeReadState::load(ClaudeReadState::defaultURL(harness.home.path())),

@@ -1,20 +1,16 @@
 #include "Refresh/RefreshWorker.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
 
-using testing::AppHarness;
 using testing::claudeTask;
 
-class Sounds : public ::testing::Test {
+class Sounds : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = &harness.launch();
-
-    Date now() const { return harness.clock->current; }
+    void SetUp() override { launch(); }
     TaskStatus waiting(int number) const {
         auto task = claudeTask(number, "Question", LightState::waiting, now());
         task.confirmedAttentionPending = true;

@@ -117,7 +117,7 @@ TEST(AppDelegateStartup, ObsoleteSettingsAreRemovedAndTheOthersKept) {
     for (const char* key : {"usageTelemetry", "usageTelemetryWriteKey", "shareAnonymousUsage",
                             "pendingUsageDeletions", "usageDeletionPendingIDs"})
         EXPECT_FALSE(stored.object(QString::fromLatin1(key)).isValid()) << key;
-    EXPECT_EQ(stored.boolean(QStringLiteral("soundsEnabled")), false);
+    EXPECT_EQ(stored.boolean("soundsEnabled"), false);
 }
 
 TEST(AppDelegateStartup, TheFirstRefreshRunsBeforeTheTimersTickAndFillsTheMenu) {
@@ -135,7 +135,7 @@ TEST(AppDelegateStartup, TheFirstRefreshRunsBeforeTheTimersTickAndFillsTheMenu) 
     harness.answerRefresh({testing::claudeTask(1, "Fix", LightState::waiting, harness.clock->current)});
     ASSERT_TRUE(harness.item && harness.item->menu);
     EXPECT_TRUE(delegate.taskMenuRows.at(0).title->isVisible());
-    EXPECT_EQ(delegate.taskMenuRows.at(0).title->text(), QStringLiteral("Fix"));
+    EXPECT_EQ(delegate.taskMenuRows.at(0).title->text(), "Fix");
     EXPECT_EQ(harness.item->menu, delegate.menu());
 }
 
@@ -143,7 +143,7 @@ TEST(AppDelegateStartup, TheShortcutIsRegisteredAtStartAndReleasedAtShutDown) {
     AppHarness harness;
     auto& delegate = harness.launch();
     EXPECT_TRUE(delegate.globalMenuShortcutAvailable);
-    EXPECT_TRUE(harness.item->toolTip.endsWith(QStringLiteral("Press \u2325\u2318L to open.")));
+    EXPECT_TRUE(harness.item->toolTip.endsWith("Press \u2325\u2318L to open."));
     delegate.applicationWillTerminate();
     EXPECT_FALSE(delegate.globalMenuShortcut().hasHotKey());
     EXPECT_FALSE(delegate.globalMenuShortcut().hasHandler());
@@ -158,7 +158,7 @@ TEST(AppDelegateStartup, AShortcutThatCannotBeGrabbedLeavesTheCommandDragHint) {
     EXPECT_FALSE(delegate.globalMenuShortcutAvailable);
     EXPECT_FALSE(harness.hotKeys->hasHandler());
     EXPECT_TRUE(harness.item->toolTip.endsWith(
-        QStringLiteral(". Command-drag the icon toward Control Center if the menu bar is crowded.")));
+        ". Command-drag the icon toward Control Center if the menu bar is crowded."));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "App/LampIcon.h"
-#include "Support/AppHarness.h"
+#include "Support/AppDelegateTest.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -13,22 +13,17 @@
 namespace quorvel {
 namespace {
 
-using testing::AppHarness;
 using testing::claudeTask;
 using testing::codexTask;
 
-class StatusItem : public ::testing::Test {
+class StatusItem : public testing::AppDelegateTest {
 protected:
-    AppHarness harness;
-    AppDelegate* delegate = &harness.launch();
-
-    Date minutesAgo(double minutes) const { return harness.clock->current - minutes * 60; }
+    void SetUp() override { launch(); }
 };
 
 TEST_F(StatusItem, BeforeTheFirstRefreshItShowsOneUnknownEntry) {
     EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::unknown, 0}}));
-    EXPECT_TRUE(
-        harness.item->toolTip.startsWith(QStringLiteral("Quorvel \u2014 Unknown / disconnected, 0 chats. ")));
+    EXPECT_TRUE(harness.item->toolTip.startsWith("Quorvel \u2014 Unknown / disconnected, 0 chats. "));
 }
 
 TEST_F(StatusItem, TheTooltipAndLabelSumUpEveryStatus) {
@@ -36,7 +31,7 @@ TEST_F(StatusItem, TheTooltipAndLabelSumUpEveryStatus) {
     waiting.confirmedAttentionPending = true;
     harness.answerRefresh({waiting, codexTask(2, "A", LightState::working, minutesAgo(1)),
                            codexTask(3, "B", LightState::working, minutesAgo(1))});
-    const QString summary = QStringLiteral("Needs your attention, 1 chats; Working, 2 chats");
+    const QString summary = "Needs your attention, 1 chats; Working, 2 chats";
     EXPECT_EQ(delegate->statusSummary(), summary);
     EXPECT_EQ(harness.item->toolTip,
               QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". Press \u2325\u2318L to open."));
@@ -52,7 +47,7 @@ TEST_F(StatusItem, TasksOutsideTheActivityWindowLightNoLamp) {
 
 TEST_F(StatusItem, OnlyFinishedAndReadTasksLeaveTheAnimationStill) {
     auto read = claudeTask(1, "Read", LightState::done, minutesAgo(5));
-    delegate->readState.claude.markRead(read, harness.clock->current);
+    delegate->readState.claude.markRead(read, now());
     harness.answerRefresh({read});
     ASSERT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::done, 1}}));
     const int updates = harness.item->iconUpdates;
@@ -95,7 +90,7 @@ TEST_F(StatusItem, WorkingRowsPulseWithTheAmberLamp) {
 }
 
 TEST_F(StatusItem, TimersKeepFiringWhileTheMenuIsOpen) {
-    harness.answerRefresh({codexTask(1, "Working", LightState::working, harness.clock->current)});
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, now())});
     QMenu* menu = delegate->menu();
     const int updates = harness.item->iconUpdates;
     const std::size_t refreshes = harness.refresh->starts.size();
@@ -124,10 +119,10 @@ TEST_F(StatusItem, AnAppearanceChangeRedrawsOnce) {
 }
 
 TEST_F(StatusItem, AnAppearanceChangeWhileTheMenuIsOpenUpdatesItsRowsInPlace) {
-    harness.answerRefresh({codexTask(1, "Working", LightState::working, harness.clock->current)});
+    harness.answerRefresh({codexTask(1, "Working", LightState::working, now())});
     QMenu* open = delegate->menu();
     open->popup(QPoint(10, 10));
-    delegate->tasks.push_back(codexTask(2, "Second", LightState::working, harness.clock->current));
+    delegate->tasks.push_back(codexTask(2, "Second", LightState::working, now()));
     delegate->systemAppearanceDidChange();
     EXPECT_EQ(delegate->menu(), open);
     EXPECT_TRUE(delegate->taskMenuRows[1].title->isVisible());

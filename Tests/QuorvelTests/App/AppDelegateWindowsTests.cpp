@@ -1,18 +1,8 @@
-#include "App/AppDelegate.h"
 #include "App/SettingsKeys.h"
 #include "Claude/ClaudeIntegration.h"
-#include "Fakes/RecordingAlerts.h"
-#include "Fakes/RecordingWorkspace.h"
 #include "Login/LaunchAtLoginError.h"
-#include "Login/LaunchAtLoginManager.h"
-#include "Platform/Clock.h"
-#include "Platform/FrontmostApplication.h"
-#include "Platform/HotKeyBackend.h"
-#include "Platform/OrcaOpenRunner.h"
-#include "Platform/RefreshRunner.h"
 #include "Platform/SettingsStore.h"
-#include "Platform/SoundPlayer.h"
-#include "TestSupport.h"
+#include "Support/AppHarness.h"
 #include "Windows/IntegrationSetupError.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/OnboardingWindowController.h"
@@ -23,7 +13,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QPushButton>
-#include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -34,78 +23,18 @@ namespace {
 
 using testing::readFile;
 using testing::writeFile;
+using Start = testing::HeldRefreshRunner::Start;
 
-constexpr Date now{800'000'000};
+constexpr Date now{800'000'000}; // the harness's clock
 
-// Refreshes wait until the test answers them.
-class WaitingRefreshRunner final : public RefreshRunner {
-public:
-    void start(bool codexEnabled, bool claudeEnabled, Completion completion) override {
-        starts.push_back({codexEnabled, claudeEnabled});
-        held.push_back(std::move(completion));
-    }
-    void answer(std::vector<TaskStatus> tasks) {
-        auto completion = std::move(held.front());
-        held.pop_front();
-        RefreshSnapshot snapshot;
-        snapshot.tasks = std::move(tasks);
-        completion(std::move(snapshot));
-    }
-    std::vector<std::pair<bool, bool>> starts;
-    std::deque<Completion> held;
-};
-
-class StoppedClock final : public Clock {
-public:
-    Date now() const override { return quorvel::now; }
-};
-
-class NoFrontmostApplication final : public FrontmostApplication {
-public:
-    std::optional<QString> bundleIdentifier() const override { return std::nullopt; }
-};
-
-class SilentSounds final : public SoundPlayer {
-public:
-    void play(StatusSound, std::function<void()>) override {}
-    void beep() override {}
-};
-
-class UnusedOrcaRunner final : public OrcaOpenRunner {
-public:
-    void open(std::string, std::filesystem::path, Completion) override {}
-};
-
-// The login item as a state the test sets; registering while `approvalNeeded` leaves it awaiting approval.
-struct LoginItem {
-    LaunchAtLoginState state = LaunchAtLoginState::disabled;
-    bool approvalNeeded = false;
-    int registrations = 0;
-    int settingsOpened = 0;
-
-    std::unique_ptr<LaunchAtLoginManager> manager() {
-        return std::make_unique<LaunchAtLoginManager>(
-            [this] { return state; },
-            [this] {
-                ++registrations;
-                state = approvalNeeded ? LaunchAtLoginState::needsApproval : LaunchAtLoginState::enabled;
-            },
-            [this] { state = LaunchAtLoginState::disabled; }, [this] { ++settingsOpened; });
-    }
-};
-
-TaskStatus task(std::string id, std::string_view source) {
-    return TaskStatus::make(std::move(id), "Task", LightState::working, now - 60, std::string(source));
-}
 TaskStatus codexTask(int number) {
-    return task("codex-0000000" + std::to_string(number) + "-0000-4000-8000-000000000000",
-                codexHistorySource);
+    return testing::codexTask(number, "Task", LightState::working, now - 60);
 }
 TaskStatus claudeTask(int number) {
-    return task("claude-0000000" + std::to_string(number) + "-0000-4000-8000-000000000000", claudeCodeSource);
+    return testing::claudeTask(number, "Task", LightState::working, now - 60);
 }
 TaskStatus localTask(int number) {
-    return task("local-" + std::to_string(number), localStatusSource);
+    return testing::localTask(number, "Task", LightState::working, now - 60);
 }
 
 std::vector<TaskProvider> providers(const std::vector<TaskStatus>& tasks) {
@@ -122,29 +51,12 @@ void toConnectPage(OnboardingWindowController& onboarding) {
     }
 }
 
+// The delegate itself (its windows open) over the harness's fakes.
 class WindowWiring : public ::testing::Test {
 protected:
     AppDelegate& create() {
-        AppPlatform platform;
-        platform.home = home.path();
-        platform.settings = std::make_unique<SettingsStore>(settingsFile());
-        platform.clock = std::make_unique<StoppedClock>();
-        auto ownWorkspace = std::make_unique<testing::RecordingWorkspace>();
-        workspace = ownWorkspace.get();
-        platform.workspace = std::move(ownWorkspace);
-        auto ownAlerts = std::make_unique<testing::RecordingAlerts>();
-        alerts = ownAlerts.get();
-        platform.alerts = std::move(ownAlerts);
-        platform.frontmostApplication = std::make_unique<NoFrontmostApplication>();
-        platform.sounds = std::make_unique<SilentSounds>();
-        auto ownRunner = std::make_unique<WaitingRefreshRunner>();
-        refreshes = ownRunner.get();
-        platform.refreshRunner = std::move(ownRunner);
-        platform.orcaOpenRunner = std::make_unique<UnusedOrcaRunner>();
-        platform.launchAtLogin = loginItem.manager();
-        platform.locateOrca = [] { return std::nullopt; };
-        platform.makeHotKeyBackend = [] { return std::unique_ptr<HotKeyBackend>(); };
-        delegate = std::make_unique<AppDelegate>(std::move(platform));
+        delegate = std::make_unique<AppDelegate>(harness.platform());
+        refreshes = harness.refresh;
         return *delegate;
     }
 
@@ -159,8 +71,7 @@ protected:
                 window->close();
     }
 
-    QString settingsFile() const { return QString::fromStdString((home / "Quorvel.conf").string()); }
-    SettingsStore storedSettings() const { return SettingsStore(settingsFile()); }
+    SettingsStore storedSettings() const { return SettingsStore(harness.settingsFile()); }
     std::filesystem::path claudeSettings() const { return ClaudeIntegration::settingsURL(home.path()); }
     std::filesystem::path installedHelper() const {
         return ClaudeIntegration::installedHelperURL(home.path());
@@ -169,18 +80,15 @@ protected:
         return ClaudeIntegration::health(claudeSettings(), installedHelper());
     }
 
-    testing::TemporaryDirectory home;
-    testing::ScopedEnvironmentVariable homeVariable{"HOME", home.path().string()};
-    LoginItem loginItem;
-    testing::RecordingWorkspace* workspace = nullptr;
-    testing::RecordingAlerts* alerts = nullptr;
-    WaitingRefreshRunner* refreshes = nullptr;
+    testing::AppHarness harness;
+    const testing::TemporaryDirectory& home = harness.home;
+    testing::FakeLoginItem& loginItem = harness.loginItem;
+    testing::HeldRefreshRunner* refreshes = nullptr;
     std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(WindowWiring, SavingWithBothProvidersOffFailsAndChangesNothing) {
-    writeFile(home / "Quorvel.conf",
-              "[General]\ncodexIntegrationEnabled=true\nclaudeIntegrationEnabled=false\n");
+    harness.writeSettings("[General]\ncodexIntegrationEnabled=true\nclaudeIntegrationEnabled=false\n");
     AppDelegate& app = create();
     app.tasks = {codexTask(1), localTask(2)};
     try {
@@ -205,7 +113,7 @@ TEST_F(WindowWiring, TurningCodexOffDropsItsRowsAtOnceAndTheNextRefreshSkipsCode
     app.applyIntegrationSelection(false, true);
     EXPECT_EQ(providers(app.tasks), (std::vector<TaskProvider>{TaskProvider::local, TaskProvider::claude}));
     ASSERT_EQ(refreshes->starts.size(), 1u);
-    EXPECT_EQ(refreshes->starts[0], std::make_pair(false, true));
+    EXPECT_EQ(refreshes->starts[0], (Start{false, true}));
     EXPECT_EQ(storedSettings().boolean(SettingsKeys::codexIntegrationEnabled), false);
     EXPECT_EQ(storedSettings().boolean(SettingsKeys::claudeIntegrationEnabled), true);
 }
@@ -214,7 +122,7 @@ TEST_F(WindowWiring, AnIntegrationChangeDuringARefreshWaitsForItAndDropsItsOutda
     AppDelegate& app = create();
     app.claudeEnabled = false;
     app.refresh();
-    ASSERT_EQ(refreshes->held.size(), 1u);
+    ASSERT_EQ(refreshes->pending.size(), 1u);
     app.tasks = {codexTask(1), localTask(2)};
 
     app.applyIntegrationSelection(false, true);
@@ -225,7 +133,7 @@ TEST_F(WindowWiring, AnIntegrationChangeDuringARefreshWaitsForItAndDropsItsOutda
     refreshes->answer({codexTask(1), localTask(2)});
     EXPECT_EQ(providers(app.tasks), std::vector<TaskProvider>{TaskProvider::local});
     ASSERT_EQ(refreshes->starts.size(), 2u) << "the refresh asked for meanwhile runs now";
-    EXPECT_EQ(refreshes->starts[1], std::make_pair(false, true));
+    EXPECT_EQ(refreshes->starts[1], (Start{false, true}));
 
     refreshes->answer({localTask(2), claudeTask(5)});
     EXPECT_EQ(providers(app.tasks), (std::vector<TaskProvider>{TaskProvider::local, TaskProvider::claude}));
@@ -282,7 +190,7 @@ TEST_F(WindowWiring, AFailedInstallLeavesTheChoiceTheStoredKeysAndTheTasks) {
 
 // The installer's record and parse errors have no words for a user: the windows give their own.
 TEST_F(WindowWiring, AClaudeSettingsFileThatCannotBeChangedIsExplainedInWords) {
-    writeFile(home / "Quorvel.conf", "[General]\nclaudeIntegrationEnabled=false\n");
+    harness.writeSettings("[General]\nclaudeIntegrationEnabled=false\n");
     writeFile(home / "dotfiles/settings.json", "{}");
     std::filesystem::create_directories(claudeSettings().parent_path());
     std::filesystem::create_symlink(home / "dotfiles/settings.json", claudeSettings());
@@ -341,7 +249,7 @@ TEST_F(WindowWiring, TheSettingsSwitchInstallsTheHooksBesideTheUsersAndRemovesEx
            {{{"matcher", "Bash"}, {"hooks", {{{"type", "command"}, {"command", "audit.sh"}}}}}}}}},
         {"permissions", {{"allow", {"Bash(ls:*)"}}}}};
     writeFile(claudeSettings(), own.dump(2));
-    writeFile(home / "Quorvel.conf", "[General]\nclaudeIntegrationEnabled=false\n");
+    harness.writeSettings("[General]\nclaudeIntegrationEnabled=false\n");
     AppDelegate& app = create();
     app.showSettings();
     SettingsWindowController& settings = *app.settingsController;
@@ -349,7 +257,7 @@ TEST_F(WindowWiring, TheSettingsSwitchInstallsTheHooksBesideTheUsersAndRemovesEx
 
     settings.claudeSwitch()->click();
     EXPECT_TRUE(settings.claudeSwitch()->isChecked());
-    EXPECT_EQ(settings.integrationStatus()->text(), QStringLiteral("Changes saved."));
+    EXPECT_EQ(settings.integrationStatus()->text(), "Changes saved.");
     EXPECT_TRUE(settings.integrationError()->isHidden());
     EXPECT_EQ(health(), ClaudeIntegrationHealth::enabled);
     EXPECT_TRUE(app.claudeEnabled);
@@ -380,9 +288,9 @@ TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
     EXPECT_FALSE(settings->codexSwitch()->isChecked());
     EXPECT_TRUE(settings->claudeSwitch()->isChecked());
     EXPECT_EQ(settings->integrationStatus()->text(),
-              QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks."));
+              "Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
     EXPECT_EQ(settings->launchStatus()->text(),
-              QStringLiteral("macOS needs your approval before Quorvel can open at login."));
+              "macOS needs your approval before Quorvel can open at login.");
     EXPECT_FALSE(settings->loginItemsButton()->isHidden());
     settings->loginItemsButton()->click();
     EXPECT_EQ(loginItem.settingsOpened, 1);
@@ -394,8 +302,7 @@ TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
     EXPECT_EQ(app.settingsController.get(), settings) << "one window for the life of the delegate";
     EXPECT_TRUE(settings->launchSwitch()->isChecked());
     EXPECT_TRUE(settings->loginItemsButton()->isHidden());
-    EXPECT_EQ(settings->integrationStatus()->text(),
-              QStringLiteral("At least one integration must stay connected."));
+    EXPECT_EQ(settings->integrationStatus()->text(), "At least one integration must stay connected.");
 }
 
 TEST_F(WindowWiring, TheSettingsLaunchSwitchAndUpdateButtonReachTheLoginItemAndTheUpdater) {
@@ -404,12 +311,11 @@ TEST_F(WindowWiring, TheSettingsLaunchSwitchAndUpdateButtonReachTheLoginItemAndT
     app.settingsController->launchSwitch()->click();
     EXPECT_EQ(loginItem.registrations, 1);
     EXPECT_EQ(loginItem.state, LaunchAtLoginState::enabled);
-    EXPECT_EQ(app.settingsController->launchStatus()->text(), QStringLiteral("Launch at Login updated."));
+    EXPECT_EQ(app.settingsController->launchStatus()->text(), "Launch at Login updated.");
 
     app.settingsController->updateButton()->click();
-    ASSERT_EQ(alerts->alerts.size(), 1u) << "this build has no update feed, and says so";
-    EXPECT_EQ(alerts->alerts[0].informative,
-              QStringLiteral("This build of Quorvel does not check for updates."));
+    ASSERT_EQ(harness.alerts->alerts.size(), 1u) << "this build has no update feed, and says so";
+    EXPECT_EQ(harness.alerts->alerts[0].informative, "This build of Quorvel does not check for updates.");
 }
 
 TEST_F(WindowWiring, TheFirstOnboardingPresetsLaunchAtLoginALaterOneFollowsTheLoginItem) {
@@ -425,7 +331,7 @@ TEST_F(WindowWiring, TheFirstOnboardingPresetsLaunchAtLoginALaterOneFollowsTheLo
           Case{"integrationOnboardingVersion=3\n", LaunchAtLoginState::disabled, false},
           Case{"integrationOnboardingVersion=3\n", LaunchAtLoginState::enabled, true},
           Case{"integrationOnboardingVersion=2\n", LaunchAtLoginState::needsApproval, false}}) {
-        writeFile(home / "Quorvel.conf", std::string("[General]\n") + each.settings);
+        harness.writeSettings(std::string("[General]\n") + each.settings);
         loginItem.state = each.state;
         AppDelegate& app = create();
         app.codexEnabled = false;
@@ -476,7 +382,7 @@ TEST_F(WindowWiring, TheOnboardingStopsAtTheFirstErrorAndShowsIt) {
 
     onboarding.codexCheckbox()->setChecked(false);
     onboarding.goForward();
-    EXPECT_EQ(onboarding.errorLabel()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(onboarding.errorLabel()->text(), "Choose Codex, Claude Code, or both.");
     EXPECT_EQ(loginItem.registrations, 1) << "nothing after the failed integration step runs";
 }
 
@@ -486,7 +392,7 @@ TEST_F(WindowWiring, ManagingIntegrationsOpensTheLaterWordingAndItsSaveAppliesEv
     app.manageIntegrations();
     IntegrationSetupWindowController& setup = *app.integrationSetupController;
     EXPECT_FALSE(setup.firstRun());
-    EXPECT_EQ(setup.saveButton()->text(), QStringLiteral("Save changes"));
+    EXPECT_EQ(setup.saveButton()->text(), "Save changes");
     EXPECT_TRUE(setup.launchAtLoginCheckbox()->isChecked());
 
     setup.claudeCheckbox()->setChecked(false);
@@ -514,7 +420,7 @@ TEST_F(WindowWiring, AFirstRunSetupCompletesTheOnboardingOnlyWhenEverythingSucce
     app.showIntegrationSetup(true);
     EXPECT_TRUE(app.integrationSetupController->launchAtLoginCheckbox()->isChecked())
         << "first run presets it on";
-    EXPECT_EQ(app.integrationSetupController->saveButton()->text(), QStringLiteral("Connect and start"));
+    EXPECT_EQ(app.integrationSetupController->saveButton()->text(), "Connect and start");
 }
 
 } // namespace

@@ -8,20 +8,19 @@ namespace {
 
 TEST(DottedVersionCompare, ComparesPartsAsNumbers) {
     using DottedVersion::compare;
-    EXPECT_EQ(compare(QStringLiteral("1.10"), QStringLiteral("1.9")), std::strong_ordering::greater);
-    EXPECT_EQ(compare(QStringLiteral("1.2"), QStringLiteral("1.2.0")), std::strong_ordering::equal);
-    EXPECT_EQ(compare(QStringLiteral("2"), QStringLiteral("10")), std::strong_ordering::less);
-    EXPECT_EQ(compare(QStringLiteral("1.02"), QStringLiteral("1.2")), std::strong_ordering::equal);
-    EXPECT_EQ(compare(QStringLiteral(" 1.0.1 "), QStringLiteral("1.0")), std::strong_ordering::greater);
+    EXPECT_EQ(compare("1.10", "1.9"), std::strong_ordering::greater);
+    EXPECT_EQ(compare("1.2", "1.2.0"), std::strong_ordering::equal);
+    EXPECT_EQ(compare("2", "10"), std::strong_ordering::less);
+    EXPECT_EQ(compare("1.02", "1.2"), std::strong_ordering::equal);
+    EXPECT_EQ(compare(" 1.0.1 ", "1.0"), std::strong_ordering::greater);
     // Parts far beyond any integer type still order correctly.
-    EXPECT_EQ(
-        compare(QStringLiteral("1.99999999999999999999999"), QStringLiteral("1.99999999999999999999998")),
-        std::strong_ordering::greater);
+    EXPECT_EQ(compare("1.99999999999999999999999", "1.99999999999999999999998"),
+              std::strong_ordering::greater);
 }
 
 TEST(DottedVersionCompare, TextThatIsNotADottedVersionComparesWithNothing) {
     for (const char* bad : {"", "1.", ".1", "1..2", "1.2-beta", "v1.2", "Development", "1 .2", "١.٢"})
-        EXPECT_EQ(DottedVersion::compare(QString::fromUtf8(bad), QStringLiteral("1.0")), std::nullopt) << bad;
+        EXPECT_EQ(DottedVersion::compare(QString::fromUtf8(bad), "1.0"), std::nullopt) << bad;
 }
 
 const QByteArray feed = R"(<?xml version="1.0" encoding="utf-8"?>
@@ -48,7 +47,7 @@ TEST(AppcastFeedParse, ReadsItemsFromElementsOrTheEnclosure) {
     ASSERT_EQ(items->size(), 3u);
     EXPECT_EQ(items->at(0), (AppcastItem{"1.2.0", "1.2", "https://example.org/quorvel/1.2"}));
     EXPECT_EQ(items->at(1), (AppcastItem{"1.1.0", "1.1", "https://example.org/quorvel-1.1.tar.gz"}));
-    EXPECT_EQ(items->at(2).displayVersion(), QStringLiteral("1.3.0"));
+    EXPECT_EQ(items->at(2).displayVersion(), "1.3.0");
 }
 
 TEST(AppcastFeedParse, RefusesWhatIsNotAnRssDocument) {
@@ -70,10 +69,10 @@ TEST(AppcastFeedParse, RefusesWhatIsNotAnRssDocument) {
 TEST(AppcastFeedNewestUpdate, PicksTheNewestNewerReleaseWithASecureLink) {
     const auto items = *AppcastFeed::parse(feed);
     // 1.3.0 is newest but links over plain HTTP, so 1.2 is offered.
-    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.0.0"))->shortVersion, QStringLiteral("1.2"));
-    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.1.5"))->shortVersion, QStringLiteral("1.2"));
-    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.2")), std::nullopt);
-    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("Development")), std::nullopt);
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, "1.0.0")->shortVersion, "1.2");
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, "1.1.5")->shortVersion, "1.2");
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, "1.2"), std::nullopt);
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, "Development"), std::nullopt);
 }
 
 TEST(AppcastFeedNewestUpdate, SkipsReleasesWithoutAComparableVersionOrLink) {
@@ -85,7 +84,7 @@ TEST(AppcastFeedNewestUpdate, SkipsReleasesWithoutAComparableVersionOrLink) {
         {"5.0", "5.0", "https:///no-host"},
         {"1.5", "1.5", "https://example.org/1.5"},
     };
-    EXPECT_EQ(AppcastFeed::newestUpdate(items, QStringLiteral("1.0"))->version, QStringLiteral("1.5"));
+    EXPECT_EQ(AppcastFeed::newestUpdate(items, "1.0")->version, "1.5");
 }
 
 } // namespace

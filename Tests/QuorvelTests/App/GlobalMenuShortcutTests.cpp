@@ -1,4 +1,5 @@
 #include "App/GlobalMenuShortcut.h"
+#include "Fakes/FakeHotKeyBackend.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -7,94 +8,69 @@
 namespace quorvel {
 namespace {
 
-// A backend that records the calls and refuses what the test says.
-struct BackendLog {
-    std::vector<std::string> calls;
-    HotKeyBackend::Handler handler;
-    bool refusesHandler = false;
-    bool refusesHotKey = false;
-};
-
-class FakeHotKeyBackend final : public HotKeyBackend {
-public:
-    explicit FakeHotKeyBackend(BackendLog& log) : log_(log) {}
-    bool installHandler(Handler handler) override {
-        log_.calls.push_back("installHandler");
-        if (log_.refusesHandler)
-            return false;
-        log_.handler = std::move(handler);
-        return true;
-    }
-    void removeHandler() override {
-        log_.calls.push_back("removeHandler");
-        log_.handler = nullptr;
-    }
-    bool registerHotKey(std::uint32_t id) override {
-        log_.calls.push_back("registerHotKey " + std::to_string(id));
-        return !log_.refusesHotKey;
-    }
-    void unregisterHotKey() override { log_.calls.push_back("unregisterHotKey"); }
-
-private:
-    BackendLog& log_;
-};
+using testing::FakeHotKeyBackend;
 
 class GlobalMenuShortcutTest : public ::testing::Test {
 protected:
-    BackendLog log;
+    std::unique_ptr<FakeHotKeyBackend> made = std::make_unique<FakeHotKeyBackend>();
+    FakeHotKeyBackend& backend = *made;
     int actions = 0;
-    GlobalMenuShortcut shortcut{[this] { ++actions; }, std::make_unique<FakeHotKeyBackend>(log)};
+    GlobalMenuShortcut shortcut{[this] { ++actions; }, std::move(made)};
 
     using Calls = std::vector<std::string>;
 };
 
 TEST_F(GlobalMenuShortcutTest, RegisteringInstallsTheHandlerThenGrabsKeyOne) {
     EXPECT_TRUE(shortcut.registerShortcut());
-    EXPECT_EQ(log.calls, (Calls{"installHandler", "registerHotKey 1"}));
+    EXPECT_EQ(backend.calls, (Calls{"installHandler", "registerHotKey 1"}));
     EXPECT_TRUE(shortcut.hasHandler());
     EXPECT_TRUE(shortcut.hasHotKey());
 }
 
 TEST_F(GlobalMenuShortcutTest, OnlyPressesOfIdOneRunTheAction) {
     ASSERT_TRUE(shortcut.registerShortcut());
-    log.handler(2);
-    log.handler(0);
+    ASSERT_TRUE(backend.hasHandler());
+    backend.press(2);
+    backend.press(0);
     EXPECT_EQ(actions, 0);
-    log.handler(1);
+    backend.press(1);
     EXPECT_EQ(actions, 1);
 }
 
 TEST_F(GlobalMenuShortcutTest, AFailedGrabLeavesNoHandlerInstalled) {
-    log.refusesHotKey = true;
+    backend.refusesHotKey = true;
     EXPECT_FALSE(shortcut.registerShortcut());
-    EXPECT_EQ(log.calls, (Calls{"installHandler", "registerHotKey 1", "removeHandler"}));
+    EXPECT_EQ(backend.calls, (Calls{"installHandler", "registerHotKey 1", "removeHandler"}));
     EXPECT_FALSE(shortcut.hasHandler());
     EXPECT_FALSE(shortcut.hasHotKey());
-    EXPECT_FALSE(log.handler);
+    EXPECT_FALSE(backend.hasHandler());
 }
 
 TEST_F(GlobalMenuShortcutTest, AHandlerThatCannotBeInstalledRegistersNothing) {
-    log.refusesHandler = true;
+    backend.refusesHandler = true;
     EXPECT_FALSE(shortcut.registerShortcut());
-    EXPECT_EQ(log.calls, (Calls{"installHandler"}));
+    EXPECT_EQ(backend.calls, (Calls{"installHandler"}));
     shortcut.unregisterAtShutdown();
-    EXPECT_EQ(log.calls, (Calls{"installHandler"}));
+    EXPECT_EQ(backend.calls, (Calls{"installHandler"}));
 }
 
 TEST_F(GlobalMenuShortcutTest, ShutDownUngrabsThenRemovesTheHandlerOnce) {
     ASSERT_TRUE(shortcut.registerShortcut());
     shortcut.unregisterAtShutdown();
     shortcut.unregisterAtShutdown();
-    EXPECT_EQ(log.calls, (Calls{"installHandler", "registerHotKey 1", "unregisterHotKey", "removeHandler"}));
+    EXPECT_EQ(backend.calls,
+              (Calls{"installHandler", "registerHotKey 1", "unregisterHotKey", "removeHandler"}));
     EXPECT_FALSE(shortcut.hasHandler());
     EXPECT_FALSE(shortcut.hasHotKey());
 }
 
 TEST(GlobalMenuShortcutWithoutAction, APressWithNoActionDoesNothing) {
-    BackendLog log;
-    GlobalMenuShortcut shortcut(nullptr, std::make_unique<FakeHotKeyBackend>(log));
+    auto made = std::make_unique<FakeHotKeyBackend>();
+    FakeHotKeyBackend& backend = *made;
+    GlobalMenuShortcut shortcut(nullptr, std::move(made));
     ASSERT_TRUE(shortcut.registerShortcut());
-    log.handler(1);
+    ASSERT_TRUE(backend.hasHandler());
+    backend.press(1);
 }
 
 } // namespace

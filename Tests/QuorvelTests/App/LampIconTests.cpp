@@ -1,4 +1,5 @@
 #include "App/LampIcon.h"
+#include "Support/PixelCount.h"
 
 #include <QColor>
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ TEST_P(HorizontalLamps, AreEightyOneByTwentyOnePointsWithTheirDescription) {
     const QImage image = lamps(0, 0, 0, 0).horizontal(GetParam());
     EXPECT_EQ(image.size(), QSize(qRound(81 * GetParam()), qRound(21 * GetParam())));
     EXPECT_EQ(image.devicePixelRatio(), GetParam());
-    EXPECT_EQ(image.text(QStringLiteral("Description")), QStringLiteral("Quorvel"));
+    EXPECT_EQ(image.text("Description"), "Quorvel");
 }
 
 TEST_P(HorizontalLamps, TheOutlineAndEveryRingAreWhiteAndUnlitLampsAreEmpty) {
@@ -92,11 +93,8 @@ TEST_P(HorizontalLamps, CountsFromTenShowInfinity) {
     EXPECT_NE(lampArea(lamps(9, 0, 0, 0).horizontal(GetParam())),
               lampArea(lamps(8, 0, 0, 0).horizontal(GetParam())));
     // The digit is white on the red fill.
-    int white = 0;
-    for (int y = 0; y < twelve.height(); ++y)
-        for (int x = 0; x < twelve.width(); ++x)
-            white += twelve.pixelColor(x, y).green() > 240 && twelve.pixelColor(x, y).alpha() > 240;
-    EXPECT_GT(white, 3 * GetParam() * GetParam());
+    const auto white = [](const QColor& pixel) { return pixel.green() > 240 && pixel.alpha() > 240; };
+    EXPECT_GT(testing::countPixels(twelve, white), 3 * GetParam() * GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(AtEachPixelRatio, HorizontalLamps, ::testing::Values(1.0, 2.0));
@@ -114,10 +112,10 @@ TEST(LampIcon, AlphasStayWithinTheirBounds) {
 
 TEST(LampIcon, CountTexts) {
     EXPECT_EQ(LampIcon::countText(0), QString());
-    EXPECT_EQ(LampIcon::countText(1), QStringLiteral("1"));
-    EXPECT_EQ(LampIcon::countText(9), QStringLiteral("9"));
-    EXPECT_EQ(LampIcon::countText(10), QStringLiteral("\u221E"));
-    EXPECT_EQ(LampIcon::countText(12), QStringLiteral("\u221E"));
+    EXPECT_EQ(LampIcon::countText(1), "1");
+    EXPECT_EQ(LampIcon::countText(9), "9");
+    EXPECT_EQ(LampIcon::countText(10), "\u221E");
+    EXPECT_EQ(LampIcon::countText(12), "\u221E");
 }
 
 TEST(LampIcon, TheTrayIconHoldsTheFourLampsTwoByTwoAtEverySize) {

@@ -4,12 +4,16 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SystemColours.h"
 #include "Support/AppHarness.h"
+#include "Support/PixelCount.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
 
 namespace quorvel {
 namespace {
+
+using testing::countPixels;
+using testing::isOpaque;
 
 QString savedPicture(const testing::TemporaryDirectory& folder, const QImage& image, const char* name) {
     const QString path = QString::fromStdString((folder / name).string());
@@ -25,13 +29,6 @@ QImage markOnBlack(QSize canvas, QRect mark) {
     return image;
 }
 
-int opaqueRows(const QImage& image, int column) {
-    int rows = 0;
-    for (int y = 0; y < image.height(); ++y)
-        rows += image.pixelColor(column, y).alpha() > 128;
-    return rows;
-}
-
 TEST(MenuLogo, AWhiteMarkOnBlackBecomesAMaskTrimmedToTheMarkAndCentred) {
     testing::TemporaryDirectory folder;
     const auto path = savedPicture(folder, markOnBlack({400, 300}, QRect(100, 120, 200, 50)), "logo.png");
@@ -40,7 +37,7 @@ TEST(MenuLogo, AWhiteMarkOnBlackBecomesAMaskTrimmedToTheMarkAndCentred) {
     EXPECT_EQ(mask->size(), QSize(16, 16));
     // 200 x 50 becomes 16 x 4, centred vertically: rows 6 to 9.
     for (int x : {0, 8, 15}) {
-        EXPECT_EQ(opaqueRows(*mask, x), 4) << x;
+        EXPECT_EQ(countPixels(*mask, isOpaque, QRect(x, 0, 1, mask->height())), 4) << x;
         EXPECT_EQ(mask->pixelColor(x, 5).alpha(), 0);
         EXPECT_EQ(mask->pixelColor(x, 6).alpha(), 255);
         EXPECT_EQ(mask->pixelColor(x, 9).alpha(), 255);
@@ -85,14 +82,12 @@ TEST(MenuIcons, StateIconsAreTintedLucideIconsWithTheirLabel) {
     for (LightState state : LightStates::allCases) {
         const QImage image = icons.stateIcon(state, 0, 1);
         EXPECT_EQ(image.size(), QSize(18, 18));
-        EXPECT_EQ(image.text(QStringLiteral("Description")),
+        EXPECT_EQ(image.text("Description"),
                   QString::fromUtf8(std::string(LightStates::label(state)).c_str()));
-        int drawn = 0;
-        for (int y = 0; y < 18; ++y)
-            for (int x = 0; x < 18; ++x)
-                drawn += image.pixelColor(x, y).alpha() == 255 &&
-                         image.pixelColor(x, y).rgb() == MenuIcons::stateColour(state, 0).rgb();
-        EXPECT_GT(drawn, 10) << int(state);
+        const auto inStateColour = [state](const QColor& pixel) {
+            return pixel.alpha() == 255 && pixel.rgb() == MenuIcons::stateColour(state, 0).rgb();
+        };
+        EXPECT_GT(countPixels(image, inStateColour), 10) << int(state);
     }
     EXPECT_EQ(icons.stateIcon(LightState::waiting, 0, 2).size(), QSize(36, 36));
 }
@@ -123,11 +118,7 @@ TEST(MenuIcons, ProviderMarks) {
     EXPECT_EQ(icons.providerIcon(TaskProvider::local, true, 1).pixelColor(1, 8).red(), qRound(0.48 * 255));
     const QImage codex = icons.providerIcon(TaskProvider::codex, false, 1);
     EXPECT_EQ(codex.pixelColor(0, 0).alpha(), 0); // the shipped mark, not a filled square
-    int drawn = 0;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            drawn += codex.pixelColor(x, y).alpha() > 128;
-    EXPECT_GT(drawn, 20);
+    EXPECT_GT(countPixels(codex, isOpaque), 20);
 }
 
 TEST(MenuIcons, ARowImagePlacesTheMarkAndTheStateIcon) {
@@ -149,24 +140,17 @@ TEST(MenuIcons, ARowImagePlacesTheMarkAndTheStateIcon) {
 TEST(TaskSourceIcons, DescribeTheProviderAndTheState) {
     testing::AppHarness harness;
     auto& delegate = harness.create();
-    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::codex, false, LightState::working)
-                  .text(QStringLiteral("Description")),
-              QStringLiteral("Codex, Working"));
-    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::local, false, LightState::failed)
-                  .text(QStringLiteral("Description")),
-              QStringLiteral("Local, Failed"));
-    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::claude, true, LightState::unread)
-                  .text(QStringLiteral("Description")),
-              QStringLiteral("Orca, Finished \u00B7 unread"));
+    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::codex, false, LightState::working).text("Description"),
+              "Codex, Working");
+    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::local, false, LightState::failed).text("Description"),
+              "Local, Failed");
+    EXPECT_EQ(delegate.taskSourceImage(TaskProvider::claude, true, LightState::unread).text("Description"),
+              "Orca, Finished \u00B7 unread");
     ASSERT_TRUE(delegate.orcaAppIcon());
     EXPECT_EQ(delegate.orcaAppIcon()->size(), QSize(16, 16));
     // The Orca mark is drawn in the label colour where the provider mark goes.
     const QImage orca = delegate.taskSourceImage(TaskProvider::claude, true, LightState::done);
-    int drawn = 0;
-    for (int y = 1; y < 17; ++y)
-        for (int x = 0; x < 16; ++x)
-            drawn += orca.pixelColor(x, y).alpha() > 128;
-    EXPECT_GT(drawn, 20);
+    EXPECT_GT(countPixels(orca, isOpaque, QRect(0, 1, 16, 16)), 20);
 }
 
 } // namespace

@@ -11,6 +11,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Outcome = SoftwareUpdater::CheckOutcome;
+using testing::Alerts;
 using testing::LocalHttpServer;
 
 QByteArray feedOffering(const QString& version) {
@@ -26,7 +27,7 @@ protected:
     // An updater of version 1.0.0 reading `feedURL`, recording the delegate calls.
     std::unique_ptr<SoftwareUpdater> updaterFor(const QString& feedURL) {
         auto updater = std::make_unique<SoftwareUpdater>(
-            feedURL, QStringLiteral("1.0.0"), workspace, alerts,
+            feedURL, "1.0.0", workspace, alerts,
             SoftwareUpdater::Delegate{[this](const QString& version) { found.append(version); },
                                       [this] { ++notFound; }});
         updater->setAllowsLoopbackHTTP(true);
@@ -42,11 +43,10 @@ protected:
         ASSERT_TRUE(testing::waitUntil([&] { return outcomes.size() > before; }));
     }
 
-    void expectOneAlert(const QString& message, const QString& informative, AlertStyle style) {
-        ASSERT_EQ(alerts.alerts.size(), 1u);
-        EXPECT_EQ(alerts.alerts[0].message, message);
-        EXPECT_EQ(alerts.alerts[0].informative, informative);
-        EXPECT_EQ(alerts.alerts[0].style, style);
+    // The feed at /feed offers this version; its address.
+    QString serveFeed(const QString& version) {
+        server.answer("/feed", {200, feedOffering(version), {}});
+        return server.url("/feed");
     }
 
     void expectNothingChanged(const SoftwareUpdater& updater) {
@@ -64,86 +64,79 @@ protected:
 };
 
 TEST_F(SoftwareUpdaterTest, ANewerVersionIsOfferedAndItsDownloadPageOpens) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed("1.2.0"));
     checkAsUser(*updater);
     EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::updateFound});
-    EXPECT_EQ(found, QStringList{QStringLiteral("1.2.0")});
-    expectOneAlert(
-        QStringLiteral("Quorvel 1.2.0 is available"),
-        QStringLiteral("You have version 1.0.0. Choose “Update available — v1.2.0…” in the Quorvel "
-                       "menu to open its download page."),
-        AlertStyle::informational);
+    EXPECT_EQ(found, QStringList{"1.2.0"});
+    EXPECT_EQ(alerts.alerts, (Alerts{{"Quorvel 1.2.0 is available",
+                                      "You have version 1.0.0. Choose “Update available — v1.2.0…” in "
+                                      "the Quorvel menu to open its download page.",
+                                      AlertStyle::informational}}));
 
     updater->openAvailableUpdate();
-    EXPECT_EQ(workspace.openedURLs, QStringList{QStringLiteral("https://example.org/download/1.2.0")});
+    EXPECT_EQ(workspace.openedURLs, QStringList{"https://example.org/download/1.2.0"});
 }
 
 TEST_F(SoftwareUpdaterTest, TheSameVersionIsUpToDate) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed("1.0"));
     checkAsUser(*updater);
     EXPECT_EQ(outcomes, std::vector<Outcome>{Outcome::upToDate});
     EXPECT_EQ(notFound, 1);
     EXPECT_TRUE(found.isEmpty());
-    expectOneAlert(QStringLiteral("Quorvel is up to date"),
-                   QStringLiteral("Version 1.0.0 is the newest version available."),
-                   AlertStyle::informational);
+    EXPECT_EQ(alerts.alerts,
+              (Alerts{{"Quorvel is up to date", "Version 1.0.0 is the newest version available.",
+                       AlertStyle::informational}}));
     updater->openAvailableUpdate();
     EXPECT_TRUE(workspace.openedURLs.isEmpty());
 }
 
 TEST_F(SoftwareUpdaterTest, AFeedWithNoNewerItemWithdrawsAnEarlierOffer) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed("1.2.0"));
     checkAsUser(*updater);
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("0.9")), {}});
+    serveFeed("0.9");
     checkAsUser(*updater);
     EXPECT_EQ(notFound, 1);
     EXPECT_EQ(updater->availableUpdate(), std::nullopt);
 }
 
 TEST_F(SoftwareUpdaterTest, FeedsThatCannotBeReadChangeNothing) {
-    const QByteArray oversize = feedOffering(QStringLiteral("9.0")) + QByteArray(1'000'001, ' ');
-    server.answer(QStringLiteral("/malformed"), {200, "<rss><channel><item><version>9.0</version>", {}});
-    server.answer(QStringLiteral("/html"), {200, "<html><body>Sorry</body></html>", {}});
-    server.answer(QStringLiteral("/oversize"), {200, oversize, {}});
-    server.answer(QStringLiteral("/error"), {500, feedOffering(QStringLiteral("9.0")), {}});
+    const QByteArray oversize = feedOffering("9.0") + QByteArray(1'000'001, ' ');
+    server.answer("/malformed", {200, "<rss><channel><item><version>9.0</version>", {}});
+    server.answer("/html", {200, "<html><body>Sorry</body></html>", {}});
+    server.answer("/oversize", {200, oversize, {}});
+    server.answer("/error", {500, feedOffering("9.0"), {}});
     const QString unreachable = QStringLiteral("http://127.0.0.1:%1/feed").arg(testing::closedLoopbackPort());
-    for (const QString& url : {server.url(QStringLiteral("/malformed")), server.url(QStringLiteral("/html")),
-                               server.url(QStringLiteral("/oversize")), server.url(QStringLiteral("/error")),
-                               server.url(QStringLiteral("/missing")), unreachable}) {
+    for (const QString& url : {server.url("/malformed"), server.url("/html"), server.url("/oversize"),
+                               server.url("/error"), server.url("/missing"), unreachable}) {
         auto updater = updaterFor(url);
         checkAsUser(*updater);
         EXPECT_EQ(outcomes.back(), Outcome::failed) << url.toStdString();
         expectNothingChanged(*updater);
         ASSERT_EQ(alerts.alerts.size(), 1u) << url.toStdString();
-        EXPECT_EQ(alerts.alerts[0].message, QStringLiteral("Could not check for updates"));
+        EXPECT_EQ(alerts.alerts[0].message, "Could not check for updates");
         EXPECT_EQ(alerts.alerts[0].style, AlertStyle::warning);
         alerts.alerts.clear();
     }
 }
 
 TEST_F(SoftwareUpdaterTest, TheUserLearnsWhyACheckFailed) {
-    server.answer(QStringLiteral("/malformed"), {200, "garbage", {}});
-    checkAsUser(*updaterFor(server.url(QStringLiteral("/malformed"))));
+    server.answer("/malformed", {200, "garbage", {}});
+    checkAsUser(*updaterFor(server.url("/malformed")));
     checkAsUser(*updaterFor(QStringLiteral("http://127.0.0.1:%1/").arg(testing::closedLoopbackPort())));
     ASSERT_EQ(alerts.alerts.size(), 2u);
-    EXPECT_EQ(alerts.alerts[0].informative,
-              QStringLiteral("The update server did not send a valid update feed."));
-    EXPECT_EQ(alerts.alerts[1].informative,
-              QStringLiteral("The update server could not be reached. Try again later."));
+    EXPECT_EQ(alerts.alerts[0].informative, "The update server did not send a valid update feed.");
+    EXPECT_EQ(alerts.alerts[1].informative, "The update server could not be reached. Try again later.");
 }
 
 TEST_F(SoftwareUpdaterTest, RedirectsAreFollowedOnlyOnTheSameHost) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    server.answer(QStringLiteral("/moved"), {301, {}, "Location: /feed\r\n"});
+    serveFeed("1.2.0");
+    server.answer("/moved", {301, {}, "Location: /feed\r\n"});
     const QString elsewhere = QStringLiteral("http://localhost:%1/feed").arg(server.port());
-    server.answer(QStringLiteral("/away"), {302, {}, "Location: " + elsewhere.toUtf8() + "\r\n"});
+    server.answer("/away", {302, {}, "Location: " + elsewhere.toUtf8() + "\r\n"});
     const QString secure = QStringLiteral("https://127.0.0.1:%1/feed").arg(server.port());
-    server.answer(QStringLiteral("/scheme"), {302, {}, "Location: " + secure.toUtf8() + "\r\n"});
+    server.answer("/scheme", {302, {}, "Location: " + secure.toUtf8() + "\r\n"});
 
-    auto moved = updaterFor(server.url(QStringLiteral("/moved")));
+    auto moved = updaterFor(server.url("/moved"));
     checkAsUser(*moved);
     EXPECT_EQ(outcomes.back(), Outcome::updateFound);
     found.clear();
@@ -154,34 +147,30 @@ TEST_F(SoftwareUpdaterTest, RedirectsAreFollowedOnlyOnTheSameHost) {
         checkAsUser(*refused);
         EXPECT_EQ(outcomes.back(), Outcome::failed) << path;
         expectNothingChanged(*refused);
-        EXPECT_EQ(alerts.alerts.back().informative,
-                  QStringLiteral("The update server sent the request to another address."));
+        EXPECT_EQ(alerts.alerts.back().informative, "The update server sent the request to another address.");
     }
-    EXPECT_EQ(server.requests().count(QStringLiteral("/feed")), 1); // localhost never asked
+    EXPECT_EQ(server.requests().count("/feed"), 1); // localhost never asked
 }
 
 TEST_F(SoftwareUpdaterTest, PlainHttpIsRefusedUnlessAllowedForALoopbackHost) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed("1.2.0"));
     updater->setAllowsLoopbackHTTP(false);
     checkAsUser(*updater);
-    auto remote = updaterFor(QStringLiteral("http://example.org/feed"));
+    auto remote = updaterFor("http://example.org/feed");
     checkAsUser(*remote);
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(outcomes, (std::vector<Outcome>{Outcome::failed, Outcome::failed}));
     expectNothingChanged(*updater);
     ASSERT_EQ(alerts.alerts.size(), 2u);
-    EXPECT_EQ(alerts.alerts[0].informative,
-              QStringLiteral("This build’s update address is not a secure (HTTPS) address."));
+    EXPECT_EQ(alerts.alerts[0].informative, "This build’s update address is not a secure (HTTPS) address.");
 }
 
 TEST_F(SoftwareUpdaterTest, AutomaticChecksRunSoonAfterStartAndTellNobody) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed("1.2.0"));
     updater->setSchedule(0ms, 100ms);
     updater->startUpdater();
     ASSERT_TRUE(testing::waitUntil([&] { return outcomes.size() >= 2; }));
-    EXPECT_EQ(found.first(), QStringLiteral("1.2.0"));
+    EXPECT_EQ(found.first(), "1.2.0");
     EXPECT_TRUE(alerts.alerts.empty());
 }
 
@@ -192,22 +181,21 @@ TEST_F(SoftwareUpdaterTest, WithoutAFeedNothingIsCheckedAndTheUserIsTold) {
     updater->checkForUpdates();
     EXPECT_FALSE(testing::waitUntil([&] { return !outcomes.empty(); }, 200ms));
     expectNothingChanged(*updater);
-    expectOneAlert(QStringLiteral("Quorvel does not check for updates"),
-                   QStringLiteral("This build of Quorvel does not check for updates."),
-                   AlertStyle::informational);
+    EXPECT_EQ(alerts.alerts,
+              (Alerts{{"Quorvel does not check for updates",
+                       "This build of Quorvel does not check for updates.", AlertStyle::informational}}));
 }
 
 TEST_F(SoftwareUpdaterTest, ADownloadPageThatCannotBeOpenedIsReported) {
-    server.answer(QStringLiteral("/feed"), {200, feedOffering(QStringLiteral("1.2.0")), {}});
-    auto updater = updaterFor(server.url(QStringLiteral("/feed")));
+    auto updater = updaterFor(serveFeed("1.2.0"));
     updater->setSchedule(0ms, 24h);
     updater->startUpdater();
     ASSERT_TRUE(testing::waitUntil([&] { return !outcomes.empty(); }));
     workspace.opensURLs = false;
     updater->openAvailableUpdate();
-    expectOneAlert(QStringLiteral("Could not open the download page"),
-                   QStringLiteral("Open https://example.org/download/1.2.0 in your web browser."),
-                   AlertStyle::warning);
+    EXPECT_EQ(alerts.alerts, (Alerts{{"Could not open the download page",
+                                      "Open https://example.org/download/1.2.0 in your web browser.",
+                                      AlertStyle::warning}}));
 }
 
 } // namespace

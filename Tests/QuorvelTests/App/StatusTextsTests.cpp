@@ -32,20 +32,20 @@ QString exportedLabel(const QString& text) {
 }
 
 const QStringList awkwardNames{
-    QStringLiteral("fix_bug"),
-    QStringLiteral("fix_bug & ship_it"),
-    QStringLiteral("R&D_notes"),
-    QStringLiteral("a & b & c"),
-    QStringLiteral("trailing &"),
-    QStringLiteral("&"),
-    QStringLiteral("__init__.py"),
-    QStringLiteral("_&_"),
-    QStringLiteral("&&&"),
-    QStringLiteral("plain"),
-    QStringLiteral(""),
-    QStringLiteral("x_"),
-    QStringLiteral("snake_case_&"),
-    QStringLiteral("Tom & Jerry_2 &_ end"),
+    "fix_bug",
+    "fix_bug & ship_it",
+    "R&D_notes",
+    "a & b & c",
+    "trailing &",
+    "&",
+    "__init__.py",
+    "_&_",
+    "&&&",
+    "plain",
+    "",
+    "x_",
+    "snake_case_&",
+    "Tom & Jerry_2 &_ end",
 };
 
 TEST(MenuText, ADBusHostShowsEveryNameExactly) {
@@ -58,24 +58,22 @@ TEST(MenuText, ADBusHostShowsEveryNameExactly) {
 TEST(MenuText, QtShowsEveryNameExactlyAndLeavesUnderscoresAlone) {
     for (const QString& name : awkwardNames)
         EXPECT_EQ(shownWithMnemonics(StatusTexts::menuText(name, MenuHost::qt), u'&'), name);
-    EXPECT_EQ(StatusTexts::menuText(QStringLiteral("fix_bug & go"), MenuHost::qt),
-              QStringLiteral("fix_bug && go"));
+    EXPECT_EQ(StatusTexts::menuText("fix_bug & go", MenuHost::qt), "fix_bug && go");
 }
 
 TEST(MenuText, TheExportedLabelIsDbusMenusOwnEscapeWhereverAnUnderscoreComesFirst) {
     const auto label = [](const char* name) {
         return exportedLabel(StatusTexts::menuText(QString::fromUtf8(name), MenuHost::dbusMenu));
     };
-    EXPECT_EQ(label("fix_bug"), QStringLiteral("fix__bug"));
-    EXPECT_EQ(label("fix_bug & ship_it"), QStringLiteral("fix__bug & ship__it"));
+    EXPECT_EQ(label("fix_bug"), "fix__bug");
+    EXPECT_EQ(label("fix_bug & ship_it"), "fix__bug & ship__it");
     // With no underscore before it, the first "&" can only be the item's mnemonic.
-    EXPECT_EQ(label("R&D_notes"), QStringLiteral("R_&D__notes"));
+    EXPECT_EQ(label("R&D_notes"), "R_&D__notes");
 }
 
 TEST(MenuText, LineBreaksAndTabsBecomeSpacesOnBothHosts) {
     for (MenuHost host : {MenuHost::qt, MenuHost::dbusMenu})
-        EXPECT_EQ(StatusTexts::menuText(QStringLiteral("one\ntwo\tthree\r\u2028four"), host),
-                  QStringLiteral("one two three  four"));
+        EXPECT_EQ(StatusTexts::menuText("one\ntwo\tthree\r\u2028four", host), "one two three  four");
 }
 
 TEST(MenuText, TaskTitlesAreCutBeforeTheyAreEscaped) {

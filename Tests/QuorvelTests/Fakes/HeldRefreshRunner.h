@@ -3,6 +3,7 @@
 #include "Platform/RefreshRunner.h"
 
 #include <deque>
+#include <vector>
 
 namespace quorvel::testing {
 
@@ -12,6 +13,7 @@ public:
     struct Start {
         bool codexEnabled;
         bool claudeEnabled;
+        bool operator==(const Start&) const = default;
     };
 
     void start(bool codexEnabled, bool claudeEnabled, Completion completion) override {
@@ -24,6 +26,12 @@ public:
         auto completion = std::move(pending.front());
         pending.pop_front();
         completion(std::move(snapshot));
+    }
+    // The same with these tasks and nothing else.
+    void answer(std::vector<TaskStatus> tasks) {
+        RefreshSnapshot snapshot;
+        snapshot.tasks = std::move(tasks);
+        answer(std::move(snapshot));
     }
 
     std::vector<Start> starts;

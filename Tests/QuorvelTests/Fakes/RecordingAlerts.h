@@ -3,6 +3,7 @@
 #include "Platform/AlertPresenter.h"
 
 #include <QString>
+#include <ostream>
 #include <vector>
 
 namespace quorvel::testing {
@@ -14,6 +15,11 @@ public:
         QString message;
         QString informative;
         AlertStyle style;
+        bool operator==(const Alert&) const = default;
+        friend void PrintTo(const Alert& alert, std::ostream* out) {
+            *out << '{' << alert.message.toStdString() << " | " << alert.informative.toStdString() << " | "
+                 << int(alert.style) << '}';
+        }
     };
 
     void show(const QString& message, const QString& informative, AlertStyle style) override {
@@ -22,5 +28,7 @@ public:
 
     std::vector<Alert> alerts;
 };
+
+using Alerts = std::vector<RecordingAlerts::Alert>;
 
 } // namespace quorvel::testing

@@ -10,11 +10,9 @@ TEST(ResourceBundle, TheCompiledInBundleHoldsTheStateIconsAndTheirLicence) {
     const auto& bundle = ResourceBundle::module();
     for (const char* name :
          {"circle-alert", "circle-check", "circle-dot", "circle-x", "circle-question-mark"})
-        EXPECT_TRUE(bundle.url(QString::fromLatin1(name), QStringLiteral("png"), QStringLiteral("Lucide")))
-            << name;
-    EXPECT_TRUE(
-        bundle.url(QStringLiteral("circle-ellipsis"), QStringLiteral("svg"), QStringLiteral("Lucide")));
-    const auto licence = bundle.url(QStringLiteral("LICENSE"), QString(), QStringLiteral("Lucide"));
+        EXPECT_TRUE(bundle.url(QString::fromLatin1(name), "png", "Lucide")) << name;
+    EXPECT_TRUE(bundle.url("circle-ellipsis", "svg", "Lucide"));
+    const auto licence = bundle.url("LICENSE", QString(), "Lucide");
     ASSERT_TRUE(licence);
     QFile file(*licence);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -23,9 +21,9 @@ TEST(ResourceBundle, TheCompiledInBundleHoldsTheStateIconsAndTheirLicence) {
 
 TEST(ResourceBundle, AMissingResourceIsNone) {
     const auto& bundle = ResourceBundle::module();
-    EXPECT_FALSE(bundle.url(QStringLiteral("circle-alert"), QStringLiteral("svg"), QStringLiteral("Lucide")));
-    EXPECT_FALSE(bundle.url(QStringLiteral("LICENSE"), QString()));
-    EXPECT_FALSE(bundle.url(QStringLiteral("Lucide"), QString()));
+    EXPECT_FALSE(bundle.url("circle-alert", "svg", "Lucide"));
+    EXPECT_FALSE(bundle.url("LICENSE", QString()));
+    EXPECT_FALSE(bundle.url("Lucide", QString()));
 }
 
 } // namespace

@@ -19,8 +19,8 @@ protected:
 TEST_F(SettingsStoreTest, BooleansCountOnlyWhenStoredExactlyAsBooleans) {
     writeSettings("[General]\na=true\nb=false\nc=yes\nd=1\ne=True\nf=\"true\"\n");
     SettingsStore store(file);
-    EXPECT_EQ(store.boolean(QStringLiteral("a")), true);
-    EXPECT_EQ(store.boolean(QStringLiteral("b")), false);
+    EXPECT_EQ(store.boolean("a"), true);
+    EXPECT_EQ(store.boolean("b"), false);
     for (const char* key : {"c", "d", "e", "missing"})
         EXPECT_EQ(store.boolean(QString::fromLatin1(key)), std::nullopt) << key;
 }
@@ -28,8 +28,8 @@ TEST_F(SettingsStoreTest, BooleansCountOnlyWhenStoredExactlyAsBooleans) {
 TEST_F(SettingsStoreTest, IntegersReadInFullOrNotAtAll) {
     writeSettings("[General]\na=4\nb=-3\nc=4x\nd=\ne=true\n");
     SettingsStore store(file);
-    EXPECT_EQ(store.integer(QStringLiteral("a")), 4);
-    EXPECT_EQ(store.integer(QStringLiteral("b")), -3);
+    EXPECT_EQ(store.integer("a"), 4);
+    EXPECT_EQ(store.integer("b"), -3);
     for (const char* key : {"c", "d", "e", "missing"})
         EXPECT_EQ(store.integer(QString::fromLatin1(key)), std::nullopt) << key;
 }
@@ -37,20 +37,20 @@ TEST_F(SettingsStoreTest, IntegersReadInFullOrNotAtAll) {
 TEST_F(SettingsStoreTest, WrittenValuesReadBackAfterReopening) {
     {
         SettingsStore store(file);
-        store.set(QStringLiteral("soundsEnabled"), false);
-        store.set(QStringLiteral("activityWindowHours"), 4);
+        store.set("soundsEnabled", false);
+        store.set("activityWindowHours", 4);
         store.sync();
     }
     SettingsStore reopened(file);
-    EXPECT_EQ(reopened.boolean(QStringLiteral("soundsEnabled")), false);
-    EXPECT_EQ(reopened.integer(QStringLiteral("activityWindowHours")), 4);
+    EXPECT_EQ(reopened.boolean("soundsEnabled"), false);
+    EXPECT_EQ(reopened.integer("activityWindowHours"), 4);
 }
 
 TEST_F(SettingsStoreTest, AFileThatIsNotSettingsReadsAsEmpty) {
     testing::writeFile(folder / "Quorvel.conf", std::string("\x00\xff[[[\n=\n", 8));
     SettingsStore store(file);
-    EXPECT_EQ(store.boolean(QStringLiteral("soundsEnabled")), std::nullopt);
-    EXPECT_EQ(store.integer(QStringLiteral("activityWindowHours")), std::nullopt);
+    EXPECT_EQ(store.boolean("soundsEnabled"), std::nullopt);
+    EXPECT_EQ(store.integer("activityWindowHours"), std::nullopt);
 }
 
 } // namespace

@@ -23,7 +23,9 @@ protected:
     testing::ScopedEnvironmentVariable claudeHome{"CLAUDE_CONFIG_DIR", std::nullopt};
     SystemClock clock;
 
-    std::optional<RefreshSnapshot> refreshOnce(ThreadPoolRefreshRunner& runner) {
+    // One refresh by a new runner, with neither provider enabled.
+    std::optional<RefreshSnapshot> refreshOnce() {
+        ThreadPoolRefreshRunner runner(clock);
         std::optional<RefreshSnapshot> result;
         QThread* deliveredOn = nullptr;
         runner.start(false, false, [&](RefreshSnapshot snapshot) {
@@ -41,8 +43,7 @@ TEST_F(ThreadPoolRefreshRunnerTest, ReadsTheHomeOffTheMainThreadAndDeliversOnIt)
     StatusStore(StatusStore::defaultDirectory(home.path()))
         .write(TaskStatus::make("build", "Build", LightState::working, clock.now(),
                                 std::string(localStatusSource)));
-    ThreadPoolRefreshRunner runner(clock);
-    const auto snapshot = refreshOnce(runner);
+    const auto snapshot = refreshOnce();
     ASSERT_TRUE(snapshot);
     ASSERT_EQ(snapshot->tasks.size(), 1u);
     EXPECT_EQ(snapshot->tasks[0].name, "Build");
@@ -51,8 +52,7 @@ TEST_F(ThreadPoolRefreshRunnerTest, ReadsTheHomeOffTheMainThreadAndDeliversOnIt)
 
 TEST_F(ThreadPoolRefreshRunnerTest, AnUnreadableTaskFolderGivesTheFailureSnapshot) {
     testing::writeFile(StatusStore::defaultDirectory(home.path()) / "bad.json", "{");
-    ThreadPoolRefreshRunner runner(clock);
-    const auto snapshot = refreshOnce(runner);
+    const auto snapshot = refreshOnce();
     ASSERT_TRUE(snapshot);
     EXPECT_TRUE(snapshot->tasks.empty());
     EXPECT_EQ(snapshot->diagnostic, std::string(refreshFailureDiagnostic));
@@ -65,8 +65,7 @@ TEST_F(ThreadPoolRefreshRunnerTest, ASupportFolderThatIsALinkIsReadLikeAnyOther)
                                 std::string(localStatusSource)));
     std::filesystem::create_directories(Locations::applicationSupport(home.path()));
     std::filesystem::create_symlink(elsewhere.path(), Locations::quorvelSupport(home.path()));
-    ThreadPoolRefreshRunner runner(clock);
-    const auto snapshot = refreshOnce(runner);
+    const auto snapshot = refreshOnce();
     ASSERT_TRUE(snapshot);
     EXPECT_EQ(snapshot->tasks.size(), 1u);
 }

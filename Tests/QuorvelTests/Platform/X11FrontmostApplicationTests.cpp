@@ -12,7 +12,7 @@ namespace {
 using testing::XcbConnectionCloser;
 using namespace std::string_view_literals;
 
-const QString claudeApp = QStringLiteral("com.anthropic.claudefordesktop");
+const QString claudeApp = "com.anthropic.claudefordesktop";
 
 TEST(X11FrontmostApplicationMapping, OnlyTheClaudeWindowClassNamesTheClaudeApp) {
     EXPECT_EQ(X11FrontmostApplication::bundleIdentifierForWindowClass("Claude"), claudeApp);

@@ -150,12 +150,12 @@ TEST_F(X11HotKeyBackendTest, ATypedShortcutArrivesAtTheGrabbingConnection) {
 
 TEST(HotKeyBackendDesktop, KeysAreGrabbedOnlyOnXcbOutsideWayland) {
     const QString none;
-    EXPECT_TRUE(HotKeyBackend::canGrabKeys(QStringLiteral("xcb"), none, QStringLiteral("x11")));
-    EXPECT_TRUE(HotKeyBackend::canGrabKeys(QStringLiteral("xcb"), none, none));
-    EXPECT_FALSE(HotKeyBackend::canGrabKeys(QStringLiteral("xcb"), QStringLiteral("wayland-0"), none));
-    EXPECT_FALSE(HotKeyBackend::canGrabKeys(QStringLiteral("xcb"), none, QStringLiteral("wayland")));
-    EXPECT_FALSE(HotKeyBackend::canGrabKeys(QStringLiteral("wayland"), QStringLiteral("wayland-0"), none));
-    EXPECT_FALSE(HotKeyBackend::canGrabKeys(QStringLiteral("offscreen"), none, none));
+    EXPECT_TRUE(HotKeyBackend::canGrabKeys("xcb", none, "x11"));
+    EXPECT_TRUE(HotKeyBackend::canGrabKeys("xcb", none, none));
+    EXPECT_FALSE(HotKeyBackend::canGrabKeys("xcb", "wayland-0", none));
+    EXPECT_FALSE(HotKeyBackend::canGrabKeys("xcb", none, "wayland"));
+    EXPECT_FALSE(HotKeyBackend::canGrabKeys("wayland", "wayland-0", none));
+    EXPECT_FALSE(HotKeyBackend::canGrabKeys("offscreen", none, none));
 }
 
 TEST(HotKeyBackendDesktop, WithoutAnX11DisplayRegistrationFails) {

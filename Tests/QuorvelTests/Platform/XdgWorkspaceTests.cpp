@@ -19,11 +19,13 @@ class XdgWorkspaceTest : public ::testing::Test {
 protected:
     void SetUp() override { writeTool("xdg-mime", "printf 'claude-desktop.desktop\\n'"); }
 
-    void writeTool(const std::string& name, const std::string& body) {
-        const auto path = bin / name;
-        testing::writeFile(path, "#!/bin/sh\nprintf '%s\\0' \"$@\" > '" +
-                                     (folder / (name + ".args")).string() + "'\n" + body + "\n");
+    static void writeScript(const std::filesystem::path& path, const std::string& body) {
+        testing::writeFile(path, "#!/bin/sh\n" + body + "\n");
         ::chmod(path.c_str(), 0755);
+    }
+    void writeTool(const std::string& name, const std::string& body) {
+        writeScript(bin / name,
+                    "printf '%s\\0' \"$@\" > '" + (folder / (name + ".args")).string() + "'\n" + body);
     }
 
     std::optional<std::vector<std::string>> argumentsOf(const std::string& name) const {
@@ -62,7 +64,7 @@ using Arguments = std::vector<std::string>;
 
 TEST_F(XdgWorkspaceTest, AnOpenedLinkWithAHandlerSucceeds) {
     writeTool("xdg-open", "exit 0");
-    EXPECT_EQ(open(QStringLiteral("claude://resume?session=abc")), true);
+    EXPECT_EQ(open("claude://resume?session=abc"), true);
     EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/claude"}));
     EXPECT_EQ(argumentsOf("xdg-open"), (Arguments{"claude://resume?session=abc"}));
 }
@@ -71,20 +73,20 @@ TEST_F(XdgWorkspaceTest, WithoutARegisteredHandlerTheLinkIsNeverOpened) {
     writeTool("xdg-open", "exit 0");
     for (const char* answer : {"exit 0", "printf '\\n'; exit 0", "printf 'no-entry\\n'", "exit 4"}) {
         writeTool("xdg-mime", answer);
-        EXPECT_EQ(open(QStringLiteral("codex://threads/1")), false) << answer;
+        EXPECT_EQ(open("codex://threads/1"), false) << answer;
     }
     EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
 }
 
 TEST_F(XdgWorkspaceTest, AFailingOrMissingOpenerIsFailure) {
     writeTool("xdg-open", "exit 1");
-    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(open("https://example.org/"), false);
     EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/https"}));
     std::filesystem::remove(bin / "xdg-open");
-    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(open("https://example.org/"), false);
     std::filesystem::remove(bin / "xdg-mime");
     writeTool("xdg-open", "exit 0");
-    EXPECT_EQ(open(QStringLiteral("https://example.org/")), false);
+    EXPECT_EQ(open("https://example.org/"), false);
 }
 
 TEST_F(XdgWorkspaceTest, ALinkWithShellCharactersArrivesAsOneArgument) {
@@ -98,7 +100,7 @@ TEST_F(XdgWorkspaceTest, ALinkWithShellCharactersArrivesAsOneArgument) {
 
 TEST_F(XdgWorkspaceTest, TheHandlerIsLookedUpForTheLinksSchemeInLowerCase) {
     writeTool("xdg-open", "exit 0");
-    EXPECT_EQ(open(QStringLiteral("CoDeX://x")), true);
+    EXPECT_EQ(open("CoDeX://x"), true);
     EXPECT_EQ(argumentsOf("xdg-mime"), (Arguments{"query", "default", "x-scheme-handler/codex"}));
 }
 
@@ -114,7 +116,7 @@ TEST_F(XdgWorkspaceTest, AnOpenerStillRunningAfterTheGraceHasStartedTheHandler) 
     // xdg-open on an unrecognised desktop waits for the handler it started.
     writeTool("xdg-open", "exec /bin/sleep 3");
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(open(QStringLiteral("claude://x")), true);
+    EXPECT_EQ(open("claude://x"), true);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
 }
 
@@ -123,18 +125,18 @@ TEST_F(XdgWorkspaceTest, AHandlerQueryThatHangsFails) {
     writeTool("xdg-open", "exit 0");
     XdgWorkspace impatient{300ms, 300ms};
     std::optional<bool> outcome;
-    impatient.openURL(QStringLiteral("claude://x"), [&outcome](bool succeeded) { outcome = succeeded; });
+    impatient.openURL("claude://x", [&outcome](bool succeeded) { outcome = succeeded; });
     EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }, 5s));
     EXPECT_EQ(outcome, false);
     EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
 }
 
 TEST(XdgWorkspaceScheme, FollowsTheLinkSyntax) {
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("claude://x")), QStringLiteral("claude"));
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("x-scheme+1.a:y")), QStringLiteral("x-scheme+1.a"));
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("HTTPS://x")), QStringLiteral("https"));
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("é:x")), std::nullopt);
-    EXPECT_EQ(XdgWorkspace::schemeOf(QStringLiteral("claude")), std::nullopt);
+    EXPECT_EQ(XdgWorkspace::schemeOf("claude://x"), "claude");
+    EXPECT_EQ(XdgWorkspace::schemeOf("x-scheme+1.a:y"), "x-scheme+1.a");
+    EXPECT_EQ(XdgWorkspace::schemeOf("HTTPS://x"), "https");
+    EXPECT_EQ(XdgWorkspace::schemeOf("é:x"), std::nullopt);
+    EXPECT_EQ(XdgWorkspace::schemeOf("claude"), std::nullopt);
 }
 
 class XdgWorkspaceApplicationTest : public XdgWorkspaceTest {
@@ -142,10 +144,11 @@ protected:
     // An application program that leaves a mark when it runs.
     std::filesystem::path writeApplication() {
         const auto program = folder / "app" / "orca";
-        testing::writeFile(program, "#!/bin/sh\nprintf started > '" + (folder / "app-ran").string() + "'\n");
-        ::chmod(program.c_str(), 0755);
+        writeScript(program, "printf started > '" + (folder / "app-ran").string() + "'");
         return program;
     }
+
+    const std::filesystem::path entry = folder / "applications" / "com.stablyai.orca.desktop";
 
     bool applicationRan() {
         return testing::waitUntil([&] { return std::filesystem::exists(folder / "app-ran"); });
@@ -154,7 +157,6 @@ protected:
 
 TEST_F(XdgWorkspaceApplicationTest, ADesktopEntryIsLaunchedThroughGio) {
     writeTool("gio", "exit 0");
-    const auto entry = folder / "applications" / "com.stablyai.orca.desktop";
     EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), true);
     EXPECT_EQ(argumentsOf("gio"), (Arguments{"launch", entry.string()}));
     writeTool("gio", "exit 2");
@@ -162,7 +164,6 @@ TEST_F(XdgWorkspaceApplicationTest, ADesktopEntryIsLaunchedThroughGio) {
 }
 
 TEST_F(XdgWorkspaceApplicationTest, WithoutGioTheEntrysProgramStarts) {
-    const auto entry = folder / "applications" / "com.stablyai.orca.desktop";
     EXPECT_EQ(launch({entry, writeApplication(), folder / "tool"}), true);
     EXPECT_TRUE(applicationRan());
 }

@@ -12,18 +12,18 @@ namespace {
 using testing::LocalHttpServer;
 using testing::waitUntil;
 using Response = LocalHttpServer::Response;
+using Code = BugReportSubmissionError::Code;
 
-const QString reportsPath = QStringLiteral("/api/bug-reports");
+const QString reportsPath = "/api/bug-reports";
 
-const QString credential = QStringLiteral("secret-token");
-const QString installationID = QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C3301");
+const QString credential = "secret-token";
+const QString installationID = "3F2504E0-4F89-11D3-9A0C-0305E82C3301";
 
-PreparedFeedbackScreenshot screenshot(qsizetype size = 300,
-                                      const QString& type = QStringLiteral("image/png")) {
+PreparedFeedbackScreenshot screenshot(qsizetype size = 300, const QString& type = "image/png") {
     QByteArray data(size, '\0');
     for (qsizetype i = 0; i < size; ++i)
         data[i] = static_cast<char>(i * 7 + 3);
-    return {data, QStringLiteral("shot.png"), type};
+    return {data, "shot.png", type};
 }
 
 Response json(int status, const char* body) {
@@ -33,9 +33,9 @@ Response json(int status, const char* body) {
 struct Report {
     QString credential = quorvel::credential;
     QString installationID = quorvel::installationID;
-    QString provider = QStringLiteral("Codex");
-    QString details = QStringLiteral("The question stayed amber.");
-    std::optional<QString> appVersion = QStringLiteral("1.2.3");
+    QString provider = "Codex";
+    QString details = "The question stayed amber.";
+    std::optional<QString> appVersion = "1.2.3";
     PreparedFeedbackScreenshot screenshot = quorvel::screenshot();
 };
 
@@ -48,7 +48,7 @@ BugReportResult submitAndWait(const BugReportClient& client, const Report& repor
     return result.value_or(BugReportSubmissionError::invalidResponse());
 }
 
-std::optional<BugReportSubmissionError::Code> errorCode(const BugReportResult& result) {
+std::optional<Code> errorCode(const BugReportResult& result) {
     if (const auto* error = std::get_if<BugReportSubmissionError>(&result))
         return error->code();
     return std::nullopt;
@@ -59,14 +59,14 @@ std::string errorText(const BugReportResult& result) {
     return error != nullptr ? error->what() : "(a receipt)";
 }
 
-BugReportSubmissionError::Code creationError(const QString& address) {
+Code creationError(const QString& address) {
     try {
         BugReportClient client{QUrl(address)};
     } catch (const BugReportSubmissionError& error) {
         return error.code();
     }
     ADD_FAILURE() << "accepted " << address.toStdString();
-    return BugReportSubmissionError::Code::server;
+    return Code::server;
 }
 
 TEST(BugReportClientCreation, AcceptsHttpsAnywhereAndPlainHttpOnlyToLoopbackHosts) {
@@ -75,7 +75,6 @@ TEST(BugReportClientCreation, AcceptsHttpsAnywhereAndPlainHttpOnlyToLoopbackHost
           "http://127.0.0.1", "http://[::1]:9000", "HTTP://LOCALHOST"})
         EXPECT_NO_THROW(BugReportClient{QUrl(QString::fromLatin1(address))}) << address;
 
-    using Code = BugReportSubmissionError::Code;
     for (const char* address : {"http://example.com", "http://127.0.0.2", "http://localhost.example.com",
                                 "ftp://example.com", "ws://localhost"})
         EXPECT_EQ(creationError(QString::fromLatin1(address)), Code::insecureServer) << address;
@@ -84,23 +83,20 @@ TEST(BugReportClientCreation, AcceptsHttpsAnywhereAndPlainHttpOnlyToLoopbackHost
 }
 
 TEST(BugReportSubmissionErrorText, EveryCaseHasItsMessageAndTheServerTextIsBounded) {
-    EXPECT_STREQ(BugReportSubmissionError::invalidServer().what(),
-                 "The Quorvel support service is not configured.");
-    EXPECT_STREQ(BugReportSubmissionError::insecureServer().what(), "The support service must use HTTPS.");
-    EXPECT_STREQ(BugReportSubmissionError::invalidReport().what(),
-                 "Check the report details and screenshot, then try again.");
-    EXPECT_STREQ(BugReportSubmissionError::invalidResponse().what(),
-                 "The support service returned an invalid response.");
-    EXPECT_STREQ(BugReportSubmissionError::unavailable().what(),
+    using Error = BugReportSubmissionError;
+    EXPECT_STREQ(Error::invalidServer().what(), "The Quorvel support service is not configured.");
+    EXPECT_STREQ(Error::insecureServer().what(), "The support service must use HTTPS.");
+    EXPECT_STREQ(Error::invalidReport().what(), "Check the report details and screenshot, then try again.");
+    EXPECT_STREQ(Error::invalidResponse().what(), "The support service returned an invalid response.");
+    EXPECT_STREQ(Error::unavailable().what(),
                  "The report could not be sent. Check your connection and try again.");
-    EXPECT_STREQ(BugReportSubmissionError::server("Too blurry").what(), "Too blurry");
-    EXPECT_STREQ(BugReportSubmissionError::server(" \n ").what(),
-                 "The report was not accepted. Please try again.");
+    EXPECT_STREQ(Error::server("Too blurry").what(), "Too blurry");
+    EXPECT_STREQ(Error::server(" \n ").what(), "The report was not accepted. Please try again.");
 
     std::string long_;
     for (int i = 0; i < 600; ++i)
         long_ += "e\xCC\x81"; // one character of two code points
-    const std::string shown = BugReportSubmissionError::server(long_).what();
+    const std::string shown = Error::server(long_).what();
     EXPECT_EQ(shown, long_.substr(0, 500 * 3));
 }
 
@@ -127,7 +123,7 @@ protected:
 
 TEST_F(BugReportClientTest, SendsOnePostWithTheHeadersAndTheBodyKeyByKey) {
     Report report;
-    report.details = QStringLiteral("\n  Waiting question shown as done.\t\n");
+    report.details = "\n  Waiting question shown as done.\t\n";
     report.appVersion = QString(50, u'9');
     report.screenshot = screenshot(400);
     const BugReportResult result = submitAndWait(client(), report);
@@ -162,11 +158,10 @@ TEST_F(BugReportClientTest, SendsOnePostWithTheHeadersAndTheBodyKeyByKey) {
 TEST_F(BugReportClientTest, LeavesOutAnAbsentVersionAndCutsLongNamesByCharacters) {
     Report report;
     report.appVersion.reset();
-    report.provider = QStringLiteral("Claude Code");
+    report.provider = "Claude Code";
     report.screenshot.fileName = QString(130, u'n') + QStringLiteral(".png");
-    server.answer(QStringLiteral("/support/api/bug-reports"), json(201, R"({"id":"R-1","emailSent":true})"));
-    ASSERT_TRUE(
-        std::holds_alternative<BugReportReceipt>(submitAndWait(client(QStringLiteral("/support/")), report)));
+    server.answer("/support/api/bug-reports", json(201, R"({"id":"R-1","emailSent":true})"));
+    ASSERT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client("/support/"), report)));
 
     EXPECT_EQ(server.receivedRequests().at(0).path, "/support/api/bug-reports");
     const nlohmann::ordered_json body = sentBody();
@@ -176,21 +171,20 @@ TEST_F(BugReportClientTest, LeavesOutAnAbsentVersionAndCutsLongNamesByCharacters
 }
 
 TEST_F(BugReportClientTest, ChecksTheReportBeforeAnythingIsSent) {
-    using Code = BugReportSubmissionError::Code;
     std::vector<std::pair<std::string, Report>> refused;
     auto add = [&](std::string name, auto change) {
         Report report;
         change(report);
         refused.emplace_back(std::move(name), report);
     };
-    add("blank details", [](Report& r) { r.details = QStringLiteral(" \n\t\r\n "); });
+    add("blank details", [](Report& r) { r.details = " \n\t\r\n "; });
     add("4,001 characters", [](Report& r) { r.details = QString(4001, u'x'); });
-    add("provider in lower case", [](Report& r) { r.provider = QStringLiteral("codex"); });
-    add("other provider", [](Report& r) { r.provider = QStringLiteral("Unknown"); });
+    add("provider in lower case", [](Report& r) { r.provider = "codex"; });
+    add("other provider", [](Report& r) { r.provider = "Unknown"; });
     add("empty screenshot", [](Report& r) { r.screenshot = screenshot(0); });
     add("2,500,001 bytes", [](Report& r) { r.screenshot = screenshot(2'500'001); });
-    add("GIF", [](Report& r) { r.screenshot.contentType = QStringLiteral("image/gif"); });
-    add("HEIF", [](Report& r) { r.screenshot.contentType = QStringLiteral("image/heif"); });
+    add("GIF", [](Report& r) { r.screenshot.contentType = "image/gif"; });
+    add("HEIF", [](Report& r) { r.screenshot.contentType = "image/heif"; });
     for (const auto& [name, report] : refused)
         EXPECT_EQ(errorCode(submitAndWait(client(), report)), Code::invalidReport) << name;
 
@@ -198,10 +192,8 @@ TEST_F(BugReportClientTest, ChecksTheReportBeforeAnythingIsSent) {
     std::vector<std::pair<std::string, Report>> misconfigured;
     refused.swap(misconfigured);
     add("no credential", [](Report& r) { r.credential.clear(); });
-    add("credential that ends the header line",
-        [](Report& r) { r.credential = QStringLiteral("a\r\nX-Evil: 1"); });
-    add("installation id that is no UUID",
-        [](Report& r) { r.installationID = QStringLiteral("installation"); });
+    add("credential that ends the header line", [](Report& r) { r.credential = "a\r\nX-Evil: 1"; });
+    add("installation id that is no UUID", [](Report& r) { r.installationID = "installation"; });
     for (const auto& [name, report] : refused) {
         const BugReportResult result = submitAndWait(client(), report);
         EXPECT_EQ(errorCode(result), Code::invalidServer) << name;
@@ -214,15 +206,14 @@ TEST_F(BugReportClientTest, AcceptsTheLimitsThemselves) {
     Report report;
     QString combined;
     for (int i = 0; i < 4000; ++i)
-        combined += QStringLiteral("e\u0301"); // 4,000 characters of 8,000 code points
+        combined += "e\u0301"; // 4,000 characters of 8,000 code points
     report.details = QStringLiteral("  ") + combined + QStringLiteral("\n");
-    report.screenshot = screenshot(2'500'000, QStringLiteral("image/heic"));
+    report.screenshot = screenshot(2'500'000, "image/heic");
     EXPECT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client(), report)));
     EXPECT_EQ(sentBody()["details"], combined.toStdString());
 }
 
 TEST_F(BugReportClientTest, TurnsEachKindOfReplyIntoItsResult) {
-    using Code = BugReportSubmissionError::Code;
     struct Case {
         Response response;
         std::optional<Code> code;
@@ -265,9 +256,9 @@ TEST_F(BugReportClientTest, ReadsAtMostOneMegabyteOfReply) {
     respondWith(padded(NetworkTransport::maximumReplyBytes));
     EXPECT_TRUE(std::holds_alternative<BugReportReceipt>(submitAndWait(client())));
     respondWith(padded(NetworkTransport::maximumReplyBytes + 1));
-    EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::invalidResponse);
+    EXPECT_EQ(errorCode(submitAndWait(client())), Code::invalidResponse);
     respondWith(padded(8'000'000));
-    EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::invalidResponse);
+    EXPECT_EQ(errorCode(submitAndWait(client())), Code::invalidResponse);
 }
 
 TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
@@ -277,11 +268,11 @@ TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
     const QByteArray elsewhereURL =
         "http://localhost:" + QByteArray::number(elsewhere.port()) + "/api/bug-reports";
     respondWith({307, {}, "Location: " + elsewhereURL + "\r\n"});
-    EXPECT_EQ(errorCode(submitAndWait(client())), BugReportSubmissionError::Code::unavailable);
+    EXPECT_EQ(errorCode(submitAndWait(client())), Code::unavailable);
     EXPECT_TRUE(elsewhere.receivedRequests().empty());
 
     respondWith({307, {}, "Location: /v2/api/bug-reports\r\n"});
-    server.answer(QStringLiteral("/v2/api/bug-reports"), json(201, R"({"id":"R-3","emailSent":true})"));
+    server.answer("/v2/api/bug-reports", json(201, R"({"id":"R-3","emailSent":true})"));
     const BugReportResult result = submitAndWait(client());
     EXPECT_EQ(std::get<BugReportReceipt>(result).id, "R-3") << errorText(result);
     EXPECT_EQ(server.receivedRequests().back().method, "POST");
@@ -291,32 +282,32 @@ TEST_F(BugReportClientTest, ANetworkFailureIsUnavailable) {
     QUrl address(server.url(QString()));
     address.setPort(testing::closedLoopbackPort());
     const BugReportClient unreachable(address, NetworkTransport::make(&manager));
-    EXPECT_EQ(errorCode(submitAndWait(unreachable)), BugReportSubmissionError::Code::unavailable);
+    EXPECT_EQ(errorCode(submitAndWait(unreachable)), Code::unavailable);
 }
 
 TEST(BugReportClientTransport, GetsTheRequestWithItsTimeoutAndAnswersLater) {
     QNetworkRequest seen;
     std::optional<BugReportTransportReply> answer = BugReportTransportReply{std::nullopt, "{}", false};
     const BugReportClient client(
-        QUrl(QStringLiteral("https://support.example.com/base")),
+        QUrl("https://support.example.com/base"),
         [&](const QNetworkRequest& request, const QByteArray&, BugReportTransportDone done) {
             seen = request;
             done(answer);
         });
     // A reply that is not an HTTP response.
     bool called = false;
-    client.submit(credential, installationID, QStringLiteral("Codex"), QStringLiteral("x"), std::nullopt,
-                  screenshot(), [&](const BugReportResult& result) {
+    client.submit(credential, installationID, "Codex", "x", std::nullopt, screenshot(),
+                  [&](const BugReportResult& result) {
                       called = true;
-                      EXPECT_EQ(errorCode(result), BugReportSubmissionError::Code::invalidResponse);
+                      EXPECT_EQ(errorCode(result), Code::invalidResponse);
                   });
     EXPECT_FALSE(called) << "the result arrives on a later turn of the event loop";
     EXPECT_TRUE(waitUntil([&] { return called; }));
-    EXPECT_EQ(seen.url(), QUrl(QStringLiteral("https://support.example.com/base/api/bug-reports")));
+    EXPECT_EQ(seen.url(), QUrl("https://support.example.com/base/api/bug-reports"));
     EXPECT_EQ(seen.transferTimeout(), 60'000);
 
     answer.reset(); // the transport could not perform the request
-    EXPECT_EQ(errorCode(submitAndWait(client)), BugReportSubmissionError::Code::unavailable);
+    EXPECT_EQ(errorCode(submitAndWait(client)), Code::unavailable);
 }
 
 } // namespace

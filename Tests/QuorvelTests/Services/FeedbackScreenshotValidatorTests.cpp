@@ -1,6 +1,7 @@
 #include "Model/StatusError.h"
 #include "Services/FeedbackScreenshotValidator.h"
 #include "Services/TestImages.h"
+#include "Support/WrittenFile.h"
 #include "TestSupport.h"
 
 #include <QImageReader>
@@ -19,9 +20,7 @@ protected:
     TemporaryDirectory folder;
 
     std::filesystem::path file(const std::string& name, const QByteArray& bytes) const {
-        const std::filesystem::path path = folder / name;
-        testing::writeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        return path;
+        return testing::written(folder / name, bytes);
     }
 
     static QByteArray smallPng() { return testing::encoded(testing::quarteredImage(QSize(40, 20)), "png"); }

@@ -19,7 +19,7 @@ TEST(InstallationIdentifier, IsMadeOnceAndKeptInTheSettings) {
         EXPECT_EQ(InstallationIdentifier::current(settings), first);
     }
     SettingsStore reopened(file);
-    EXPECT_EQ(reopened.text(QStringLiteral("installationID")), first);
+    EXPECT_EQ(reopened.text("installationID"), first);
     EXPECT_EQ(InstallationIdentifier::current(reopened), first);
 }
 
@@ -29,7 +29,7 @@ TEST(InstallationIdentifier, AStoredValueThatIsNoUuidIsReplaced) {
     SettingsStore settings(QString::fromStdString((folder / "Quorvel.conf").string()));
     const QString made = InstallationIdentifier::current(settings);
     EXPECT_TRUE(Uuid::isUuidText(made.toStdString()));
-    EXPECT_EQ(settings.text(QStringLiteral("installationID")), made);
+    EXPECT_EQ(settings.text("installationID"), made);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "Support/AppHarness.h"
 
-#include "Login/LaunchAtLoginManager.h"
 #include "Platform/SettingsStore.h"
+#include "Support/BuildOf.h"
 #include "Support/Locations.h"
 
 #include <QAction>
@@ -26,7 +26,9 @@ template <typename Fake, typename Interface> Fake* install(std::unique_ptr<Inter
 
 } // namespace
 
-AppHarness::AppHarness() : homeVariable("HOME", home.path().string()) {}
+AppHarness::AppHarness()
+    : homeVariable("HOME", home.path().string()),
+      configVariable("XDG_CONFIG_HOME", (home / ".config").string()) {}
 
 AppHarness::~AppHarness() {
     delegate.reset();
@@ -44,11 +46,10 @@ void AppHarness::writeSettings(std::string_view iniText) {
     writeFile(settingsFile().toStdString(), iniText);
 }
 
-RecordingAppDelegate& AppHarness::create() {
+AppPlatform AppHarness::platform() {
     AppPlatform platform;
     platform.home = home.path();
-    platform.buildInfo.shortVersion = QStringLiteral("1.4.2");
-    platform.buildInfo.commitHash = QStringLiteral("abc1234");
+    platform.buildInfo = buildOf("1.4.2", "abc1234");
     platform.settings = std::make_unique<SettingsStore>(settingsFile());
     clock = install<ManualClock>(platform.clock);
     workspace = install<RecordingWorkspace>(platform.workspace);
@@ -57,8 +58,7 @@ RecordingAppDelegate& AppHarness::create() {
     sounds = install<FakeSoundPlayer>(platform.sounds);
     refresh = install<HeldRefreshRunner>(platform.refreshRunner);
     orca = install<HeldOrcaOpenRunner>(platform.orcaOpenRunner);
-    platform.launchAtLogin = std::make_unique<LaunchAtLoginManager>(
-        [] { return LaunchAtLoginState::disabled; }, [] {}, [] {}, [] {});
+    platform.launchAtLogin = loginItem.manager();
     platform.locateOrca = [this] {
         ++orcaLookups;
         return orcaInstallation;
@@ -70,11 +70,16 @@ RecordingAppDelegate& AppHarness::create() {
         return made;
     };
     platform.makeHotKeyBackend = [this] {
-        auto made = std::make_unique<FixedHotKeyBackend>(grantsHotKey);
+        auto made = std::make_unique<FakeHotKeyBackend>();
+        made->refusesHotKey = !grantsHotKey;
         hotKeys = made.get();
         return made;
     };
-    delegate = std::make_unique<RecordingAppDelegate>(std::move(platform));
+    return platform;
+}
+
+RecordingAppDelegate& AppHarness::create() {
+    delegate = std::make_unique<RecordingAppDelegate>(platform());
     return *delegate;
 }
 
@@ -128,7 +133,7 @@ QStringList visibleItemTexts(const QMenu& menu) {
         if (!action->isVisible())
             continue;
         if (action->isSeparator())
-            texts << QStringLiteral("---");
+            texts << "---";
         else if (action->menu())
             texts << action->text() + QLatin1Char('>');
         else

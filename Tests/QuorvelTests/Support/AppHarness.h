@@ -1,10 +1,11 @@
 #pragma once
 
 #include "App/AppDelegate.h"
+#include "Fakes/FakeHotKeyBackend.h"
+#include "Fakes/FakeLoginItem.h"
 #include "Fakes/FakeSoundPlayer.h"
 #include "Fakes/FakeStatusItem.h"
 #include "Fakes/FixedFrontmostApplication.h"
-#include "Fakes/FixedHotKeyBackend.h"
 #include "Fakes/HeldOrcaOpenRunner.h"
 #include "Fakes/HeldRefreshRunner.h"
 #include "Fakes/ManualClock.h"
@@ -34,7 +35,8 @@ public:
 };
 
 // An application delegate over fakes, in a temporary home folder with its own settings file. The
-// fakes stay reachable through the pointers below for the life of the harness.
+// fakes stay reachable through the pointers below for the life of the harness (the login item is the
+// harness's own).
 class AppHarness {
 public:
     AppHarness();
@@ -46,6 +48,8 @@ public:
     bool trayExportsMenu = false; // the tray is a StatusNotifierItem whose host shows the menu
     std::optional<OrcaInstallation> orcaInstallation;
 
+    // The fakes for a delegate of the test's own (the pointers below then point into it).
+    AppPlatform platform();
     RecordingAppDelegate& create();
     // create() and the start-up; the first refresh is then held by `refresh`.
     RecordingAppDelegate& launch();
@@ -59,6 +63,8 @@ public:
 
     TemporaryDirectory home;
     ScopedEnvironmentVariable homeVariable;
+    ScopedEnvironmentVariable configVariable;
+    FakeLoginItem loginItem;
     ManualClock* clock = nullptr;
     RecordingWorkspace* workspace = nullptr;
     RecordingAlerts* alerts = nullptr;
@@ -67,7 +73,7 @@ public:
     HeldRefreshRunner* refresh = nullptr;
     HeldOrcaOpenRunner* orca = nullptr;
     FakeStatusItem* item = nullptr;
-    FixedHotKeyBackend* hotKeys = nullptr;
+    FakeHotKeyBackend* hotKeys = nullptr;
     int orcaLookups = 0;
     std::unique_ptr<RecordingAppDelegate> delegate;
 };

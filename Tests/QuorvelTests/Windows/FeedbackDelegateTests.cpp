@@ -1,11 +1,8 @@
-#include "App/AppDelegate.h"
-#include "Fakes/RecordingAlerts.h"
-#include "Login/LaunchAtLoginManager.h"
 #include "Platform/SettingsStore.h"
+#include "Support/AppHarness.h"
 #include "Support/EventLoopWait.h"
 #include "Support/LocalHttpServer.h"
 #include "Support/Uuid.h"
-#include "TestSupport.h"
 
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
@@ -17,34 +14,26 @@ namespace {
 using testing::LocalHttpServer;
 
 PreparedFeedbackScreenshot screenshot() {
-    return {QByteArray("\x89PNG not really", 15), QStringLiteral("shot.png"), QStringLiteral("image/png")};
+    return {QByteArray("\x89PNG not really", 15), "shot.png", "image/png"};
 }
 
 class FeedbackDelegateTest : public ::testing::Test {
 protected:
-    testing::TemporaryDirectory home;
-    testing::ScopedEnvironmentVariable homeVariable{"HOME", home.path().string()};
-    testing::ScopedEnvironmentVariable configVariable{"XDG_CONFIG_HOME", (home / ".config").string()};
+    testing::AppHarness harness;
     LocalHttpServer server;
     std::unique_ptr<AppDelegate> delegate;
 
     void create(const QString& supportURL, const QString& token, std::optional<QString> version) {
-        AppPlatform platform;
-        platform.home = home.path();
+        AppPlatform platform = harness.platform();
         platform.buildInfo.supportURL = supportURL;
         platform.buildInfo.supportToken = token;
         platform.buildInfo.shortVersion = std::move(version);
-        platform.settings = std::make_unique<SettingsStore>(settingsFile());
-        platform.alerts = std::make_unique<testing::RecordingAlerts>();
-        platform.launchAtLogin = std::make_unique<LaunchAtLoginManager>();
         delegate = std::make_unique<AppDelegate>(std::move(platform));
     }
 
-    QString settingsFile() const { return QString::fromStdString((home / "Quorvel.conf").string()); }
-
     static BugReportResult submit(const FeedbackWindowController::SubmitReport& submitter) {
         std::optional<BugReportResult> result;
-        submitter(QStringLiteral("Codex"), QStringLiteral("Missed question."), screenshot(),
+        submitter("Codex", "Missed question.", screenshot(),
                   [&](const BugReportResult& outcome) { result = outcome; });
         EXPECT_TRUE(testing::waitUntil([&] { return result.has_value(); }));
         return result.value_or(BugReportSubmissionError::invalidResponse());
@@ -57,7 +46,7 @@ TEST_F(FeedbackDelegateTest, TheWindowIsMadeOnceAndKeepsItsFormBetweenShowings) 
     FeedbackWindowController* first = delegate->feedbackController.get();
     ASSERT_NE(first, nullptr);
     EXPECT_TRUE(first->window()->isVisible());
-    first->details()->setPlainText(QStringLiteral("Half written."));
+    first->details()->setPlainText("Half written.");
     first->window()->close();
 
     delegate->showFeedback();
@@ -67,10 +56,10 @@ TEST_F(FeedbackDelegateTest, TheWindowIsMadeOnceAndKeepsItsFormBetweenShowings) 
 }
 
 TEST_F(FeedbackDelegateTest, WithoutAnAddressOrACredentialNothingIsSent) {
-    server.answer(QStringLiteral("/api/bug-reports"), {201, R"({"id":"R-1","emailSent":true})", {}});
-    for (const auto& [address, token] : {std::pair<QString, QString>{QString(), QStringLiteral("token")},
+    server.answer("/api/bug-reports", {201, R"({"id":"R-1","emailSent":true})", {}});
+    for (const auto& [address, token] : {std::pair<QString, QString>{QString(), "token"},
                                          std::pair<QString, QString>{server.url(QString()), QString()}}) {
-        create(address, token, QStringLiteral("1.0.0"));
+        create(address, token, "1.0.0");
         const BugReportResult result = submit(delegate->issueReportSubmitter());
         ASSERT_TRUE(std::holds_alternative<BugReportSubmissionError>(result));
         EXPECT_STREQ(std::get<BugReportSubmissionError>(result).what(),
@@ -80,8 +69,8 @@ TEST_F(FeedbackDelegateTest, WithoutAnAddressOrACredentialNothingIsSent) {
 }
 
 TEST_F(FeedbackDelegateTest, SendsWithTheConfiguredCredentialTheInstallationAndTheVersion) {
-    server.answer(QStringLiteral("/api/bug-reports"), {201, R"({"id":"R-9","emailSent":false})", {}});
-    create(server.url(QString()), QStringLiteral("build-token"), QStringLiteral("2.0.1"));
+    server.answer("/api/bug-reports", {201, R"({"id":"R-9","emailSent":false})", {}});
+    create(server.url(QString()), "build-token", "2.0.1");
     const BugReportResult result = submit(delegate->issueReportSubmitter());
     ASSERT_TRUE(std::holds_alternative<BugReportReceipt>(result));
     EXPECT_EQ(std::get<BugReportReceipt>(result), (BugReportReceipt{"R-9", false}));
@@ -91,8 +80,7 @@ TEST_F(FeedbackDelegateTest, SendsWithTheConfiguredCredentialTheInstallationAndT
     EXPECT_EQ(server.receivedRequests()[0].headers.value("authorization"), "Bearer build-token");
     const auto body = nlohmann::json::parse(server.receivedRequests()[0].body.toStdString());
     const auto again = nlohmann::json::parse(server.receivedRequests()[1].body.toStdString());
-    const std::optional<QString> stored =
-        SettingsStore(settingsFile()).text(QStringLiteral("installationID"));
+    const std::optional<QString> stored = SettingsStore(harness.settingsFile()).text("installationID");
     ASSERT_TRUE(stored);
     EXPECT_EQ(body["installationId"], Uuid::lowercased(stored->toStdString()));
     EXPECT_EQ(again["installationId"], body["installationId"]);
@@ -100,8 +88,8 @@ TEST_F(FeedbackDelegateTest, SendsWithTheConfiguredCredentialTheInstallationAndT
 }
 
 TEST_F(FeedbackDelegateTest, TheWindowsSenderFailsOnceTheDelegateIsGone) {
-    server.answer(QStringLiteral("/api/bug-reports"), {201, R"({"id":"R-1","emailSent":true})", {}});
-    create(server.url(QString()), QStringLiteral("token"), std::nullopt);
+    server.answer("/api/bug-reports", {201, R"({"id":"R-1","emailSent":true})", {}});
+    create(server.url(QString()), "token", std::nullopt);
     const FeedbackWindowController::SubmitReport submitter = delegate->issueReportSubmitter();
     delegate.reset();
     EXPECT_TRUE(std::holds_alternative<BugReportSubmissionError>(submit(submitter)));

@@ -1,6 +1,7 @@
 #include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
 #include "Support/DarkPalette.h"
+#include "Support/WrittenFile.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
 #include "Windows/FeedbackWindowController.h"
@@ -21,6 +22,7 @@ Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* object, ulong timestamp,
 namespace quorvel {
 namespace {
 
+using testing::Alerts;
 using testing::TemporaryDirectory;
 
 struct Submission {
@@ -30,7 +32,7 @@ struct Submission {
     BugReportCompletion done;
 };
 
-const QString failureTitle = QStringLiteral("Could not send report");
+const QString failureTitle = "Could not send report";
 const QString badScreenshot =
     QStringLiteral("Choose a PNG, JPEG or HEIC screenshot smaller than 10 MB. Linked files "
                    "and oversized images are not accepted.");
@@ -54,9 +56,7 @@ protected:
     }
 
     std::filesystem::path writeImage(const std::string& name, const QByteArray& bytes) const {
-        testing::writeFile(folder / name,
-                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        return folder / name;
+        return testing::written(folder / name, bytes);
     }
 
     std::filesystem::path validScreenshot(const std::string& name = "missed.png") const {
@@ -117,18 +117,15 @@ TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
 
 TEST_F(FeedbackWindowControllerTest, SendingWithoutAScreenshotAsksForOneAndChecksNothingElse) {
     controller->sendReport();
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].message, failureTitle);
-    EXPECT_EQ(alerts[0].informative, "Choose a screenshot first.");
-    EXPECT_EQ(alerts[0].style, AlertStyle::warning);
+    EXPECT_EQ(alerts, (Alerts{{failureTitle, "Choose a screenshot first.", AlertStyle::warning}}));
     EXPECT_TRUE(submissions.empty());
 }
 
 TEST_F(FeedbackWindowControllerTest, ChoosingAScreenshotShowsItsNameAndPreview) {
-    choose(validScreenshot("a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png"));
+    const std::string name = "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png";
+    choose(validScreenshot(name));
     EXPECT_TRUE(alerts.empty());
-    EXPECT_EQ(controller->screenshotName(),
-              "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png");
+    EXPECT_EQ(controller->screenshotName(), QString::fromStdString(name));
     EXPECT_TRUE(controller->screenshotNameLabel()->text().contains(u'…')) << "shortened in the middle";
     EXPECT_FALSE(controller->screenshotPreview()->isHidden());
     const QImage preview = controller->screenshotPreview()->image();
@@ -138,8 +135,7 @@ TEST_F(FeedbackWindowControllerTest, ChoosingAScreenshotShowsItsNameAndPreview) 
 
     nextChoice.reset(); // cancelled
     controller->chooseScreenshot();
-    EXPECT_EQ(controller->screenshotURL(),
-              folder / "a-very-long-name-of-a-screenshot-taken-while-the-question-was-waiting.png");
+    EXPECT_EQ(controller->screenshotURL(), folder / name);
 }
 
 TEST_F(FeedbackWindowControllerTest, AnUnacceptableChoiceKeepsThePreviousScreenshot) {
@@ -164,7 +160,7 @@ TEST_F(FeedbackWindowControllerTest, AnUnacceptableChoiceKeepsThePreviousScreens
 
 TEST_F(FeedbackWindowControllerTest, AScreenshotChangedAfterChoosingIsRefused) {
     const std::filesystem::path path = validScreenshot();
-    fillIn(QStringLiteral("Waiting question showed green."), path);
+    fillIn("Waiting question showed green.", path);
     std::filesystem::remove(path);
     std::filesystem::create_symlink(validScreenshot("other.png"), path);
     controller->sendReport();
@@ -182,13 +178,13 @@ TEST_F(FeedbackWindowControllerTest, AScreenshotChangedAfterChoosingIsRefused) {
 
 TEST_F(FeedbackWindowControllerTest, TheDescriptionMustHoldOneToFourThousandCharacters) {
     choose(validScreenshot());
-    controller->details()->setPlainText(QStringLiteral("  \n\t\n  "));
+    controller->details()->setPlainText("  \n\t\n  ");
     controller->sendReport();
     EXPECT_EQ(lastAlertText(), "Describe what was waiting and which light Quorvel showed.");
 
     QString characters;
     for (int i = 0; i < 4001; ++i)
-        characters += QStringLiteral("e\u0301"); // one character of two code points
+        characters += "e\u0301"; // one character of two code points
     controller->details()->setPlainText(QStringLiteral("\n ") + characters + QStringLiteral(" \n"));
     controller->sendReport();
     EXPECT_EQ(lastAlertText(), "Keep the description under 4,000 characters.");
@@ -203,7 +199,7 @@ TEST_F(FeedbackWindowControllerTest, TheDescriptionMustHoldOneToFourThousandChar
 
 TEST_F(FeedbackWindowControllerTest, SendsTheChosenAssistantTheTrimmedDescriptionAndThePreparedScreenshot) {
     controller->provider()->setCurrentIndex(1);
-    fillIn(QStringLiteral("\n  The approval stayed amber.  \n"), validScreenshot());
+    fillIn("\n  The approval stayed amber.  \n", validScreenshot());
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     EXPECT_EQ(submissions[0].provider, "Claude Code");
@@ -218,15 +214,14 @@ TEST_F(FeedbackWindowControllerTest, SendsTheChosenAssistantTheTrimmedDescriptio
 TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     controller->showWindow();
     controller->provider()->setCurrentIndex(1);
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-42", true});
 
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].message, "Thanks for your report");
-    EXPECT_EQ(alerts[0].informative, "It has been sent to Nimbrel Support for review.\n\nReference: R-42");
-    EXPECT_EQ(alerts[0].style, AlertStyle::informational);
+    EXPECT_EQ(alerts, (Alerts{{"Thanks for your report",
+                               "It has been sent to Nimbrel Support for review.\n\nReference: R-42",
+                               AlertStyle::informational}}));
     EXPECT_EQ(controller->provider()->currentIndex(), 0);
     EXPECT_TRUE(controller->details()->toPlainText().isEmpty());
     EXPECT_FALSE(controller->screenshotURL());
@@ -239,7 +234,7 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
 }
 
 TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) {
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-43", false});
@@ -252,7 +247,7 @@ TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) 
 TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingAgain) {
     const std::filesystem::path screenshot = validScreenshot();
     controller->provider()->setCurrentIndex(1);
-    fillIn(QStringLiteral("Missed question."), screenshot);
+    fillIn("Missed question.", screenshot);
     controller->sendReport();
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportSubmissionError::unavailable());
@@ -272,15 +267,14 @@ TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingA
 }
 
 TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheDescription) {
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->showWindow();
     QApplication::setActiveWindow(controller->window());
     const auto pressReturn = [](QWidget* target) {
         target->setFocus();
-        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
-                                         false, 1))
+        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
             return;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
         QApplication::sendEvent(target, &press);
     };
     pressReturn(controller->details());
@@ -295,7 +289,7 @@ TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheD
 
 TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillShown) {
     controller->showWindow();
-    fillIn(QStringLiteral("Missed question."), validScreenshot());
+    fillIn("Missed question.", validScreenshot());
     controller->sendReport();
     controller->window()->close();
     ASSERT_EQ(submissions.size(), 1u);

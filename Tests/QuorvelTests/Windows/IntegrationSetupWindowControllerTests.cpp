@@ -42,23 +42,22 @@ protected:
 
 TEST_F(IntegrationSetupWindow, TheFirstRunAndTheLaterWordings) {
     controller.configure(true, false, true, true);
-    EXPECT_EQ(controller.window()->windowTitle(), QStringLiteral("Welcome to Quorvel"));
-    EXPECT_EQ(controller.heading()->text(), QStringLiteral("Welcome to Quorvel"));
+    EXPECT_EQ(controller.window()->windowTitle(), "Welcome to Quorvel");
+    EXPECT_EQ(controller.heading()->text(), "Welcome to Quorvel");
     EXPECT_EQ(controller.introduction()->text(),
               QStringLiteral(
                   "Working on several things at once? Quorvel keeps Codex and Claude Code visible in your "
                   "menu bar, so you can see what is working, waiting for you, or finished without losing "
                   "track.\n\nConnect the coding assistant you use. You can add the other one later from "
                   "the Quorvel menu."));
-    EXPECT_EQ(controller.saveButton()->text(), QStringLiteral("Connect and start"));
+    EXPECT_EQ(controller.saveButton()->text(), "Connect and start");
     EXPECT_TRUE(controller.firstRun());
 
     controller.configure(false, true, false, false);
-    EXPECT_EQ(controller.window()->windowTitle(), QStringLiteral("Quorvel integrations"));
-    EXPECT_EQ(controller.heading()->text(), QStringLiteral("Choose your integrations"));
-    EXPECT_EQ(controller.introduction()->text(),
-              QStringLiteral("Choose which coding assistants Quorvel should monitor."));
-    EXPECT_EQ(controller.saveButton()->text(), QStringLiteral("Save changes"));
+    EXPECT_EQ(controller.window()->windowTitle(), "Quorvel integrations");
+    EXPECT_EQ(controller.heading()->text(), "Choose your integrations");
+    EXPECT_EQ(controller.introduction()->text(), "Choose which coding assistants Quorvel should monitor.");
+    EXPECT_EQ(controller.saveButton()->text(), "Save changes");
     EXPECT_FALSE(controller.codexCheckbox()->isChecked());
     EXPECT_TRUE(controller.claudeCheckbox()->isChecked());
     EXPECT_FALSE(controller.launchAtLoginCheckbox()->isChecked());
@@ -80,7 +79,7 @@ TEST_F(IntegrationSetupWindow, NoProviderShowsTheReasonInRedWithoutTheLoginItems
     controller.saveButton()->click();
     EXPECT_TRUE(controller.window()->isVisible());
     EXPECT_FALSE(controller.errorLabel()->isHidden());
-    EXPECT_EQ(controller.errorLabel()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(controller.errorLabel()->text(), "Choose Codex, Claude Code, or both.");
     EXPECT_EQ(controller.errorLabel()->textColour(), TextColour::systemRed);
     EXPECT_TRUE(controller.settingsButton()->isHidden());
     EXPECT_FALSE(controller.codexCheckbox()->isChecked()) << "the check boxes stay as the user left them";
@@ -94,7 +93,7 @@ TEST_F(IntegrationSetupWindow, AnApprovalFailureOffersTheLoginItemsWhichOpenWith
               QStringLiteral(
                   "macOS needs you to allow Quorvel in System Settings \u2192 General \u2192 Login Items."));
     ASSERT_FALSE(controller.settingsButton()->isHidden());
-    EXPECT_EQ(controller.settingsButton()->text(), QStringLiteral("Open Login Items\u2026"));
+    EXPECT_EQ(controller.settingsButton()->text(), "Open Login Items\u2026");
     controller.settingsButton()->click();
     EXPECT_EQ(loginItemsOpened, 1);
     EXPECT_TRUE(controller.window()->isVisible());
@@ -104,7 +103,7 @@ TEST_F(IntegrationSetupWindow, AFailedSaveThenASuccessfulOneHidesTheErrorAndClos
     show(true, true, false, false);
     failure = std::make_exception_ptr(std::runtime_error("Claude Code's settings are not valid JSON"));
     controller.saveButton()->click();
-    EXPECT_EQ(controller.errorLabel()->text(), QStringLiteral("Claude Code's settings are not valid JSON"));
+    EXPECT_EQ(controller.errorLabel()->text(), "Claude Code's settings are not valid JSON");
     EXPECT_TRUE(controller.settingsButton()->isHidden());
     failure = nullptr;
     controller.saveButton()->click();

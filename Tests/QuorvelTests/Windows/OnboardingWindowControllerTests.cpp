@@ -63,14 +63,14 @@ protected:
 };
 
 TEST_F(OnboardingWindow, TheFirstPageHasNoBackButtonAndCountsOneOfSix) {
-    EXPECT_EQ(controller.window()->windowTitle(), QStringLiteral("Welcome to Quorvel"));
+    EXPECT_EQ(controller.window()->windowTitle(), "Welcome to Quorvel");
     EXPECT_EQ(controller.journey().step, OnboardingStep::why);
     EXPECT_TRUE(controller.backButton()->isHidden());
-    EXPECT_EQ(controller.pageIndicator()->text(), QStringLiteral("1 OF 6"));
-    EXPECT_EQ(controller.pageIndicator()->accessibleName(), QStringLiteral("Onboarding progress"));
-    EXPECT_EQ(controller.nextButton()->text(), QStringLiteral("Continue"));
-    EXPECT_EQ(controller.nextButton()->accessibleName(), QStringLiteral("Continue onboarding"));
-    EXPECT_TRUE(pageTexts().contains(QStringLiteral("Your AI agents are waiting on you.")));
+    EXPECT_EQ(controller.pageIndicator()->text(), "1 OF 6");
+    EXPECT_EQ(controller.pageIndicator()->accessibleName(), "Onboarding progress");
+    EXPECT_EQ(controller.nextButton()->text(), "Continue");
+    EXPECT_EQ(controller.nextButton()->accessibleName(), "Continue onboarding");
+    EXPECT_TRUE(pageTexts().contains("Your AI agents are waiting on you."));
     auto* illustration = controller.currentPage()->findChild<ScaledImageView*>();
     ASSERT_TRUE(illustration);
     EXPECT_FALSE(illustration->image().isNull());
@@ -87,7 +87,7 @@ TEST_F(OnboardingWindow, EveryPageHasItsTitleIndicatorAndButtons) {
     }
     EXPECT_EQ(controller.journey().step, OnboardingStep::connect);
     EXPECT_FALSE(controller.backButton()->isHidden());
-    EXPECT_TRUE(pageTexts().contains(QStringLiteral("Connect your coding assistants.")));
+    EXPECT_TRUE(pageTexts().contains("Connect your coding assistants."));
     EXPECT_EQ(controller.codexCheckbox()->window(), controller.window());
     EXPECT_TRUE(controller.codexCheckbox()->isChecked());
     EXPECT_FALSE(controller.claudeCheckbox()->isChecked());
@@ -97,8 +97,8 @@ TEST_F(OnboardingWindow, EveryPageHasItsTitleIndicatorAndButtons) {
 TEST_F(OnboardingWindow, TheFindPageShowsTheShortcutInLargeType) {
     forward(3);
     const QStringList texts = pageTexts();
-    EXPECT_TRUE(texts.contains(QStringLiteral("\u2325  \u2318  L")));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Option + Command + L")));
+    EXPECT_TRUE(texts.contains("\u2325  \u2318  L"));
+    EXPECT_TRUE(texts.contains("Option + Command + L"));
     EXPECT_TRUE(controller.currentPage()->findChildren<ScaledImageView*>().isEmpty());
 }
 
@@ -111,9 +111,9 @@ TEST_F(OnboardingWindow, ContinueOnTheConnectPageWithNoAssistantShowsTheErrorAnd
     EXPECT_EQ(controller.journey().step, OnboardingStep::connect);
     EXPECT_FALSE(controller.journey().configurationSaved);
     EXPECT_FALSE(controller.errorLabel()->isHidden());
-    EXPECT_EQ(controller.errorLabel()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(controller.errorLabel()->text(), "Choose Codex, Claude Code, or both.");
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
-    EXPECT_EQ(controller.pageIndicator()->text(), QStringLiteral("5 OF 6"));
+    EXPECT_EQ(controller.pageIndicator()->text(), "5 OF 6");
 }
 
 TEST_F(OnboardingWindow, AnApprovalFailureOffersTheLoginItemsUntilThePageChanges) {
@@ -146,11 +146,10 @@ TEST_F(OnboardingWindow, AfterApplyingTheSummaryNamesTheChoiceAndFinishCloses) {
     forward();
     EXPECT_EQ(applied, (std::vector<Selection>{{true, true, true}}));
     EXPECT_EQ(controller.journey().step, OnboardingStep::ready);
-    EXPECT_TRUE(pageTexts().contains(
-        QStringLiteral("Connected: Codex + Claude Code   \u00b7   Launch at login: On")));
-    EXPECT_EQ(controller.nextButton()->text(), QStringLiteral("Finish"));
-    EXPECT_EQ(controller.nextButton()->accessibleName(), QStringLiteral("Finish onboarding"));
-    EXPECT_EQ(controller.pageIndicator()->text(), QStringLiteral("6 OF 6"));
+    EXPECT_TRUE(pageTexts().contains("Connected: Codex + Claude Code   \u00b7   Launch at login: On"));
+    EXPECT_EQ(controller.nextButton()->text(), "Finish");
+    EXPECT_EQ(controller.nextButton()->accessibleName(), "Finish onboarding");
+    EXPECT_EQ(controller.pageIndicator()->text(), "6 OF 6");
 
     controller.goForward();
     EXPECT_EQ(finished, 1);
@@ -165,7 +164,7 @@ TEST_F(OnboardingWindow, BackFromTheLastPageReturnsToConnectWhoseContinueApplies
     controller.loginCheckbox()->setChecked(false);
     forward();
     EXPECT_EQ(applied, (std::vector<Selection>{{true, false, true}, {true, false, false}}));
-    EXPECT_TRUE(pageTexts().contains(QStringLiteral("Connected: Codex   \u00b7   Launch at login: Off")));
+    EXPECT_TRUE(pageTexts().contains("Connected: Codex   \u00b7   Launch at login: Off"));
     EXPECT_EQ(finished, 0);
 }
 
@@ -177,7 +176,7 @@ TEST_F(OnboardingWindow, ReturnGoesOnAndEachShowingStartsAgainWithTheGivenChoice
 
     controller.prepare(false, true, false);
     EXPECT_EQ(controller.journey(), OnboardingJourney{});
-    EXPECT_EQ(controller.pageIndicator()->text(), QStringLiteral("1 OF 6"));
+    EXPECT_EQ(controller.pageIndicator()->text(), "1 OF 6");
     forward(4);
     EXPECT_FALSE(controller.codexCheckbox()->isChecked());
     EXPECT_TRUE(controller.claudeCheckbox()->isChecked());

@@ -35,20 +35,16 @@ std::vector<Block> blocks(const QTextDocument& document) {
 
 TEST(SettingsLegalDocuments, ParsesTheIntroductionAndEverySection) {
     const auto document = SettingsLegalDocuments::parse(
-        QStringLiteral("Intro line.\r\n\r\n## First\r\nOne.\r\n\r\nTwo.\r\n## Second\nThree.\n## Empty\n"));
-    EXPECT_EQ(document.introduction, QStringLiteral("Intro line."));
+        "Intro line.\r\n\r\n## First\r\nOne.\r\n\r\nTwo.\r\n## Second\nThree.\n## Empty\n");
+    EXPECT_EQ(document.introduction, "Intro line.");
     EXPECT_EQ(document.sections,
-              (std::vector<Section>{{QStringLiteral("First"), QStringLiteral("One.\n\nTwo.")},
-                                    {QStringLiteral("Second"), QStringLiteral("Three.")},
-                                    {QStringLiteral("Empty"), QString()}}));
-    EXPECT_TRUE(SettingsLegalDocuments::parse(QStringLiteral("Only an introduction.")).sections.empty());
+              (std::vector<Section>{{"First", "One.\n\nTwo."}, {"Second", "Three."}, {"Empty", QString()}}));
+    EXPECT_TRUE(SettingsLegalDocuments::parse("Only an introduction.").sections.empty());
 }
 
 TEST(SettingsLegalDocuments, TheBundledPolicyHasElevenSectionsAndTheTermsSixteen) {
-    const auto privacy =
-        SettingsLegalDocuments::load(ResourceBundle::module(), QStringLiteral("privacy-policy"));
-    const auto terms =
-        SettingsLegalDocuments::load(ResourceBundle::module(), QStringLiteral("terms-and-conditions"));
+    const auto privacy = SettingsLegalDocuments::load(ResourceBundle::module(), "privacy-policy");
+    const auto terms = SettingsLegalDocuments::load(ResourceBundle::module(), "terms-and-conditions");
     ASSERT_TRUE(privacy && terms);
     EXPECT_EQ(privacy->sections.size(), 11u);
     EXPECT_EQ(terms->sections.size(), 16u);
@@ -57,17 +53,16 @@ TEST(SettingsLegalDocuments, TheBundledPolicyHasElevenSectionsAndTheTermsSixteen
         for (const Section& section : document->sections) {
             EXPECT_FALSE(section.title.isEmpty());
             EXPECT_FALSE(section.body.isEmpty()) << section.title.toStdString();
-            EXPECT_FALSE(section.body.contains(QStringLiteral("\n\n\n")));
+            EXPECT_FALSE(section.body.contains("\n\n\n"));
         }
     }
-    EXPECT_FALSE(SettingsLegalDocuments::load(ResourceBundle::module(), QStringLiteral("missing")));
+    EXPECT_FALSE(SettingsLegalDocuments::load(ResourceBundle::module(), "missing"));
 }
 
 TEST(SettingsLegalDocuments, FormatsEachPieceWithItsSizeAndSpacingAndBodiesWithSingleLineBreaks) {
     QTextDocument document;
-    SettingsLegalDocuments::format(
-        document, QStringLiteral("Privacy Policy"), QStringLiteral("Intro."), std::nullopt,
-        {{QStringLiteral("Heading"), QStringLiteral("First paragraph.\n\nSecond.")}});
+    SettingsLegalDocuments::format(document, "Privacy Policy", "Intro.", std::nullopt,
+                                   {{"Heading", "First paragraph.\n\nSecond."}});
     const auto pieces = blocks(document);
     ASSERT_EQ(pieces.size(), 6u);
     const auto expect = [&](std::size_t index, const char* text, int size, qreal spacing, qreal lineHeight) {
@@ -82,7 +77,7 @@ TEST(SettingsLegalDocuments, FormatsEachPieceWithItsSizeAndSpacingAndBodiesWithS
     expect(3, "Heading", 16, 7, 0);
     expect(4, "First paragraph.", 13, 8, 2);
     expect(5, "Second.", 13, 8, 2);
-    EXPECT_FALSE(document.toPlainText().contains(QStringLiteral("View the current online copy")));
+    EXPECT_FALSE(document.toPlainText().contains("View the current online copy"));
 
     const QTextFrameFormat frame = document.rootFrame()->frameFormat();
     EXPECT_EQ(frame.leftMargin(), 28);
@@ -93,13 +88,12 @@ TEST(SettingsLegalDocuments, FormatsEachPieceWithItsSizeAndSpacingAndBodiesWithS
 
 TEST(SettingsLegalDocuments, TextFromTheDocumentIsNeverReadAsMarkup) {
     QTextDocument document;
-    SettingsLegalDocuments::format(
-        document, QStringLiteral("<h1>Title</h1>"), QStringLiteral("<img src=x>"), std::nullopt,
-        {{QStringLiteral("<b>x</b>"), QStringLiteral("a &amp; <a href='y'>z</a>")}});
+    SettingsLegalDocuments::format(document, "<h1>Title</h1>", "<img src=x>", std::nullopt,
+                                   {{"<b>x</b>", "a &amp; <a href='y'>z</a>"}});
     const QString text = document.toPlainText();
-    EXPECT_TRUE(text.contains(QStringLiteral("<h1>Title</h1>")));
-    EXPECT_TRUE(text.contains(QStringLiteral("<img src=x>")));
-    EXPECT_TRUE(text.contains(QStringLiteral("a &amp; <a href='y'>z</a>")));
+    EXPECT_TRUE(text.contains("<h1>Title</h1>"));
+    EXPECT_TRUE(text.contains("<img src=x>"));
+    EXPECT_TRUE(text.contains("a &amp; <a href='y'>z</a>"));
     for (const auto& piece : blocks(document))
         EXPECT_TRUE(piece.anchor.isEmpty());
 }
@@ -107,25 +101,22 @@ TEST(SettingsLegalDocuments, TextFromTheDocumentIsNeverReadAsMarkup) {
 TEST(SettingsLegalDocuments, WithAWebsiteTheLastLineLinksToTheOnlineCopy) {
     testing::RecordingWorkspace workspace;
     std::unique_ptr<QTextBrowser> page(SettingsLegalDocuments::document(
-        QStringLiteral("Terms & Conditions"), QStringLiteral("Intro."), QStringLiteral("terms"),
-        {{QStringLiteral("One"), QStringLiteral("Body.")}}, QStringLiteral("https://quorvel.example"),
-        workspace));
+        "Terms & Conditions", "Intro.", "terms", {{"One", "Body."}}, "https://quorvel.example", workspace));
     const auto pieces = blocks(*page->document());
     ASSERT_FALSE(pieces.empty());
-    EXPECT_EQ(pieces.back().text, QStringLiteral("View the current online copy \u2197"));
-    EXPECT_EQ(pieces.back().anchor, QStringLiteral("https://quorvel.example/terms"));
+    EXPECT_EQ(pieces.back().text, "View the current online copy \u2197");
+    EXPECT_EQ(pieces.back().anchor, "https://quorvel.example/terms");
     EXPECT_EQ(pieces.back().pixelSize, 12);
     EXPECT_EQ(pieces.back().bottomMargin, 24);
     EXPECT_TRUE(page->isReadOnly());
     EXPECT_FALSE(page->openLinks());
 
     emit page->anchorClicked(QUrl(pieces.back().anchor));
-    EXPECT_EQ(workspace.openedURLs, QStringList{QStringLiteral("https://quorvel.example/terms")});
+    EXPECT_EQ(workspace.openedURLs, QStringList{"https://quorvel.example/terms"});
 
-    std::unique_ptr<QTextBrowser> offline(
-        SettingsLegalDocuments::document(QStringLiteral("Terms & Conditions"), QStringLiteral("Intro."),
-                                         QStringLiteral("terms"), {}, std::nullopt, workspace));
-    EXPECT_FALSE(offline->toPlainText().contains(QStringLiteral("View the current online copy")));
+    std::unique_ptr<QTextBrowser> offline(SettingsLegalDocuments::document(
+        "Terms & Conditions", "Intro.", "terms", {}, std::nullopt, workspace));
+    EXPECT_FALSE(offline->toPlainText().contains("View the current online copy"));
 }
 
 } // namespace

@@ -16,7 +16,10 @@
 namespace quorvel {
 namespace {
 
-using State = SettingsWindowController::State;
+using Health = ClaudeIntegrationHealth;
+using Login = LaunchAtLoginState;
+
+const QStringList everySection{"Integrations", "General", "Privacy", "Terms", "About", "Licences"};
 
 class SettingsWindow : public ::testing::Test {
 protected:
@@ -56,16 +59,14 @@ protected:
 
 TEST_F(SettingsWindow, IsAFixedWindowOfSixSectionsWithTheFirstSelected) {
     QWidget* window = controller.window();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvel"));
+    EXPECT_EQ(window->windowTitle(), "Quorvel");
     EXPECT_EQ(window->size(), QSize(840, 530));
     EXPECT_EQ(window->minimumSize(), QSize(840, 530));
-    EXPECT_EQ(visibleSections(), (QStringList{QStringLiteral("Integrations"), QStringLiteral("General"),
-                                              QStringLiteral("Privacy"), QStringLiteral("Terms"),
-                                              QStringLiteral("About"), QStringLiteral("Licences")}));
+    EXPECT_EQ(visibleSections(), everySection);
     EXPECT_EQ(controller.tabs()->count(), 6);
     EXPECT_EQ(controller.tabs()->currentIndex(), 0);
     EXPECT_TRUE(controller.sectionButtons()[0]->isChecked());
-    EXPECT_EQ(controller.searchField()->placeholderText(), QStringLiteral("Search Settings"));
+    EXPECT_EQ(controller.searchField()->placeholderText(), "Search Settings");
     EXPECT_NE(controller.aboutContentController(), nullptr);
     for (int index = 0; index < 6; ++index)
         EXPECT_EQ(controller.sectionButtons()[index]->tag(), index);
@@ -85,36 +86,33 @@ TEST_F(SettingsWindow, SearchFiltersTheSectionsByTheirSearchTermsIgnoringCase) {
         search(QString::fromUtf8(text));
         EXPECT_EQ(visibleSections(), expected) << text;
     };
-    shows("codex", {QStringLiteral("Integrations")});
-    shows("CLAUDE", {QStringLiteral("Integrations")});
-    shows("updates", {QStringLiteral("General")});
-    shows("lucide", {QStringLiteral("Licences")});
-    shows("  Warranty ", {QStringLiteral("Terms")});
-    shows("complaints", {QStringLiteral("Privacy")});
-    shows("nimbrel", {QStringLiteral("About")});
-    shows("licen", {QStringLiteral("Terms"), QStringLiteral("Licences")});
-    const QStringList every{QStringLiteral("Integrations"), QStringLiteral("General"),
-                            QStringLiteral("Privacy"),      QStringLiteral("Terms"),
-                            QStringLiteral("About"),        QStringLiteral("Licences")};
-    shows("", every);
-    shows(" \t\n ", every);
+    shows("codex", {"Integrations"});
+    shows("CLAUDE", {"Integrations"});
+    shows("updates", {"General"});
+    shows("lucide", {"Licences"});
+    shows("  Warranty ", {"Terms"});
+    shows("complaints", {"Privacy"});
+    shows("nimbrel", {"About"});
+    shows("licen", {"Terms", "Licences"});
+    shows("", everySection);
+    shows(" \t\n ", everySection);
     shows("Integrat ions", {});
 }
 
 TEST_F(SettingsWindow, FilteringAwayTheSelectedSectionSelectsTheFirstVisibleOne) {
     controller.sectionButtons()[5]->click();
-    search(QStringLiteral("launch"));
+    search("launch");
     EXPECT_EQ(controller.tabs()->currentIndex(), 1);
     EXPECT_TRUE(controller.sectionButtons()[1]->isChecked());
     EXPECT_FALSE(controller.sectionButtons()[5]->isChecked());
 
-    search(QStringLiteral("general"));
+    search("general");
     EXPECT_EQ(controller.tabs()->currentIndex(), 1) << "a selection that stays visible stays";
 }
 
 TEST_F(SettingsWindow, WhenNothingMatchesThePreviousPageStaysWithNoVisibleButton) {
     controller.sectionButtons()[3]->click();
-    search(QStringLiteral("no section has this"));
+    search("no section has this");
     EXPECT_TRUE(visibleSections().isEmpty());
     EXPECT_EQ(controller.tabs()->currentIndex(), 3);
     EXPECT_TRUE(controller.sectionButtons()[3]->isChecked());
@@ -124,37 +122,33 @@ TEST_F(SettingsWindow, WhenNothingMatchesThePreviousPageStaysWithNoVisibleButton
 }
 
 TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
-    controller.prepareForShowing(
-        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::enabled});
+    controller.prepareForShowing({true, true, Health::needsRepair, Login::enabled});
     EXPECT_TRUE(controller.codexSwitch()->isChecked());
     EXPECT_TRUE(controller.claudeSwitch()->isChecked());
     EXPECT_EQ(controller.integrationStatus()->text(),
-              QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks."));
+              "Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
     EXPECT_TRUE(controller.integrationError()->isHidden());
     EXPECT_TRUE(controller.launchSwitch()->isChecked());
     EXPECT_EQ(controller.launchStatus()->text(),
-              QStringLiteral("Quorvel opens in the menu bar when you sign in to this Mac."));
+              "Quorvel opens in the menu bar when you sign in to this Mac.");
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
 
-    controller.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, false, Health::needsRepair, Login::disabled});
     EXPECT_FALSE(controller.claudeSwitch()->isChecked());
-    EXPECT_EQ(controller.integrationStatus()->text(),
-              QStringLiteral("At least one integration must stay connected."))
+    EXPECT_EQ(controller.integrationStatus()->text(), "At least one integration must stay connected.")
         << "the repair notice is only for an enabled integration";
     EXPECT_FALSE(controller.launchSwitch()->isChecked());
 }
 
 TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAtEveryShowing) {
     for (int showing = 0; showing < 2; ++showing) {
-        controller.prepareForShowing(
-            {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::needsApproval});
+        controller.prepareForShowing({true, false, Health::disabled, Login::needsApproval});
         EXPECT_FALSE(controller.launchSwitch()->isChecked());
         EXPECT_EQ(controller.launchStatus()->text(),
-                  QStringLiteral("macOS needs your approval before Quorvel can open at login."));
+                  "macOS needs your approval before Quorvel can open at login.");
         EXPECT_FALSE(controller.loginItemsButton()->isHidden());
         controller.launchSwitch()->click();
-        EXPECT_EQ(controller.launchStatus()->text(), QStringLiteral("Launch at Login updated."));
+        EXPECT_EQ(controller.launchStatus()->text(), "Launch at Login updated.");
         EXPECT_TRUE(controller.loginItemsButton()->isHidden());
     }
     controller.loginItemsButton()->click();
@@ -162,38 +156,34 @@ TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAt
 }
 
 TEST_F(SettingsWindow, SwitchingOffTheLastIntegrationIsTurnedBackWithTheReasonInRed) {
-    controller.prepareForShowing(
-        {false, true, ClaudeIntegrationHealth::enabled, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({false, true, Health::enabled, Login::disabled});
     saveFailure = std::make_exception_ptr(IntegrationSetupError::providerRequired());
     controller.claudeSwitch()->click();
     EXPECT_EQ(saved, (std::vector<std::pair<bool, bool>>{{false, false}}));
     EXPECT_TRUE(controller.claudeSwitch()->isChecked());
     EXPECT_FALSE(controller.integrationError()->isHidden());
-    EXPECT_EQ(controller.integrationError()->text(), QStringLiteral("Choose Codex, Claude Code, or both."));
+    EXPECT_EQ(controller.integrationError()->text(), "Choose Codex, Claude Code, or both.");
     EXPECT_EQ(controller.integrationError()->textColour(), TextColour::systemRed);
-    EXPECT_EQ(controller.integrationStatus()->text(),
-              QStringLiteral("At least one integration must stay connected."));
+    EXPECT_EQ(controller.integrationStatus()->text(), "At least one integration must stay connected.");
 }
 
 TEST_F(SettingsWindow, ASuccessfulChangeReplacesTheRepairNoticeAndHidesTheLastError) {
-    controller.prepareForShowing(
-        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, true, Health::needsRepair, Login::disabled});
     saveFailure = std::make_exception_ptr(std::runtime_error("settings.json is a link"));
     controller.codexSwitch()->click();
     EXPECT_TRUE(controller.codexSwitch()->isChecked());
-    EXPECT_EQ(controller.integrationError()->text(), QStringLiteral("settings.json is a link"));
+    EXPECT_EQ(controller.integrationError()->text(), "settings.json is a link");
 
     saveFailure = nullptr;
     controller.codexSwitch()->click();
     EXPECT_EQ(saved.back(), std::make_pair(false, true));
     EXPECT_FALSE(controller.codexSwitch()->isChecked());
     EXPECT_TRUE(controller.integrationError()->isHidden());
-    EXPECT_EQ(controller.integrationStatus()->text(), QStringLiteral("Changes saved."));
+    EXPECT_EQ(controller.integrationStatus()->text(), "Changes saved.");
 }
 
 TEST_F(SettingsWindow, AFailedLaunchChangeIsTurnedBackAndOffersLoginItemsOnlyForTheApprovalError) {
-    controller.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, false, Health::disabled, Login::disabled});
     launchFailure = std::make_exception_ptr(LaunchAtLoginError::needsApproval());
     controller.launchSwitch()->click();
     EXPECT_EQ(launchRequests, std::vector<bool>{true});
@@ -206,27 +196,26 @@ TEST_F(SettingsWindow, AFailedLaunchChangeIsTurnedBackAndOffersLoginItemsOnlyFor
     launchFailure = std::make_exception_ptr(std::runtime_error("autostart folder is read-only"));
     controller.launchSwitch()->click();
     EXPECT_FALSE(controller.launchSwitch()->isChecked());
-    EXPECT_EQ(controller.launchStatus()->text(), QStringLiteral("autostart folder is read-only"));
+    EXPECT_EQ(controller.launchStatus()->text(), "autostart folder is read-only");
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
 }
 
 TEST_F(SettingsWindow, TheUpdateButtonAsksForAnUpdateCheck) {
-    EXPECT_EQ(controller.updateButton()->text(), QStringLiteral("Check for Updates\u2026"));
+    EXPECT_EQ(controller.updateButton()->text(), "Check for Updates\u2026");
     controller.updateButton()->click();
     EXPECT_EQ(updateChecks, 1);
 }
 
 TEST_F(SettingsWindow, HidingAndShowingKeepsTheSectionAndTheSearch) {
     controller.sectionButtons()[2]->click();
-    search(QStringLiteral("privacy"));
+    search("privacy");
     controller.showWindow();
     controller.window()->close();
-    controller.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
+    controller.prepareForShowing({true, false, Health::disabled, Login::disabled});
     controller.showWindow();
     EXPECT_EQ(controller.tabs()->currentIndex(), 2);
-    EXPECT_EQ(controller.searchField()->text(), QStringLiteral("privacy"));
-    EXPECT_EQ(visibleSections(), QStringList{QStringLiteral("Privacy")});
+    EXPECT_EQ(controller.searchField()->text(), "privacy");
+    EXPECT_EQ(visibleSections(), QStringList{"Privacy"});
     EXPECT_FALSE(controller.searchField()->hasFocus());
     controller.window()->close();
 }

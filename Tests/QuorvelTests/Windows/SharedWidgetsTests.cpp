@@ -1,6 +1,7 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SystemColours.h"
 #include "Support/DarkPalette.h"
+#include "Support/PixelCount.h"
 #include "TestSupport.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
@@ -38,8 +39,8 @@ QImage render(QWidget& widget) {
 }
 
 TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
-    TextLabel* label = TextLabel::wrapping(QStringLiteral("<b>bold</b> & <a href='x'>link</a>"), 13,
-                                           QFont::Normal, TextColour::secondaryLabel);
+    TextLabel* label = TextLabel::wrapping("<b>bold</b> & <a href='x'>link</a>", 13, QFont::Normal,
+                                           TextColour::secondaryLabel);
     std::unique_ptr<TextLabel> owner(label);
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->font().pixelSize(), 13);
@@ -57,9 +58,9 @@ TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
 TEST(PaletteBinding, FollowsTheApplicationPaletteInsideAWindowOncePerChange) {
     QWidget window;
     auto* layout = new QVBoxLayout(&window);
-    TextLabel* label = TextLabel::oneLine(QStringLiteral("Quorvel"), 13);
+    TextLabel* label = TextLabel::oneLine("Quorvel", 13);
     layout->addWidget(label);
-    auto* link = new LinkButton(QStringLiteral("Lucide website \u2197"), 12, QFont::Normal);
+    auto* link = new LinkButton("Lucide website \u2197", 12, QFont::Normal);
     layout->addWidget(link);
     auto* own = new QWidget;
     layout->addWidget(own);
@@ -87,8 +88,7 @@ TEST(PaletteBinding, FollowsTheApplicationPaletteInsideAWindowOncePerChange) {
 
 TEST(TextLabel, FittingToAWidthTakesTheLinesTheTextNeedsUpToTheMaximum) {
     std::unique_ptr<TextLabel> label(TextLabel::wrapping(
-        QString(40, QLatin1Char('x')).append(QStringLiteral(" word word word word word word word word word")),
-        15));
+        QString(40, QLatin1Char('x')).append(" word word word word word word word word word"), 15));
     label->fitToWidth(120);
     const int lineHeight = QFontMetrics(label->font()).lineSpacing();
     EXPECT_EQ(label->width(), 120);
@@ -99,7 +99,7 @@ TEST(TextLabel, FittingToAWidthTakesTheLinesTheTextNeedsUpToTheMaximum) {
 }
 
 TEST(ToggleSwitch, ClicksAndTheSpaceBarToggleItAndOnlyUserChangesAreSent) {
-    ToggleSwitch toggle(QStringLiteral("Codex"));
+    ToggleSwitch toggle("Codex");
     int clicks = 0;
     QObject::connect(&toggle, &QAbstractButton::clicked, [&] { ++clicks; });
     EXPECT_EQ(toggle.size(), QSize(38, 22));
@@ -109,8 +109,8 @@ TEST(ToggleSwitch, ClicksAndTheSpaceBarToggleItAndOnlyUserChangesAreSent) {
     toggle.setChecked(false);
     EXPECT_EQ(clicks, 1);
 
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ");
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, " ");
     QApplication::sendEvent(&toggle, &press);
     QApplication::sendEvent(&toggle, &release);
     EXPECT_TRUE(toggle.isChecked());
@@ -129,7 +129,7 @@ TEST(ToggleSwitch, IsDrawnInTheAccentColourWhenOnAndTheTrackColourWhenOff) {
 
 // On a dark desktop the style's outline of the box is hardly darker than a card's fill.
 TEST(CheckBox, ItsBoxStaysVisibleOnACardOnADarkDesktop) {
-    CheckBox box(QStringLiteral("Claude Code"), 17, QFont::Medium);
+    CheckBox box("Claude Code", 17, QFont::Medium);
     EXPECT_EQ(box.font().pixelSize(), 17);
     EXPECT_EQ(box.font().weight(), QFont::Medium);
     box.resize(box.sizeHint());
@@ -198,28 +198,24 @@ TEST(AppearanceAwareLogoImageView, MissingLogosLeaveItEmpty) {
 }
 
 TEST(SymbolIcon, DrawsTheSymbolInTheGivenColourAtTheDevicePixelRatio) {
-    const QImage symbol =
-        SymbolIcon::render(ResourceBundle::module(), QStringLiteral("info"), QColor(255, 0, 0), 16, 2.0);
+    const QImage symbol = SymbolIcon::render(ResourceBundle::module(), "info", QColor(255, 0, 0), 16, 2.0);
     ASSERT_FALSE(symbol.isNull());
     EXPECT_EQ(symbol.size(), QSize(32, 32));
     EXPECT_EQ(symbol.devicePixelRatio(), 2.0);
-    int red = 0;
-    for (int y = 0; y < symbol.height(); ++y)
-        for (int x = 0; x < symbol.width(); ++x) {
-            const QColor pixel = symbol.pixelColor(x, y);
-            if (pixel.alpha() == 255) {
-                EXPECT_EQ(pixel.rgb(), QColor(255, 0, 0).rgb());
-                ++red;
-            }
-        }
-    EXPECT_GT(red, 20);
-    EXPECT_TRUE(
-        SymbolIcon::render(ResourceBundle::module(), QStringLiteral("missing"), Qt::red, 16, 1).isNull());
+    const auto solid = [](const QColor& pixel) { return pixel.alpha() == 255; };
+    EXPECT_EQ(testing::countPixels(symbol,
+                                   [&](const QColor& pixel) {
+                                       return solid(pixel) && pixel.rgb() != QColor(255, 0, 0).rgb();
+                                   }),
+              0)
+        << "every solid pixel is red";
+    EXPECT_GT(testing::countPixels(symbol, solid), 20);
+    EXPECT_TRUE(SymbolIcon::render(ResourceBundle::module(), "missing", Qt::red, 16, 1).isNull());
 }
 
 TEST(ReturnKeyTrigger, ReturnAndEnterPressTheVisibleEnabledButtonOnly) {
     QWidget window;
-    auto* button = new QPushButton(QStringLiteral("Save"), &window);
+    auto* button = new QPushButton("Save", &window);
     new ReturnKeyTrigger(&window, button);
     window.show();
     int clicks = 0;
@@ -242,27 +238,25 @@ TEST(ReturnKeyTrigger, ReturnAndEnterPressTheVisibleEnabledButtonOnly) {
 }
 
 TEST(LinkButton, ShowsAnAmpersandLiterally) {
-    LinkButton button(QStringLiteral("Terms & Conditions \u2197"), 12, QFont::Medium);
-    EXPECT_EQ(button.text(), QStringLiteral("Terms && Conditions \u2197"));
+    LinkButton button("Terms & Conditions \u2197", 12, QFont::Medium);
+    EXPECT_EQ(button.text(), "Terms && Conditions \u2197");
     EXPECT_EQ(button.palette().color(QPalette::ButtonText), Palette::link());
 }
 
 TEST(WebsiteAddress, OnlyAnAbsoluteWebAddressCountsAndPagesAreAppendedAsOnePathComponent) {
     EXPECT_FALSE(WebsiteAddress::base(QString()));
-    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("   ")));
-    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("quorvel.example")));
-    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("file:///etc/passwd")));
-    EXPECT_FALSE(WebsiteAddress::base(QStringLiteral("javascript:alert(1)")));
-    ASSERT_TRUE(WebsiteAddress::base(QStringLiteral(" https://quorvel.example ")));
+    EXPECT_FALSE(WebsiteAddress::base("   "));
+    EXPECT_FALSE(WebsiteAddress::base("quorvel.example"));
+    EXPECT_FALSE(WebsiteAddress::base("file:///etc/passwd"));
+    EXPECT_FALSE(WebsiteAddress::base("javascript:alert(1)"));
+    ASSERT_TRUE(WebsiteAddress::base(" https://quorvel.example "));
 
-    EXPECT_EQ(WebsiteAddress::appending(QStringLiteral("https://quorvel.example"), QStringLiteral("privacy")),
-              QStringLiteral("https://quorvel.example/privacy"));
-    EXPECT_EQ(
-        WebsiteAddress::appending(QStringLiteral("https://quorvel.example/legal/"), QStringLiteral("terms")),
-        QStringLiteral("https://quorvel.example/legal/terms"));
-    EXPECT_EQ(
-        WebsiteAddress::appending(QStringLiteral("https://quorvel.example/legal"), QStringLiteral("terms")),
-        QStringLiteral("https://quorvel.example/legal/terms"));
+    EXPECT_EQ(WebsiteAddress::appending("https://quorvel.example", "privacy"),
+              "https://quorvel.example/privacy");
+    EXPECT_EQ(WebsiteAddress::appending("https://quorvel.example/legal/", "terms"),
+              "https://quorvel.example/legal/terms");
+    EXPECT_EQ(WebsiteAddress::appending("https://quorvel.example/legal", "terms"),
+              "https://quorvel.example/legal/terms");
 }
 
 TEST(ResourceText, ReadsUTF8AndRefusesMissingOversizedOrMalformedFiles) {
@@ -272,14 +266,13 @@ TEST(ResourceText, ReadsUTF8AndRefusesMissingOversizedOrMalformedFiles) {
     testing::writeFile(folder / "Legal/bad.txt", "Caf\xC3 broken");
     testing::writeFile(folder / "Legal/large.txt", std::string(ResourceText::maximumSize + 1, 'a'));
     testing::writeFile(folder / "Legal/limit.txt", std::string(ResourceText::maximumSize, 'a'));
-    const QString legal = QStringLiteral("Legal");
-    const QString txt = QStringLiteral("txt");
-    EXPECT_EQ(ResourceText::read(bundle, QStringLiteral("good"), txt, legal),
-              QStringLiteral("Caf\u00e9 \u2197"));
-    EXPECT_FALSE(ResourceText::read(bundle, QStringLiteral("bad"), txt, legal));
-    EXPECT_FALSE(ResourceText::read(bundle, QStringLiteral("large"), txt, legal));
-    EXPECT_TRUE(ResourceText::read(bundle, QStringLiteral("limit"), txt, legal));
-    EXPECT_FALSE(ResourceText::read(bundle, QStringLiteral("missing"), txt, legal));
+    const QString legal = "Legal";
+    const QString txt = "txt";
+    EXPECT_EQ(ResourceText::read(bundle, "good", txt, legal), "Caf\u00e9 \u2197");
+    EXPECT_FALSE(ResourceText::read(bundle, "bad", txt, legal));
+    EXPECT_FALSE(ResourceText::read(bundle, "large", txt, legal));
+    EXPECT_TRUE(ResourceText::read(bundle, "limit", txt, legal));
+    EXPECT_FALSE(ResourceText::read(bundle, "missing", txt, legal));
 }
 
 } // namespace

@@ -4,8 +4,9 @@
 #include "Model/StatusError.h"
 #include "Platform/ResourceBundle.h"
 #include "Services/TestImages.h"
+#include "Support/BuildOf.h"
 #include "Support/DarkPalette.h"
-#include "TestSupport.h"
+#include "Support/WrittenFile.h"
 #include "Windows/FeedbackWindowController.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/OnboardingWindowController.h"
@@ -72,15 +73,33 @@ void captureSections(SettingsWindowController& settings, const QString& prefix) 
     settings.window()->close();
 }
 
+// Moves on through the onboarding without waiting for the slides.
+void forward(OnboardingWindowController& onboarding, int pages) {
+    for (int page = 0; page < pages; ++page) {
+        onboarding.goForward();
+        onboarding.finishSliding();
+    }
+}
+
 // The six onboarding pages, from the first.
 void captureOnboarding(OnboardingWindowController& onboarding, const QString& prefix) {
     for (int page = 1; page <= 6; ++page) {
         capture(*onboarding.window(), prefix + QStringLiteral("onboarding-%1").arg(page));
-        onboarding.goForward();
-        onboarding.finishSliding();
+        forward(onboarding, 1);
     }
     onboarding.window()->close();
 }
+
+// What the windows are given to do, where the pictures need nothing done.
+const SettingsWindowController::Actions ignoreSettings{[](bool, bool) {}, [](bool) {}, [] {}, [] {}};
+const auto noAction = [] {};
+const auto ignoreSetup = [](bool, bool, bool, bool) {};
+const auto ignoreOnboarding = [](bool, bool, bool) {};
+const auto ignoreReport = [](const QString&, const QString&, const PreparedFeedbackScreenshot&,
+                             BugReportCompletion) {};
+
+using Health = ClaudeIntegrationHealth;
+using Login = LaunchAtLoginState;
 
 class WindowScreenshots : public ::testing::Test {
 protected:
@@ -91,107 +110,85 @@ protected:
     }
 
     testing::RecordingWorkspace workspace;
+    testing::RecordingAlerts alerts;
 };
 
-BuildInfo sampleBuild() {
-    BuildInfo info;
-    info.shortVersion = QStringLiteral("1.4.0");
-    info.commitHash = QStringLiteral("3f9c2ab");
-    info.websiteURL = QStringLiteral("https://quorvel.example");
-    return info;
-}
-
 TEST_F(WindowScreenshots, Settings) {
-    SettingsWindowController settings(
-        ResourceBundle::module(), {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, sampleBuild(), workspace);
-    settings.prepareForShowing(
-        {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::needsApproval});
+    const BuildInfo build = testing::buildOf("1.4.0", "3f9c2ab", "https://quorvel.example");
+    SettingsWindowController settings(ResourceBundle::module(), ignoreSettings, build, workspace);
+    settings.prepareForShowing({true, true, Health::needsRepair, Login::needsApproval});
     captureSections(settings, QString());
 }
 
 // Windows shown on a light desktop that then turns dark, in a build without a website (the legal links
 // disabled).
 TEST_F(WindowScreenshots, DarkAppearance) {
-    SettingsWindowController settings(ResourceBundle::module(),
-                                      {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, BuildInfo{}, workspace);
-    settings.prepareForShowing(
-        {true, false, ClaudeIntegrationHealth::disabled, LaunchAtLoginState::disabled});
-    IntegrationSetupWindowController setup(
-        ResourceBundle::module(), [](bool, bool, bool, bool) {}, [] {});
+    SettingsWindowController settings(ResourceBundle::module(), ignoreSettings, BuildInfo{}, workspace);
+    settings.prepareForShowing({true, false, Health::disabled, Login::disabled});
+    IntegrationSetupWindowController setup(ResourceBundle::module(), ignoreSetup, noAction);
     setup.configure(true, true, false, false);
-    OnboardingWindowController onboarding(
-        ResourceBundle::module(), [](bool, bool, bool) {}, [] {}, [] {});
+    OnboardingWindowController onboarding(ResourceBundle::module(), ignoreOnboarding, noAction, noAction);
     onboarding.prepare(true, false, true);
-    testing::RecordingAlerts alerts;
-    FeedbackWindowController report(
-        [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {},
-        alerts);
+    FeedbackWindowController report(ignoreReport, alerts);
 
     for (QWidget* window : {settings.window(), setup.window(), onboarding.window(), report.window()})
         window->show();
     settle();
 
     testing::DarkPalette dark;
-    captureSections(settings, QStringLiteral("dark-"));
-    capture(*setup.window(), QStringLiteral("dark-integration-setup"));
+    captureSections(settings, "dark-");
+    capture(*setup.window(), "dark-integration-setup");
     setup.window()->close();
-    captureOnboarding(onboarding, QStringLiteral("dark-"));
-    capture(*report.window(), QStringLiteral("dark-issue-report"));
+    captureOnboarding(onboarding, "dark-");
+    capture(*report.window(), "dark-issue-report");
     report.window()->close();
 }
 
 TEST_F(WindowScreenshots, IntegrationSetup) {
-    IntegrationSetupWindowController setup(
-        ResourceBundle::module(), [](bool, bool, bool, bool) {}, [] {});
+    IntegrationSetupWindowController setup(ResourceBundle::module(), ignoreSetup, noAction);
     setup.configure(true, false, true, true);
-    capture(*setup.window(), QStringLiteral("integration-setup-first-run"));
+    capture(*setup.window(), "integration-setup-first-run");
     setup.configure(true, true, false, false);
-    capture(*setup.window(), QStringLiteral("integration-setup"));
+    capture(*setup.window(), "integration-setup");
     setup.window()->close();
 
     // The longest failure text.
     IntegrationSetupWindowController failing(
-        ResourceBundle::module(), [](bool, bool, bool, bool) { throw StatusError::invalidRecord(); }, [] {});
+        ResourceBundle::module(), [](bool, bool, bool, bool) { throw StatusError::invalidRecord(); },
+        noAction);
     failing.configure(true, true, true, false);
     failing.save();
-    capture(*failing.window(), QStringLiteral("integration-setup-error"));
+    capture(*failing.window(), "integration-setup-error");
     failing.window()->close();
 }
 
 TEST_F(WindowScreenshots, OnboardingPages) {
-    OnboardingWindowController onboarding(
-        ResourceBundle::module(), [](bool, bool, bool) {}, [] {}, [] {});
+    OnboardingWindowController onboarding(ResourceBundle::module(), ignoreOnboarding, noAction, noAction);
     onboarding.prepare(true, true, true);
     captureOnboarding(onboarding, QString());
 
     // A login-item failure on the connect page, with the button that only it shows.
     OnboardingWindowController failing(
-        ResourceBundle::module(), [](bool, bool, bool) { throw LaunchAtLoginError::needsApproval(); }, [] {},
-        [] {});
+        ResourceBundle::module(), [](bool, bool, bool) { throw LaunchAtLoginError::needsApproval(); },
+        noAction, noAction);
     failing.prepare(true, false, true);
-    for (int page = 1; page < 5; ++page) {
-        failing.goForward();
-        failing.finishSliding();
-    }
+    forward(failing, 4);
     failing.goForward();
-    capture(*failing.window(), QStringLiteral("onboarding-5-error"));
+    capture(*failing.window(), "onboarding-5-error");
     failing.window()->close();
 }
 
 TEST_F(WindowScreenshots, IssueReport) {
     testing::TemporaryDirectory folder;
-    const QByteArray png = testing::encoded(testing::quarteredImage(QSize(1200, 600)), "png");
-    testing::writeFile(folder / "approval-waiting.png", std::string_view(png.constData(), png.size()));
-    testing::RecordingAlerts alerts;
-    FeedbackWindowController report(
-        [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {}, alerts,
-        [&](QWidget*) { return std::optional(folder / "approval-waiting.png"); });
-    capture(*report.window(), QStringLiteral("issue-report"));
-    report.details()->setPlainText(
-        QStringLiteral("Claude Code asked to run a command; the lamp stayed green."));
+    const auto screenshot = testing::written(
+        folder / "approval-waiting.png", testing::encoded(testing::quarteredImage(QSize(1200, 600)), "png"));
+    FeedbackWindowController report(ignoreReport, alerts,
+                                    [&](QWidget*) { return std::optional(screenshot); });
+    capture(*report.window(), "issue-report");
+    report.details()->setPlainText("Claude Code asked to run a command; the lamp stayed green.");
     report.chooseScreenshot();
     report.sendReport();
-    capture(*report.window(), QStringLiteral("issue-report-sending"));
+    capture(*report.window(), "issue-report-sending");
     report.window()->close();
 }
 
