@@ -58,11 +58,6 @@ Options parseOptions(int argc, char** argv) {
     return options;
 }
 
-Date currentDate() {
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return Date::fromUnix(std::chrono::duration<double>(now).count());
-}
-
 template <typename Body> double milliseconds(Body&& body) {
     const auto start = std::chrono::steady_clock::now();
     body();
@@ -109,13 +104,12 @@ void appendActivity(const std::vector<fs::path>& transcripts, int tick, bench::S
     for (int i = 0; i < 5 && !transcripts.empty(); ++i) {
         const fs::path& path = transcripts[static_cast<std::size_t>(tick * 5 + i) % transcripts.size()];
         std::ofstream out(path, std::ios::app | std::ios::binary);
-        out << sessions.claudeActivity(path.stem().string(), "/home/dev/project",
-                                       currentDate().unixSeconds());
+        out << sessions.claudeActivity(path.stem().string(), "/home/dev/project", Date::now().unixSeconds());
     }
 }
 
 void dump(const RefreshEnvironment& environment) {
-    const RefreshSnapshot snapshot = loadRefreshSnapshot(true, true, environment, currentDate());
+    const RefreshSnapshot snapshot = loadRefreshSnapshot(true, true, environment, Date::now());
     nlohmann::json tasks = nlohmann::json::array();
     for (const auto& task : snapshot.tasks)
         tasks.push_back(task.toJson());
@@ -130,17 +124,17 @@ void measure(const RefreshEnvironment& environment, int ticks) {
     // Ticks come every 3 seconds, so most files a tick sees changed more than a second before it; such
     // files are trusted from the cache (one changed within that second is read again at the next tick).
     // The ticks here run back to back, so each reads as if a second and a bit after the changes.
-    RefreshWorker worker([] { return currentDate() + 1.1; });
+    RefreshWorker worker([] { return Date::now() + 1.1; });
     RefreshSnapshot snapshot;
-    const double cold = milliseconds([&] { snapshot = worker.load(true, true, environment, currentDate()); });
+    const double cold = milliseconds([&] { snapshot = worker.load(true, true, environment, Date::now()); });
     std::vector<double> steady, active;
     for (int tick = 0; tick < ticks; ++tick)
-        steady.push_back(milliseconds([&] { worker.load(true, true, environment, currentDate()); }));
-    const auto transcripts = bench::recentClaudeTranscripts(environment.claudeHome(), currentDate());
+        steady.push_back(milliseconds([&] { worker.load(true, true, environment, Date::now()); }));
+    const auto transcripts = bench::recentClaudeTranscripts(environment.claudeHome(), Date::now());
     bench::SyntheticSessions sessions(99);
     for (int tick = 0; tick < ticks; ++tick) {
         appendActivity(transcripts, tick, sessions);
-        active.push_back(milliseconds([&] { worker.load(true, true, environment, currentDate()); }));
+        active.push_back(milliseconds([&] { worker.load(true, true, environment, Date::now()); }));
     }
     const auto files = watchedFiles(environment);
     const double floor = statFloor(files);
@@ -163,7 +157,7 @@ int main(int argc, char** argv) {
     if (options.generate) {
         fs::create_directories(options.home);
         const double seconds =
-            milliseconds([&] { bench::RefreshCorpus{}.generate(options.home, currentDate()); });
+            milliseconds([&] { bench::RefreshCorpus{}.generate(options.home, Date::now()); });
         std::fprintf(stderr, "generated corpus in %.1f s\n", seconds / 1000);
     }
     if (options.dump)

@@ -3,8 +3,8 @@
 #include "Claude/ClaudeHookRecord.h"
 #include "Support/Date.h"
 #include "Support/FileIO.h"
-#include "Support/RecordFolderCache.h"
 #include "Support/Json.h"
+#include "Support/RecordFolderCache.h"
 
 #include <filesystem>
 #include <optional>

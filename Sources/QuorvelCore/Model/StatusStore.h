@@ -2,8 +2,8 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/FileIO.h"
-#include "Support/RecordFolderCache.h"
 #include "Support/Json.h"
+#include "Support/RecordFolderCache.h"
 
 #include <filesystem>
 #include <string_view>

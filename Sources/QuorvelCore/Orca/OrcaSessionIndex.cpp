@@ -81,9 +81,13 @@ std::optional<EntryFields> readEntryFields(std::string_view key, object entry) {
     return EntryFields{*agentType, *sessionID, *tabID, *worktreeID, *receivedAt, *providerSession};
 }
 
-bool isRecent(const OrcaSessionReference& reference, Date now) {
-    const double age = now - reference.observedAt;
-    return age >= -OrcaSessionIndex::maxFutureSkew && age <= OrcaSessionIndex::maxAge;
+// The index of the sessions observed at most maxAge before `now` and at most maxFutureSkew after it.
+OrcaSessionIndex recentOnly(std::vector<OrcaSessionReference> sessions, Date now) {
+    std::erase_if(sessions, [&](const OrcaSessionReference& session) {
+        const double age = now - session.observedAt;
+        return age < -OrcaSessionIndex::maxFutureSkew || age > OrcaSessionIndex::maxAge;
+    });
+    return OrcaSessionIndex{std::move(sessions)};
 }
 
 // Every check but the age, which depends on the time of the refresh.
@@ -124,18 +128,14 @@ OrcaSessionIndex OrcaSessionIndex::load(const std::filesystem::path& root, Date 
     if (!FileInfo::ifExists(file))
         return {};
     OrcaLocalFile::validate(file, statusFileLimit);
-    OrcaSessionIndex index{cachedFileResult(
-        cache, file, [&] { return decodeAllAges(FileIO::readBounded(file, statusFileLimit)).sessions; })};
-    std::erase_if(index.sessions,
-                  [&](const OrcaSessionReference& session) { return !isRecent(session, now); });
-    return index;
+    return recentOnly(
+        cachedFileResult(cache, file,
+                         [&] { return decodeAllAges(FileIO::readBounded(file, statusFileLimit)).sessions; }),
+        now);
 }
 
 OrcaSessionIndex OrcaSessionIndex::decode(std::string_view bytes, Date now) {
-    OrcaSessionIndex index = decodeAllAges(bytes);
-    std::erase_if(index.sessions,
-                  [&](const OrcaSessionReference& session) { return !isRecent(session, now); });
-    return index;
+    return recentOnly(decodeAllAges(bytes).sessions, now);
 }
 
 OrcaSessionIndex OrcaSessionIndex::decodeAllAges(std::string_view bytes) {

@@ -14,7 +14,6 @@
 #include "Orca/OrcaSessionIndex.h"
 #include "Support/Uuid.h"
 
-#include <chrono>
 #include <exception>
 
 namespace quorvel {
@@ -176,11 +175,6 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
         snapshot.diagnostic = diagnostic;
     }
     return snapshot;
-}
-
-Date RefreshWorker::systemTime() {
-    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    return Date::fromUnix(std::chrono::duration<double>(sinceEpoch).count());
 }
 
 RefreshSnapshot RefreshWorker::load(bool codexEnabled, bool claudeEnabled,

@@ -40,7 +40,7 @@ bool exists(const std::filesystem::path& path) {
     throw std::system_error(errno, std::generic_category(), "stat " + path.string());
 }
 
-DirectoryListingCache::Listing listOpenFolder(int folder, const std::string& pathForErrors) {
+FolderListing listOpenFolder(int folder, const std::string& pathForErrors) {
     const int copy = ::dup(folder);
     if (copy < 0)
         throwErrno("opendir", pathForErrors);
@@ -51,7 +51,7 @@ DirectoryListingCache::Listing listOpenFolder(int folder, const std::string& pat
         errno = error;
         throwErrno("opendir", pathForErrors);
     }
-    DirectoryListingCache::Listing listing;
+    FolderListing listing;
     while (true) {
         errno = 0;
         const dirent* entry = ::readdir(handle.get());
@@ -72,15 +72,11 @@ std::vector<std::string> entryNames(const std::filesystem::path& directory, Dire
     FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
         throwErrno("opendir", directory.string());
+    auto list = [&] { return listOpenFolder(folder.get(), directory.string()); };
     if (cache == nullptr)
-        return listOpenFolder(folder.get(), directory.string()).names;
+        return list().names;
     const FileKey version = FileKey::of(FileInfo::ofOpen(folder.get(), directory.string()));
-    if (const DirectoryListingCache::Listing* listing = cache->find(directory.string(), version))
-        return listing->names;
-    DirectoryListingCache::Listing listing = listOpenFolder(folder.get(), directory.string());
-    std::vector<std::string> names = listing.names;
-    cache->store(directory.string(), version, std::move(listing));
-    return names;
+    return cache->value(directory.string(), version, list).names;
 }
 
 std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory,

@@ -26,7 +26,7 @@ std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory,
 
 // The entries of an open folder, read through a copy of its descriptor, in listing order, with whether
 // each is a folder (not a link to one). Throws std::system_error naming `pathForErrors`.
-DirectoryListingCache::Listing listOpenFolder(int folderDescriptor, const std::string& pathForErrors);
+FolderListing listOpenFolder(int folderDescriptor, const std::string& pathForErrors);
 
 // The text after the last dot of a file name; empty when the name holds no dot.
 std::string_view pathExtension(std::string_view name);

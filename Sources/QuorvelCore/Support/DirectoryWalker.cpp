@@ -6,19 +6,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace quorvel::DirectoryWalker {
 
 namespace {
 
-using Listing = DirectoryListingCache::Listing;
+using Listing = FolderListing;
 
 std::string joined(const std::string& folder, std::string_view name) {
     std::string path;
@@ -35,14 +32,9 @@ bool isTooLong(std::size_t pathLength) {
     return pathLength >= PATH_MAX;
 }
 
-// The folder's entries sorted by name; nothing when it cannot be read.
-std::optional<Listing> readListing(int folder, const std::string& path) {
-    Listing listing;
-    try {
-        listing = DirectoryListing::listOpenFolder(folder, path);
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
+// The folder's entries sorted by name. Throws std::system_error when it cannot be read.
+Listing sortedListing(int folder, const std::string& path) {
+    Listing listing = DirectoryListing::listOpenFolder(folder, path);
     std::vector<std::size_t> order(listing.names.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -67,24 +59,25 @@ struct Level {
     const Listing& listing() const { return cached ? *cached : own; }
 };
 
+std::optional<FileKey> versionOf(const Level& level) {
+    try {
+        return FileKey::of(FileInfo::ofOpen(level.folder.get(), level.path));
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<Level> openLevel(std::string path, FileDescriptor folder, DirectoryListingCache* cache) {
     Level level{std::move(path), std::move(folder), nullptr, {}, 0};
-    std::optional<FileKey> version;
-    if (cache != nullptr) {
-        try {
-            version = FileKey::of(FileInfo::ofOpen(level.folder.get(), level.path));
-            level.cached = cache->find(level.path, *version);
-        } catch (const std::system_error&) {
-            version.reset();
-        }
-    }
-    if (level.cached == nullptr) {
-        std::optional<Listing> listing = readListing(level.folder.get(), level.path);
-        if (!listing)
-            return std::nullopt;
+    const std::optional<FileKey> version = cache ? versionOf(level) : std::nullopt;
+    auto list = [&] { return sortedListing(level.folder.get(), level.path); };
+    try {
         if (version)
-            cache->store(level.path, *version, *listing);
-        level.own = std::move(*listing);
+            level.cached = &cache->value(level.path, *version, list);
+        else
+            level.own = list();
+    } catch (const std::system_error&) {
+        return std::nullopt;
     }
     return level;
 }

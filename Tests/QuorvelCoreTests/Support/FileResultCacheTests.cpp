@@ -2,7 +2,6 @@
 #include "Support/FileResultCache.h"
 #include "TestSupport.h"
 
-#include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,11 +10,6 @@ namespace quorvel {
 namespace {
 
 using testing::TemporaryDirectory;
-
-Date realTime() {
-    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    return Date::fromUnix(std::chrono::duration<double>(sinceEpoch).count());
-}
 
 void rewriteInPlace(const std::filesystem::path& path, std::string_view bytes) {
     const int file = ::open(path.c_str(), O_WRONLY);
@@ -45,13 +39,13 @@ struct FileResultCacheTest : ::testing::Test {
 TEST_F(FileResultCacheTest, ASameSizeRewriteWithinASecondIsReadAgain) {
     testing::writeFile(file, R"({"state":"working"})");
     const FileKey key = FileKey::of(FileInfo::of(file));
-    cache.beginPass(realTime());
+    cache.beginPass(Date::now());
     EXPECT_EQ(value(key), R"({"state":"working"})");
 
     rewriteInPlace(file, R"({"state":"waiting"})");
-    cache.beginPass(realTime());
+    cache.beginPass(Date::now());
     EXPECT_EQ(value(key), R"({"state":"waiting"})") << "same key as a coarse clock would leave it";
-    cache.beginPass(realTime() + 0.5);
+    cache.beginPass(Date::now() + 0.5);
     EXPECT_EQ(value(key), R"({"state":"waiting"})");
     EXPECT_EQ(reads, 3);
     EXPECT_EQ(cache.hits(), 0u);
@@ -85,10 +79,10 @@ TEST(DirectoryListingCacheTest, AFolderListedWithinASecondOfItsChangeIsListedAga
     TemporaryDirectory folder;
     testing::writeFile(folder / "a.json", "{}");
     DirectoryListingCache cache;
-    cache.beginPass(realTime());
+    cache.beginPass(Date::now());
     EXPECT_EQ(DirectoryListing::entryNames(folder.path(), &cache), std::vector<std::string>{"a.json"});
     testing::writeFile(folder / "b.json", "{}");
-    cache.beginPass(realTime());
+    cache.beginPass(Date::now());
     EXPECT_EQ(DirectoryListing::entryNames(folder.path(), &cache).size(), 2u);
     EXPECT_EQ(cache.hits(), 0u);
 
