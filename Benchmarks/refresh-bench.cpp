@@ -10,6 +10,7 @@
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
 #include "SyntheticSessions.h"
+#include "WallClock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -104,12 +105,13 @@ void appendActivity(const std::vector<fs::path>& transcripts, int tick, bench::S
     for (int i = 0; i < 5 && !transcripts.empty(); ++i) {
         const fs::path& path = transcripts[static_cast<std::size_t>(tick * 5 + i) % transcripts.size()];
         std::ofstream out(path, std::ios::app | std::ios::binary);
-        out << sessions.claudeActivity(path.stem().string(), "/home/dev/project", Date::now().unixSeconds());
+        out << sessions.claudeActivity(path.stem().string(), "/home/dev/project",
+                                       testing::wallClock().unixSeconds());
     }
 }
 
 void dump(const RefreshEnvironment& environment) {
-    const RefreshSnapshot snapshot = loadRefreshSnapshot(true, true, environment, Date::now());
+    const RefreshSnapshot snapshot = loadRefreshSnapshot(true, true, environment, testing::wallClock());
     nlohmann::json tasks = nlohmann::json::array();
     for (const auto& task : snapshot.tasks)
         tasks.push_back(task.toJson());
@@ -124,17 +126,18 @@ void measure(const RefreshEnvironment& environment, int ticks) {
     // Ticks come every 3 seconds, so most files a tick sees changed more than a second before it; such
     // files are trusted from the cache (one changed within that second is read again at the next tick).
     // The ticks here run back to back, so each reads as if a second and a bit after the changes.
-    RefreshWorker worker([] { return Date::now() + 1.1; });
+    RefreshWorker worker([] { return testing::wallClock() + 1.1; });
     RefreshSnapshot snapshot;
-    const double cold = milliseconds([&] { snapshot = worker.load(true, true, environment, Date::now()); });
+    const double cold =
+        milliseconds([&] { snapshot = worker.load(true, true, environment, testing::wallClock()); });
     std::vector<double> steady, active;
     for (int tick = 0; tick < ticks; ++tick)
-        steady.push_back(milliseconds([&] { worker.load(true, true, environment, Date::now()); }));
-    const auto transcripts = bench::recentClaudeTranscripts(environment.claudeHome(), Date::now());
+        steady.push_back(milliseconds([&] { worker.load(true, true, environment, testing::wallClock()); }));
+    const auto transcripts = bench::recentClaudeTranscripts(environment.claudeHome(), testing::wallClock());
     bench::SyntheticSessions sessions(99);
     for (int tick = 0; tick < ticks; ++tick) {
         appendActivity(transcripts, tick, sessions);
-        active.push_back(milliseconds([&] { worker.load(true, true, environment, Date::now()); }));
+        active.push_back(milliseconds([&] { worker.load(true, true, environment, testing::wallClock()); }));
     }
     const auto files = watchedFiles(environment);
     const double floor = statFloor(files);
@@ -157,7 +160,7 @@ int main(int argc, char** argv) {
     if (options.generate) {
         fs::create_directories(options.home);
         const double seconds =
-            milliseconds([&] { bench::RefreshCorpus{}.generate(options.home, Date::now()); });
+            milliseconds([&] { bench::RefreshCorpus{}.generate(options.home, testing::wallClock()); });
         std::fprintf(stderr, "generated corpus in %.1f s\n", seconds / 1000);
     }
     if (options.dump)

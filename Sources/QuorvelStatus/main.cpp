@@ -4,10 +4,18 @@
 #include <exception>
 #include <string>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+
+quorvel::Date currentDate() {
+    timespec time{};
+    ::clock_gettime(CLOCK_REALTIME, &time);
+    return quorvel::Date::fromUnix(static_cast<double>(time.tv_sec) +
+                                   static_cast<double>(time.tv_nsec) / 1e9);
+}
 
 // Returns false when the bytes could not all be written.
 bool writeAll(int descriptor, std::string_view bytes) {
@@ -32,8 +40,7 @@ int fail(std::string_view error) {
 int main(int argc, char** argv) {
     std::string output;
     try {
-        output =
-            quorvel::StatusCommand::run(std::vector<std::string>(argv + 1, argv + argc), quorvel::Date::now);
+        output = quorvel::StatusCommand::run(std::vector<std::string>(argv + 1, argv + argc), currentDate);
     } catch (const std::exception& error) {
         return fail(error.what());
     }

@@ -5,7 +5,9 @@
 
 namespace quorvel {
 
-ThreadPoolRefreshRunner::ThreadPoolRefreshRunner(const Clock& clock) : clock_(clock) {
+// The worker judges whether a file changed too recently to trust by the real time it reads it at.
+ThreadPoolRefreshRunner::ThreadPoolRefreshRunner(const Clock& clock)
+    : clock_(clock), worker_([] { return SystemClock().now(); }) {
     pool_.setMaxThreadCount(1);
     pool_.setThreadPriority(QThread::LowPriority);
 }

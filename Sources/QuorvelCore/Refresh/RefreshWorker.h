@@ -27,7 +27,7 @@ public:
     // `readClock`: the real time at which a refresh reads its files, which decides whether a file that
     // changed just then is trusted from the cache (FileKey::isRacy). It never enters the snapshot: the
     // refresh's rules take `now`.
-    explicit RefreshWorker(std::function<Date()> readClock = Date::now) : readClock_(std::move(readClock)) {}
+    explicit RefreshWorker(std::function<Date()> readClock) : readClock_(std::move(readClock)) {}
 
     RefreshSnapshot load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
                          Date now);

@@ -1,6 +1,5 @@
 #include "Support/Date.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -130,11 +129,6 @@ std::optional<Date> parse(std::string_view text, FractionRule rule) {
 }
 
 } // namespace
-
-Date Date::now() {
-    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    return fromUnix(std::chrono::duration<double>(sinceEpoch).count());
-}
 
 namespace Iso8601 {
 

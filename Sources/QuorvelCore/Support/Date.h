@@ -15,8 +15,6 @@ struct Date {
     static Date distantPast() { return Date{-63114076800.0}; }
     static Date fromUnix(double unixSeconds) { return Date{unixSeconds - unixOffset}; }
     static Date fromUnixMilliseconds(double ms) { return fromUnix(ms / 1000.0); }
-    // The system's wall-clock time.
-    static Date now();
     double unixSeconds() const { return seconds + unixOffset; }
 
     Date operator+(double interval) const { return Date{seconds + interval}; }

@@ -6,6 +6,7 @@
 #include "Refresh/RefreshWorker.h"
 #include "Support/FileIO.h"
 #include "TestSupport.h"
+#include "WallClock.h"
 
 #include <fcntl.h>
 #include <fstream>
@@ -212,7 +213,7 @@ protected:
     }
 
     // Read as if two seconds after the files were written, so that the cache trusts them.
-    RefreshWorker worker{[] { return Date::now() + 2; }};
+    RefreshWorker worker{[] { return quorvel::testing::wallClock() + 2; }};
 };
 
 TEST_F(RefreshCacheEquivalenceTest, CachedRefreshesMatchFreshOnesAsFilesChange) {
@@ -288,13 +289,13 @@ TEST_F(RefreshWorkerTest, FilesChangedWithinASecondOfATickAreNotTrustedOnTheNext
     claudeTranscript(sessionUuid(2), 50);
     codexSession(sessionUuid(1), 100);
     localRecord("build-1");
-    RefreshWorker justAfter{[] { return Date::now(); }};
+    RefreshWorker justAfter{[] { return quorvel::testing::wallClock(); }};
     for (int tick = 0; tick < 3; ++tick)
         justAfter.load(true, true, environment, now + tick);
     EXPECT_EQ(justAfter.cache().claude.transcripts.hits(), 0u);
     EXPECT_EQ(justAfter.cache().codex.histories.hits(), 0u);
 
-    RefreshWorker later{[] { return Date::now() + 1.5; }};
+    RefreshWorker later{[] { return quorvel::testing::wallClock() + 1.5; }};
     for (int tick = 0; tick < 3; ++tick)
         later.load(true, true, environment, now + tick);
     EXPECT_EQ(later.cache().claude.transcripts.hits(), 2u);

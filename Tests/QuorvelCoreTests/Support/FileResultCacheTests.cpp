@@ -1,6 +1,7 @@
 #include "Support/DirectoryListing.h"
 #include "Support/FileResultCache.h"
 #include "TestSupport.h"
+#include "WallClock.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -39,13 +40,13 @@ struct FileResultCacheTest : ::testing::Test {
 TEST_F(FileResultCacheTest, ASameSizeRewriteWithinASecondIsReadAgain) {
     testing::writeFile(file, R"({"state":"working"})");
     const FileKey key = FileKey::of(FileInfo::of(file));
-    cache.beginPass(Date::now());
+    cache.beginPass(testing::wallClock());
     EXPECT_EQ(value(key), R"({"state":"working"})");
 
     rewriteInPlace(file, R"({"state":"waiting"})");
-    cache.beginPass(Date::now());
+    cache.beginPass(testing::wallClock());
     EXPECT_EQ(value(key), R"({"state":"waiting"})") << "same key as a coarse clock would leave it";
-    cache.beginPass(Date::now() + 0.5);
+    cache.beginPass(testing::wallClock() + 0.5);
     EXPECT_EQ(value(key), R"({"state":"waiting"})");
     EXPECT_EQ(reads, 3);
     EXPECT_EQ(cache.hits(), 0u);
@@ -79,10 +80,10 @@ TEST(DirectoryListingCacheTest, AFolderListedWithinASecondOfItsChangeIsListedAga
     TemporaryDirectory folder;
     testing::writeFile(folder / "a.json", "{}");
     DirectoryListingCache cache;
-    cache.beginPass(Date::now());
+    cache.beginPass(testing::wallClock());
     EXPECT_EQ(DirectoryListing::entryNames(folder.path(), &cache), std::vector<std::string>{"a.json"});
     testing::writeFile(folder / "b.json", "{}");
-    cache.beginPass(Date::now());
+    cache.beginPass(testing::wallClock());
     EXPECT_EQ(DirectoryListing::entryNames(folder.path(), &cache).size(), 2u);
     EXPECT_EQ(cache.hits(), 0u);
 
