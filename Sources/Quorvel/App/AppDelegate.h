@@ -15,6 +15,7 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -102,7 +103,8 @@ public:
     // Opening tasks.
     void openTask(const QVariant& representedObject);
     void openOrcaTask(const TaskStatus& task);
-    void showClaudeResult(const QString& title, const QString& message);
+    // A modal alert; it returns at once, and `dismissed` runs when the user has closed the alert.
+    void showClaudeResult(const QString& title, const QString& message, std::function<void()> dismissed = {});
 
     // Sounds.
     void playSoundsForTransitions(Date now);
