@@ -13,26 +13,12 @@ write_settings claude
 start_window_manager
 start_quorvel
 wait_until 15 tray_icon_window >/dev/null || fail "the icon did not dock"
-read -r x y size _ < <(window_geometry "$(tray_icon_window)")
-
-alert_window() {
-    local window
-    for window in $(xdotool search --onlyvisible --pid "$quorvel_pid" --name '^Quorvel$' 2>/dev/null); do
-        xwininfo -id "$window" 2>/dev/null | grep -q 'Override Redirect State: no' && echo "$window" && return 0
-    done
-    return 1
-}
+alert_window() { app_window Quorvel; }
 has_no_alert() { ! alert_window >/dev/null; }
-running() { kill -0 "$quorvel_pid" 2>/dev/null; }
-
-open_menu() {
-    xdotool mousemove $((x + size / 2)) $((y + size / 2)) click 1
-    wait_until 10 has_menu || fail "a click did not open the menu ($1)"
-}
 
 # The Orca row is the first that can be chosen: the header above it cannot.
 for wait in 0.3 2.5 6.5 9.5; do
-    open_menu "before a wait of $wait s"
+    open_tray_menu || fail "a click did not open the menu before a wait of $wait s"
     xdotool key Down Return
     wait_until 10 alert_window >/dev/null || fail "choosing the Orca row showed no alert"
     [ "$wait" = 2.5 ] && screenshot alert
@@ -47,7 +33,7 @@ for wait in 0.3 2.5 6.5 9.5; do
     has_no_menu || fail "the menu is still open after the alert was dismissed"
 done
 
-open_menu "after the alerts"
+open_tray_menu || fail "a click did not open the menu after the alerts"
 screenshot menu-after-alerts
 xdotool key Escape
 wait_until 5 has_no_menu || fail "Escape did not close the menu"

@@ -80,11 +80,13 @@ void TaskMenuStyle::drawControl(ControlElement element, const QStyleOption* opti
     const QRect rect = item->rect;
     const QPixmap image = *rowPixmap(item->icon);
     const QSize imageSize = MenuIcons::rowImageSize;
-    const int imageTop = rect.top() + (rect.height() - imageSize.height()) / 2;
-    painter->drawPixmap(QRect(QPoint(rect.left() + leftMargin, imageTop), imageSize), image);
-
+    const QPoint imageOrigin(rect.left() + leftMargin, rect.top() + (rect.height() - imageSize.height()) / 2);
     const bool enabled = item->state & State_Enabled;
     const bool selected = enabled && (item->state & State_Selected);
+    if (selected)
+        drawStateIconBacking(painter, item->palette, imageOrigin);
+    painter->drawPixmap(QRect(imageOrigin, imageSize), image);
+
     const QPalette::ColorGroup group = enabled ? QPalette::Normal : QPalette::Disabled;
     painter->save();
     painter->setFont(item->font);
@@ -103,6 +105,26 @@ void TaskMenuStyle::drawControl(ControlElement element, const QStyleOption* opti
                              side);
         painter->drawPixmap(markRect, *mark);
     }
+}
+
+// The state icons keep their colours on the highlight, where the blue of an unread row would all but
+// vanish: they sit on a disc of the highlighted text's colour, which the highlight is made to show.
+void TaskMenuStyle::drawStateIconBacking(QPainter* painter, const QPalette& palette, QPoint imageOrigin) {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(palette.color(QPalette::Normal, QPalette::HighlightedText));
+    painter->drawEllipse(MenuIcons::stateIconRect.translated(imageOrigin));
+    painter->restore();
+}
+
+int TaskMenuStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                             QStyleHintReturn* returnData) const {
+    // A menu taller than the screen scrolls in one column, rather than breaking into columns that run
+    // off the screen.
+    if (hint == SH_Menu_Scrollable)
+        return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
 QSize TaskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
