@@ -103,15 +103,7 @@ fail() {
     exit 1
 }
 
-# wait_until SECONDS COMMAND...: runs the command every 100 ms until it succeeds; false after SECONDS.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
+source "$here/support/wait-until.sh"
 
 python3 "$here/support/model-server.py" "$work/port" "$work/requests.jsonl" >"$work/server.log" 2>&1 &
 server_pid=$!
