@@ -8,6 +8,7 @@ The answer depends on a marker in the conversation's latest user text:
   QV-BASH   a shell command that needs the user's permission, then a final answer once its result is in
   QV-ASK    a question to the user (AskUserQuestion, request_user_input), then a final answer
   QV-PATCH  (Responses API) a patch that deletes QV_PATCH_FILE (obsolete.txt), then a final answer
+  QV-PLAN   a proposed plan (ExitPlanMode, or a <proposed_plan> answer)
   QV-SLOW   a plain answer streamed over QV_SLOW_SECONDS seconds (default 8)
   anything else: a plain answer
 A request without tools (the clients' title and summary requests) gets a short plain answer.
@@ -37,7 +38,7 @@ def text_of(content):
     return ""
 
 
-MARKERS = ("QV-ERROR", "QV-BASH", "QV-ASK", "QV-PATCH", "QV-SLOW")
+MARKERS = ("QV-ERROR", "QV-BASH", "QV-ASK", "QV-PATCH", "QV-PLAN", "QV-SLOW")
 
 
 def marker_of(text):
@@ -162,6 +163,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
             blocks = [{"type": "tool_use", "id": f"toolu_mock_{number}", "name": "AskUserQuestion",
                        "input": question}]
             stop = "tool_use"
+        elif marker == "QV-PLAN" and not answered:
+            blocks = [{"type": "tool_use", "id": f"toolu_mock_{number}", "name": "ExitPlanMode",
+                       "input": {"plan": "1. Create the marker file"}}]
+            stop = "tool_use"
         elif marker == "title":
             blocks = [{"type": "text", "text": '{"title": "Mock session title"}'}]
             stop = "end_turn"
@@ -235,6 +240,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 arguments = json.dumps({"cmd": "apply_patch <<'EOF'\n" + patch + "EOF\n"})
                 items = [{"type": "function_call", "status": "completed", "id": f"fc_mock_{number}",
                           "name": "exec_command", "arguments": arguments, "call_id": f"call_mock_{number}"}]
+        elif marker == "QV-PLAN":
+            items = [self.output_message(number, "<proposed_plan>\n1. Create the marker file\n</proposed_plan>")]
         else:
             items = [self.output_message(number, FINAL_ANSWER if answered else PLAIN_ANSWER)]
         self.record(body, f"{marker or 'plain'}:{items[0]['type']}")
