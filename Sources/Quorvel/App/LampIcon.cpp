@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
 #include <cmath>
 
 namespace quorvel {
@@ -17,13 +18,19 @@ constexpr double horizontalLampSize = 13;
 constexpr double horizontalLineWidth = 1.5;
 constexpr int horizontalFontPixels = 10;
 
-// The square rendering, laid out in a 22-unit square scaled to the slot: two lamps of 10 units a row,
-// digits as large as the lamps allow.
+// The square rendering, laid out in a 22-unit square scaled to the slot: two lamps a row, each with its
+// ring and dark edge filling half the width, digits as large as the lamps allow.
 constexpr double squareUnits = 22;
 constexpr std::array<double, 2> squareCentres{5.5, 16.5};
-constexpr double squareLampSize = 10;
+constexpr double squareLampSize = 9;
 constexpr double squareLineWidth = 1;
-constexpr double squareFontUnits = 10;
+constexpr double squareEdgeWidth = 0.75;
+constexpr double squareFontUnits = 9;
+// The edge is black at this alpha around the rings; around the digits it fades in as the fill fades out.
+constexpr double edgeAlpha = 0.7;
+// Small slots still get strokes of at least these widths, in pixels.
+constexpr double minimumRingPixels = 1;
+constexpr double minimumEdgePixels = 0.75;
 
 QImage transparentImage(QSize pixels, qreal devicePixelRatio) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -43,6 +50,44 @@ QFont digitFont(int pixels) {
     font.setWeight(QFont::Bold);
     font.setStyleHint(QFont::SansSerif);
     return font;
+}
+
+// A dark band under the white ring of `ringWidth`, reaching `edge` beyond its outside.
+void drawRingEdge(QPainter& painter, const QRectF& oval, double ringWidth, double edge) {
+    painter.setPen(QPen(QColor::fromRgbF(0, 0, 0, edgeAlpha), ringWidth + edge));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(oval.adjusted(-edge / 2, -edge / 2, edge / 2, edge / 2));
+}
+
+// The white count over a dark halo of `radius` whole pixels at `haloAlpha`. The glyphs are drawn once into
+// a layer and the halo is that layer spread out, so its overlapping copies never add up to more.
+void drawEdgedText(QPainter& painter, const QRectF& area, QPointF baseline, const QFont& font,
+                   const QString& text, double haloAlpha, int radius) {
+    const QRect box = area.toAlignedRect().adjusted(-radius, -radius, radius, radius);
+    QImage glyphs = transparentImage(box.size(), 1);
+    {
+        QPainter layer(&glyphs);
+        layer.setRenderHint(QPainter::TextAntialiasing);
+        layer.setFont(font);
+        layer.setPen(Qt::white);
+        layer.drawText(baseline - box.topLeft(), text);
+    }
+    if (haloAlpha > 0.01) {
+        QImage halo = transparentImage(box.size(), 1);
+        QPainter layer(&halo);
+        for (int dx = -radius; dx <= radius; ++dx)
+            for (int dy = -radius; dy <= radius; ++dy)
+                if (dx * dx + dy * dy <= radius * radius + radius)
+                    layer.drawImage(QPoint(dx, dy), glyphs);
+        layer.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        layer.fillRect(halo.rect(), Qt::black);
+        layer.end();
+        painter.save();
+        painter.setOpacity(haloAlpha);
+        painter.drawImage(box.topLeft(), halo);
+        painter.restore();
+    }
+    painter.drawImage(box.topLeft(), glyphs);
 }
 
 } // namespace
@@ -74,20 +119,21 @@ std::array<LampIcon::Lamp, 4> LampIcon::lamps() const {
     }};
 }
 
-void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, double ringWidth,
-                        int fontPixels, bool snapText) {
+void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, const Style& style) {
     if (lamp.count >= 1) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(lamp.fill);
         painter.drawEllipse(oval);
     }
-    painter.setPen(QPen(Qt::white, ringWidth));
+    if (style.edge > 0)
+        drawRingEdge(painter, oval, style.ringWidth, style.edge);
+    painter.setPen(QPen(Qt::white, style.ringWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(oval);
     if (lamp.count < 1)
         return;
     const QString text = countText(lamp.count);
-    const QFont font = digitFont(fontPixels);
+    const QFont font = digitFont(style.fontPixels);
     const QFontMetricsF metrics(font);
     const double width = metrics.horizontalAdvance(text);
     const double height = metrics.height();
@@ -95,8 +141,14 @@ void LampIcon::drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval,
     const double top = oval.center().y() - height / 2;
     QPointF baseline(left, top + metrics.ascent());
     // Small digits read better on whole pixels.
-    if (snapText)
+    if (style.snapText)
         baseline = QPointF(std::round(baseline.x()), std::round(baseline.y()));
+    if (style.edge > 0) {
+        const double haloAlpha = edgeAlpha * (1 - lamp.fill.alphaF());
+        const int radius = std::max(1, static_cast<int>(std::lround(style.edge)));
+        drawEdgedText(painter, oval, baseline, font, text, haloAlpha, radius);
+        return;
+    }
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(baseline, text);
@@ -118,7 +170,7 @@ QImage LampIcon::horizontal(qreal devicePixelRatio) const {
     for (std::size_t index = 0; index < lit.size(); ++index) {
         const QRectF oval(horizontalCentres[index] - horizontalLampSize / 2, 4, horizontalLampSize,
                           horizontalLampSize);
-        drawLamp(painter, lit[index], oval, horizontalLineWidth, horizontalFontPixels, false);
+        drawLamp(painter, lit[index], oval, {horizontalLineWidth, horizontalFontPixels, false, 0});
     }
     return image;
 }
@@ -130,11 +182,13 @@ QImage LampIcon::square(int pixels) const {
     painter.setRenderHint(QPainter::TextAntialiasing);
     const double unit = pixels / squareUnits;
     const double lampSize = squareLampSize * unit;
+    const Style style{std::max(minimumRingPixels, squareLineWidth * unit), qRound(squareFontUnits * unit),
+                      true, std::max(minimumEdgePixels, squareEdgeWidth * unit)};
     const auto lit = lamps();
     for (std::size_t index = 0; index < lit.size(); ++index) {
         const QPointF centre(squareCentres[index % 2] * unit, squareCentres[index / 2] * unit);
         const QRectF oval(centre.x() - lampSize / 2, centre.y() - lampSize / 2, lampSize, lampSize);
-        drawLamp(painter, lit[index], oval, squareLineWidth * unit, qRound(squareFontUnits * unit), true);
+        drawLamp(painter, lit[index], oval, style);
     }
     return image;
 }
