@@ -85,6 +85,33 @@ TEST_F(OrcaInstallationTest, ConfiguredProgramWinsOverTheDesktopEntry) {
     EXPECT_EQ(OrcaInstallation::locate(std::filesystem::path("orca"), folders), std::nullopt);
 }
 
+TEST_F(OrcaInstallationTest, TheConfiguredProgramComesFromItsVariableWithTheEntrysChecks) {
+    const auto system = program("opt/Orca/orca-app");
+    entry(root / "usr", desktopEntry(system.string()));
+    {
+        testing::ScopedEnvironmentVariable unset(OrcaInstallation::programVariable, std::nullopt);
+        EXPECT_EQ(OrcaInstallation::configuredProgram(), std::nullopt);
+    }
+    testing::ScopedEnvironmentVariable variable(OrcaInstallation::programVariable, std::string(""));
+    EXPECT_EQ(OrcaInstallation::configuredProgram(), std::nullopt) << "empty counts as unset";
+    EXPECT_EQ(OrcaInstallation::locate(OrcaInstallation::configuredProgram(), folders)->program, system);
+
+    const auto own = program("home/apps/Orca/orca-app");
+    std::filesystem::create_symlink(own, root / "orca-link");
+    const std::vector<std::pair<std::string, std::optional<std::filesystem::path>>> cases = {
+        {own.string(), own},
+        {(root / "orca-link").string(), own},          // a link resolves to the installation
+        {"home/apps/Orca/orca-app", std::nullopt},     // relative: would depend on the working folder
+        {(root / "home/apps").string(), std::nullopt}, // a folder
+        {(root / "absent/orca-app").string(), std::nullopt},
+    };
+    for (const auto& [value, found] : cases) {
+        testing::ScopedEnvironmentVariable set(OrcaInstallation::programVariable, value);
+        const auto installation = OrcaInstallation::locate(OrcaInstallation::configuredProgram(), folders);
+        EXPECT_EQ(installation ? std::optional(installation->program) : std::nullopt, found) << value;
+    }
+}
+
 TEST_F(OrcaInstallationTest, QuotedProgramWithSpacesIsFound) {
     const auto orca = program("opt/My Apps/Orca/orca-app");
     entry(root / "usr", desktopEntry("\"" + orca.string() + "\" --no-sandbox %U"));
