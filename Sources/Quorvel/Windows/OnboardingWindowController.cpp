@@ -1,5 +1,6 @@
 #include "Windows/OnboardingWindowController.h"
 
+#include "Windows/AccessibilityHidden.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -194,6 +195,7 @@ void OnboardingWindowController::addTopElement(QVBoxLayout* stack, OnboardingSte
             ScaledImageView::loadPNG(resourceBundle_, illustration, QStringLiteral("Onboarding")));
         image->setFixedSize(580, step == OnboardingStep::what ? 230 : 265);
         stack->addWidget(image, 0, Qt::AlignHCenter);
+        AccessibilityHidden::hide(image);
         return;
     }
     if (step != OnboardingStep::find)
