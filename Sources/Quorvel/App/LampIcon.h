@@ -9,9 +9,6 @@
 #include <QString>
 #include <array>
 
-class QPainter;
-class QPointF;
-
 namespace quorvel {
 
 // The four lamps (red, amber, blue, green) with their counts, at the pulse phases of the moment.
@@ -45,17 +42,7 @@ private:
         int count;
         QColor fill; // alpha already applied
     };
-    // How the lamps are drawn at one size, in pixels. `edge` is the width of a dark edge around the
-    // white rings and digits, so that they read on light panels too; the horizontal image has none.
-    struct Style {
-        double ringWidth;
-        int fontPixels;
-        bool snapText;
-        double edge;
-    };
     std::array<Lamp, 4> lamps() const;
-    // One lamp: the filled oval when lit, its white ring, and the count in the middle.
-    static void drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, const Style& style);
 };
 
 } // namespace quorvel
