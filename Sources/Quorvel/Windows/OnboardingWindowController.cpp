@@ -1,6 +1,7 @@
 #include "Windows/OnboardingWindowController.h"
 
 #include "App/ShortcutKeys.h"
+#include "Windows/AccessibilityHidden.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -214,6 +215,7 @@ void OnboardingWindowController::addTopElement(QVBoxLayout* stack, OnboardingSte
             ScaledImageView::loadPNG(resourceBundle_, illustration, QStringLiteral("Onboarding")));
         image->setFixedSize(580, step == OnboardingStep::what ? 230 : 265);
         stack->addWidget(image, 0, Qt::AlignHCenter);
+        AccessibilityHidden::hide(image);
         return;
     }
     if (step != OnboardingStep::find || !shortcutAvailable_)

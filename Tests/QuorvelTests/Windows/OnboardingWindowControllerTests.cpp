@@ -6,6 +6,7 @@
 #include "Windows/ScaledImageView.h"
 #include "Windows/TextLabel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -75,6 +76,31 @@ TEST_F(OnboardingWindow, TheFirstPageHasNoBackButtonAndCountsOneOfSix) {
     ASSERT_TRUE(illustration);
     EXPECT_FALSE(illustration->image().isNull());
     EXPECT_EQ(illustration->size(), QSize(580, 265));
+}
+
+// The objects of an accessible tree, depth first.
+QList<QObject*> accessibleObjects(QAccessibleInterface* node) {
+    QList<QObject*> objects{node->object()};
+    for (int index = 0; index < node->childCount(); ++index)
+        objects << accessibleObjects(node->child(index));
+    return objects;
+}
+
+TEST_F(OnboardingWindow, AssistiveToolsReadEveryPageButNotItsIllustration) {
+    int illustrated = 0;
+    for (int page = 0; page < 6; ++page) {
+        const QList<QObject*> tree =
+            accessibleObjects(QAccessible::queryAccessibleInterface(controller.window()));
+        if (controller.currentPage()->findChild<ScaledImageView*>())
+            ++illustrated;
+        for (QObject* object : tree)
+            EXPECT_EQ(qobject_cast<ScaledImageView*>(object), nullptr) << "page " << page + 1;
+        for (QLabel* label : controller.currentPage()->findChildren<QLabel*>())
+            EXPECT_TRUE(tree.contains(label)) << label->text().toStdString();
+        EXPECT_TRUE(tree.contains(controller.nextButton()));
+        forward();
+    }
+    EXPECT_EQ(illustrated, 4);
 }
 
 TEST_F(OnboardingWindow, EveryPageHasItsTitleIndicatorAndButtons) {

@@ -3,6 +3,7 @@
 #include "Support/DarkPalette.h"
 #include "Support/PixelCount.h"
 #include "TestSupport.h"
+#include "Windows/AccessibilityHidden.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -17,6 +18,7 @@
 #include "Windows/ToggleSwitch.h"
 #include "Windows/WebsiteAddress.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -36,6 +38,32 @@ QImage render(QWidget& widget) {
     picture.fill(Qt::transparent);
     widget.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
     return picture;
+}
+
+TEST(AccessibilityHidden, AHiddenWidgetIsLeftOutOfItsParentsAccessibleChildren) {
+    QWidget window;
+    auto* page = new QWidget(&window);
+    page->setGeometry(0, 0, 200, 200);
+    auto* picture = new QWidget(page);
+    picture->setGeometry(0, 0, 200, 100);
+    auto* caption = new QLabel(QStringLiteral("Caption"), page);
+    caption->setGeometry(0, 100, 200, 100);
+    AccessibilityHidden::hide(picture);
+    window.show();
+
+    QAccessibleInterface* container = QAccessible::queryAccessibleInterface(page);
+    ASSERT_TRUE(container);
+    EXPECT_EQ(container->childCount(), 1);
+    EXPECT_EQ(container->child(0)->object(), caption);
+    EXPECT_EQ(container->indexOfChild(QAccessible::queryAccessibleInterface(picture)), -1);
+    const QPoint origin = page->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(container->childAt(origin.x() + 50, origin.y() + 50), nullptr) << "over the picture";
+    EXPECT_EQ(container->childAt(origin.x() + 50, origin.y() + 150)->object(), caption);
+
+    QWidget plain;
+    new QWidget(&plain);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&plain)->childCount(), 1)
+        << "other containers keep theirs";
 }
 
 TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
