@@ -1,5 +1,6 @@
 #include "App/StatusTexts.h"
 
+#include "App/ShortcutKeys.h"
 #include "Model/TaskStatus.h"
 #include "Support/Unicode.h"
 
@@ -51,8 +52,8 @@ QString summary(const std::vector<MenuBarStatus>& statuses) {
 QString toolTip(const QString& summary, bool shortcutAvailable) {
     const QString hint =
         shortcutAvailable
-            ? QStringLiteral("Press \u2325\u2318L to open.")
-            : QStringLiteral("Command-drag the icon toward Control Center if the menu bar is crowded.");
+            ? QStringLiteral("Press ") + ShortcutKeys::combination() + QStringLiteral(" to open.")
+            : QStringLiteral("If the menu bar is crowded, set the tray to always show this icon.");
     return QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". ") + hint;
 }
 
@@ -88,9 +89,11 @@ QString appName(TaskProvider provider) {
     return QStringLiteral("Quorvel");
 }
 
-QString rowToolTip(const TaskStatus& task, LightState visibleState) {
+QString rowToolTip(const TaskStatus& task, LightState visibleState, bool marksReadWhenChosen) {
     if (visibleState != LightState::unread)
         return QString::fromStdString(task.name);
+    if (marksReadWhenChosen)
+        return QStringLiteral("Choose this task to mark the response read and turn it green");
     const QString app = task.isOrcaTask() ? QStringLiteral("Orca") : appName(task.provider());
     return QStringLiteral("Open the response in ") + app + QStringLiteral(" to turn this green");
 }

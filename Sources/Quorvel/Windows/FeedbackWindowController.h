@@ -40,9 +40,11 @@ public:
                              ScreenshotChooser chooseFile = fileDialogChooser());
     ~FeedbackWindowController() override;
 
-    // The platform's open dialog, limited to PNG, JPEG and HEIC files.
+    // The platform's open dialog, limited to PNG, JPEG and HEIC files, starting in the pictures folder.
     static ScreenshotChooser fileDialogChooser();
 
+    // Says so at the top of the window, in the reason's words, and keeps Send unavailable.
+    void setServiceUnavailable(const QString& reason);
     void showWindow();
     void chooseScreenshot();
     void sendReport();
@@ -57,6 +59,7 @@ public:
     FeedbackScreenshotPreview* screenshotPreview() const { return screenshotPreview_; }
     QPushButton* submitButton() const { return submitButton_; }
     QLabel* submissionStatus() const { return submissionStatus_; }
+    QLabel* serviceNotice() const { return serviceNotice_; }
     const std::optional<std::filesystem::path>& screenshotURL() const { return screenshotURL_; }
 
 private:
@@ -76,6 +79,8 @@ private:
     FeedbackScreenshotPreview* screenshotPreview_ = nullptr;
     QPushButton* submitButton_ = nullptr;
     QLabel* submissionStatus_ = nullptr;
+    QLabel* serviceNotice_ = nullptr;
+    bool serviceAvailable_ = true;
     QString screenshotName_;
     std::optional<std::filesystem::path> screenshotURL_;
 };

@@ -9,7 +9,7 @@ namespace quorvel::IntegrationFailureText {
 // for the library's bare record error and a JSON parse error of Claude Code's settings, whose messages
 // mean nothing to a user.
 QString describe(const std::exception& error);
-// Whether the window offers "Open Login Items…" with the failure: only a login-item failure does.
+// Whether the window offers "Open Autostart Folder…" with the failure: only a login-item failure does.
 bool offersLoginItems(const std::exception& error);
 
 } // namespace quorvel::IntegrationFailureText
