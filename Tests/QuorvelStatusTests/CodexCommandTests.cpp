@@ -105,20 +105,20 @@ TEST_F(CodexCommand, QuorvelsOwnCodexMarksCountOnlyWithoutTheDesktopFlags) {
               json({{"readAt", {{threadID(2), isoTimestamp(now + 60).substr(0, 19) + "Z"}}}}).dump());
     ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\t\n"
-                                     "Finished \u00b7 read\tMarked task\t\n");
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\tproject\n"
+                                     "Finished \u00b7 read\tMarked task\tproject\n");
 
     globalState(threadID(2)); // the desktop app's flags, where it keeps them, rule
     result = codex();
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 read\tUnmarked task\t\n"
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 read\tUnmarked task\tproject\n"
                                      "Finished \u00b7 unread\tMarked task\tQuorvel\n");
 
     std::filesystem::remove(codexHome / ".codex-global-state.json");
     writeFile(home / "Library/Application Support/Quorvel/codex-read-marks.json", "[");
     result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\t\n"
-                                     "Finished \u00b7 unread\tMarked task\t\n");
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\tproject\n"
+                                     "Finished \u00b7 unread\tMarked task\tproject\n");
 }
 
 TEST_F(CodexCommand, HomeWithoutRecentSessionsPrintsNothing) {
