@@ -1,5 +1,6 @@
 #include "App/SoftwareUpdater.h"
 
+#include "App/IsolatedText.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/Workspace.h"
 
@@ -87,7 +88,7 @@ void SoftwareUpdater::openAvailableUpdate() {
     workspace_.openURL(link, [updater = QPointer<SoftwareUpdater>(this), link](bool opened) {
         if (!opened && updater)
             updater->alerts_.show(QStringLiteral("Could not open the download page"),
-                                  QStringLiteral("Open %1 in your web browser.").arg(link),
+                                  QStringLiteral("Open %1 in your web browser.").arg(isolated(link)),
                                   AlertStyle::warning);
     });
 }

@@ -218,9 +218,10 @@ TEST_F(SoftwareUpdaterTest, ADownloadPageThatCannotBeOpenedIsReported) {
     ASSERT_TRUE(testing::waitUntil([&] { return !outcomes.empty(); }));
     workspace.opensURLs = false;
     updater->openAvailableUpdate();
-    EXPECT_EQ(alerts.alerts, (Alerts{{"Could not open the download page",
-                                      "Open https://example.org/download/1.2.0 in your web browser.",
-                                      AlertStyle::warning}}));
+    EXPECT_EQ(alerts.alerts,
+              (Alerts{{"Could not open the download page",
+                       "Open \u2068https://example.org/download/1.2.0\u2069 in your web browser.",
+                       AlertStyle::warning}}));
 }
 
 } // namespace
