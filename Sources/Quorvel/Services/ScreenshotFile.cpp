@@ -2,6 +2,7 @@
 
 #include "Model/StatusError.h"
 #include "Services/HeicImageReader.h"
+#include "Services/PngRowReader.h"
 #include "Support/FileIO.h"
 
 #include <QBuffer>
@@ -10,8 +11,8 @@
 namespace quorvel {
 namespace {
 
-// Enough for the largest accepted picture at 16 bits per channel.
-constexpr int allocationLimitMegabytes = 1100;
+// Qt decodes only JPEGs here, and those at most at a scaled size of a few thousand pixels.
+constexpr int allocationLimitMegabytes = 256;
 
 QByteArray unownedBytes(const std::string& bytes) {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -63,16 +64,6 @@ QSize fitted(QSize size, QSize bounds) {
     return size.scaled(bounds, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-QImage decodeHeic(const std::string& bytes, QSize bounds) {
-    HeicImageReader reader(bytes);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    const QSize target = fitted(image.size(), bounds);
-    return target == image.size() ? image
-                                  : image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
 QImage decodeWithQt(const std::string& bytes, QSize bounds) {
     QByteArray data = unownedBytes(bytes);
     QBuffer buffer(&data);
@@ -114,8 +105,19 @@ ScreenshotFile ScreenshotFile::read(const std::filesystem::path& path) {
     return file;
 }
 
+// PNG and HEIC pictures are scaled while they are decoded, a row at a time: Qt's PNG reader and a
+// full-size HEIC decode would hold the whole picture (a 12,000-pixel square at 16 bits is over 1 GB).
+// Qt's JPEG reader already decodes at a reduced size.
 QImage ScreenshotFile::decode(QSize bounds) const {
-    return type == Type::heic ? decodeHeic(bytes, bounds) : decodeWithQt(bytes, bounds);
+    switch (type) {
+    case Type::png:
+        return PngRowReader::decodeScaled(bytes, fitted(pixelSize, bounds));
+    case Type::heic:
+        return HeicImageReader(bytes).readScaled(fitted(pixelSize, bounds));
+    case Type::jpeg:
+        break;
+    }
+    return decodeWithQt(bytes, bounds);
 }
 
 QString ScreenshotFile::contentType(Type type) {

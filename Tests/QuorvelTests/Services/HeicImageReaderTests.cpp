@@ -19,7 +19,7 @@ TEST(HeicImageReader, ReportsEveryOrientationAndDecodesUpright) {
         ASSERT_TRUE(reader.canRead()) << orientation;
         EXPECT_EQ(reader.orientation(), orientation);
         EXPECT_EQ(reader.size(), upright.size()) << orientation;
-        const QImage image = reader.read();
+        const QImage image = reader.readScaled(upright.size());
         ASSERT_EQ(image.size(), upright.size()) << orientation;
         EXPECT_TRUE(testing::isUpright(image)) << orientation;
     }
@@ -45,7 +45,7 @@ TEST(HeicImageReader, ABrokenFileReadsAsNothing) {
                                                 "ftypheic",
                                                 12)}) {
         HeicImageReader reader(view(broken));
-        EXPECT_TRUE(reader.read().isNull());
+        EXPECT_TRUE(reader.readScaled(QSize(64, 64)).isNull());
         EXPECT_GE(reader.orientation(), 1);
         EXPECT_LE(reader.orientation(), 8);
     }
