@@ -1,9 +1,11 @@
 #include "Services/HeicImageReader.h"
 
 #include "Services/HeifBoxes.h"
+#include "Services/HevcDecoder.h"
 #include "Services/ImageDownscaler.h"
 #include "Services/YCbCrRows.h"
 
+#include <QTransform>
 #include <libheif/heif.h>
 #include <optional>
 
@@ -30,7 +32,7 @@ YCbCrRows::Plane plane(const heif_image* image, heif_channel channel) {
 // The colour conversion the file asks for; BT.601 at full range, libheif's own default, otherwise.
 void takeColourProfile(const heif_image* image, const heif_image_handle* handle, YCbCrRows& rows) {
     heif_color_profile_nclx* profile = nullptr;
-    if (!succeeded(heif_image_get_nclx_color_profile(image, &profile)) &&
+    if ((image == nullptr || !succeeded(heif_image_get_nclx_color_profile(image, &profile))) &&
         !succeeded(heif_image_handle_get_nclx_color_profile(handle, &profile)))
         return;
     rows.matrix = static_cast<int>(profile->matrix_coefficients);
@@ -119,9 +121,70 @@ int HeicImageReader::orientation() const {
     return HeifBoxes::primaryImageOrientation(bytes_);
 }
 
+namespace {
+
+// The stored picture turned upright by its EXIF-numbered orientation.
+QImage upright(const QImage& stored, int orientation) {
+    const QTransform clockwise = QTransform().rotate(90);
+    const QTransform anticlockwise = QTransform().rotate(270);
+    switch (orientation) {
+    case 2:
+        return stored.mirrored(true, false);
+    case 3:
+        return stored.mirrored(true, true);
+    case 4:
+        return stored.mirrored(false, true);
+    case 5:
+        return stored.mirrored(true, false).transformed(anticlockwise);
+    case 6:
+        return stored.transformed(clockwise);
+    case 7:
+        return stored.mirrored(false, true).transformed(anticlockwise);
+    case 8:
+        return stored.transformed(anticlockwise);
+    default:
+        return stored;
+    }
+}
+
+} // namespace
+
+// A single coded picture, neither cropped nor with transparency, goes straight to the HEVC decoder: the
+// way through libheif would copy its full-size planes once more.
+std::optional<HeifBoxes::CodedImage> HeicImageReader::singleCodedPicture() const {
+    if (heif_image_handle_has_alpha_channel(handle_.get()) != 0)
+        return std::nullopt;
+    auto coded = HeifBoxes::primaryCodedImage(bytes_);
+    if (!coded || coded->type != "hvc1" || coded->configuration.empty())
+        return std::nullopt;
+    QSize stored(heif_image_handle_get_ispe_width(handle_.get()),
+                 heif_image_handle_get_ispe_height(handle_.get()));
+    if (orientation() >= 5)
+        stored.transpose();
+    if (stored != size())
+        return std::nullopt;
+    return coded;
+}
+
+QImage HeicImageReader::readCoded(const HeifBoxes::CodedImage& coded, QSize target) const {
+    const int turn = orientation();
+    const QSize storedTarget = turn >= 5 ? target.transposed() : target;
+    QImage result;
+    const bool decoded = HevcDecoder::decode(coded.configuration, coded.data, [&](YCbCrRows rows) {
+        takeColourProfile(nullptr, handle_.get(), rows);
+        const QSize stored(rows.width, rows.height);
+        ImageDownscaler scaler(stored, storedTarget.boundedTo(stored));
+        rows.addTo(scaler);
+        result = upright(scaler.result(), turn);
+    });
+    return decoded ? result : QImage();
+}
+
 QImage HeicImageReader::readScaled(QSize target) const {
     if (!handle_ || target.isEmpty())
         return {};
+    if (const auto coded = singleCodedPicture())
+        return readCoded(*coded, target);
     // The decoder's own colour space and subsampling: libheif still turns and crops the picture.
     heif_image* decoded = nullptr;
     if (!succeeded(heif_decode_image(handle_.get(), &decoded, heif_colorspace_undefined,

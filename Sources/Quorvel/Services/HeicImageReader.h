@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Services/HeifBoxes.h"
+
 #include <QImage>
 #include <QSize>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 struct heif_context;
@@ -35,6 +38,9 @@ public:
     QImage readScaled(QSize target) const;
 
 private:
+    std::optional<HeifBoxes::CodedImage> singleCodedPicture() const;
+    QImage readCoded(const HeifBoxes::CodedImage& coded, QSize target) const;
+
     struct ContextDeleter {
         void operator()(heif_context* context) const;
     };
