@@ -21,7 +21,6 @@
 #include <QImageWriter>
 #include <QPlainTextEdit>
 #include <QTimer>
-#include <QtEndian>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -34,7 +33,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-#include <zlib.h>
 
 namespace {
 
@@ -120,50 +118,8 @@ void makeBusyPng(const fs::path& path) {
     save(path, quorvel::testing::paddedPng(bytes, fileBytes));
 }
 
-QByteArray pngChunk(const char* type, const QByteArray& data) {
-    QByteArray chunk(4, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(data.size()), chunk.data());
-    const QByteArray body = QByteArray(type, 4) + data;
-    QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(::crc32(0, reinterpret_cast<const Bytef*>(body.constData()),
-                                                       static_cast<uInt>(body.size()))),
-                          crc.data());
-    return chunk + body + crc;
-}
-
-// One colour at 16 bits per channel, deflated a row at a time: the file stays small and is made without
-// ever holding the picture.
 void makeDeepFlatPng(const fs::path& path, int side) {
-    QByteArray header(13, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(side), header.data());
-    qToBigEndian<quint32>(static_cast<quint32>(side), header.data() + 4);
-    header[8] = 16; // bits per sample
-    header[9] = 6;  // RGBA
-    // Filter "Sub": the first pixel as it is, every other pixel the difference to its left, all zero.
-    QByteArray row(1 + side * 8, '\0');
-    row[0] = 1;
-    const quint16 colour[4] = {0x3a00, 0x6c00, 0xb400, 0xffff};
-    for (int c = 0; c < 4; ++c)
-        qToBigEndian<quint16>(colour[c], row.data() + 1 + 2 * c);
-    z_stream stream{};
-    deflateInit(&stream, Z_BEST_COMPRESSION);
-    QByteArray compressed;
-    std::vector<unsigned char> out(1 << 16);
-    for (int y = 0; y < side; ++y) {
-        stream.next_in = reinterpret_cast<Bytef*>(row.data());
-        stream.avail_in = static_cast<uInt>(row.size());
-        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
-        do {
-            stream.next_out = out.data();
-            stream.avail_out = static_cast<uInt>(out.size());
-            deflate(&stream, flush);
-            compressed.append(reinterpret_cast<const char*>(out.data()),
-                              static_cast<qsizetype>(out.size() - stream.avail_out));
-        } while (stream.avail_out == 0 || (flush == Z_FINISH && stream.avail_in > 0));
-    }
-    deflateEnd(&stream);
-    save(path, QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", compressed) +
-                   pngChunk("IEND", {}));
+    save(path, quorvel::testing::deepFlatPng(side, qRgba64(0x3a3a, 0x6c6c, 0xb4b4, 0xffff)));
 }
 
 void makeHeic(const fs::path& path, int side) {

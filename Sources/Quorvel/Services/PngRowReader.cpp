@@ -28,6 +28,11 @@ void readFromMemory(png_structp png, png_bytep data, png_size_t length) {
 
 void ignoreWarning(png_structp, png_const_charp) {}
 
+// Quietly back to decode(): a file that cannot be read is an ordinary outcome here.
+[[noreturn]] void stop(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
 // Chunks that say nothing about the pixels; some of them are compressed and could be made to inflate
 // to far more than the file holds.
 constexpr char skippedChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0pCAL\0pHYs\0sBIT\0sCAL\0"
@@ -108,7 +113,7 @@ QImage decodeScaled(std::string_view bytes, QSize target) {
     Decoding d;
     d.input.bytes = bytes;
     d.target = target;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, ignoreWarning);
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, stop, ignoreWarning);
     if (d.png == nullptr)
         return {};
     d.info = png_create_info_struct(d.png);

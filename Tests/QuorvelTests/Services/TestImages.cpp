@@ -9,6 +9,8 @@
 #include <memory>
 #include <random>
 #include <stdexcept>
+#include <vector>
+#include <zlib.h>
 
 namespace quorvel::testing {
 namespace {
@@ -153,6 +155,38 @@ QByteArray pngHeaderOnly(int width, int height) {
            pngChunk("IEND", {});
 }
 
+QByteArray deepFlatPng(int side, QRgba64 colour) {
+    const QByteArray header = bigEndian(static_cast<std::uint32_t>(side)) +
+                              bigEndian(static_cast<std::uint32_t>(side)) +
+                              QByteArray("\x10\x06\x00\x00\x00", 5);
+    // Filter "Sub": the first pixel as it is, every other pixel its difference to the left, all zero.
+    QByteArray row(1 + side * 8, '\0');
+    row[0] = 1;
+    const QByteArray first = bigEndian(colour.red(), 2) + bigEndian(colour.green(), 2) +
+                             bigEndian(colour.blue(), 2) + bigEndian(colour.alpha(), 2);
+    row.replace(1, 8, first);
+    z_stream stream{};
+    deflateInit(&stream, Z_DEFAULT_COMPRESSION);
+    QByteArray compressed;
+    std::vector<unsigned char> out(1 << 16);
+    for (int y = 0; y < side; ++y) {
+        stream.next_in = reinterpret_cast<Bytef*>(row.data());
+        stream.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
+        int status = Z_OK;
+        do {
+            stream.next_out = out.data();
+            stream.avail_out = static_cast<uInt>(out.size());
+            status = deflate(&stream, flush);
+            compressed.append(reinterpret_cast<const char*>(out.data()),
+                              static_cast<qsizetype>(out.size() - stream.avail_out));
+        } while (stream.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
+    }
+    deflateEnd(&stream);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", compressed) +
+           pngChunk("IEND", {});
+}
+
 QByteArray gifBytes() {
     static const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80,
                                         0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0x21, 0xf9, 0x04,
@@ -196,7 +230,9 @@ int jpegLuminanceQuantizer(const QByteArray& jpeg) {
 }
 
 QByteArray heicBytes(const QImage& stored, int orientation, int quality) {
-    const QImage rgb = stored.convertToFormat(QImage::Format_RGB888);
+    const bool alpha = stored.hasAlphaChannel();
+    const QImage rgb = stored.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const int channels = alpha ? 4 : 3;
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
                                                                               heif_context_free);
     heif_encoder* encoderPointer = nullptr;
@@ -207,14 +243,16 @@ QByteArray heicBytes(const QImage& stored, int orientation, int quality) {
     heif_encoder_set_parameter(encoder.get(), "preset", "ultrafast");
 
     heif_image* imagePointer = nullptr;
-    require(heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
+    require(heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
                               &imagePointer));
     const std::unique_ptr<heif_image, decltype(&heif_image_release)> image(imagePointer, heif_image_release);
     require(heif_image_add_plane(image.get(), heif_channel_interleaved, rgb.width(), rgb.height(), 8));
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
     for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(plane + y * stride, rgb.constScanLine(y), static_cast<std::size_t>(rgb.width()) * 3);
+        std::memcpy(plane + y * stride, rgb.constScanLine(y),
+                    static_cast<std::size_t>(rgb.width()) * channels);
 
     const std::unique_ptr<heif_encoding_options, decltype(&heif_encoding_options_free)> options(
         heif_encoding_options_alloc(), heif_encoding_options_free);
