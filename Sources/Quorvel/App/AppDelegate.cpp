@@ -47,6 +47,9 @@ AppDelegate::AppDelegate(AppPlatform platform)
     : launchAtLogin(*platform.launchAtLogin), platform_(std::move(platform)),
       icons_(std::make_unique<MenuIcons>(resourceBundle())), menuStyle_(std::make_unique<TaskMenuStyle>()) {
     readSettings();
+    // Whether a row opens its link or marks it read, and its tooltip, follow the link handlers.
+    if (platform_.workspace)
+        platform_.workspace->onHandlersChanged([this] { redraw(); });
 }
 
 AppDelegate::~AppDelegate() {

@@ -93,9 +93,11 @@ QString appName(TaskProvider provider) {
     return QStringLiteral("Quorvel");
 }
 
-QString rowToolTip(const TaskStatus& task, LightState visibleState) {
+QString rowToolTip(const TaskStatus& task, LightState visibleState, bool marksReadWhenChosen) {
     if (visibleState != LightState::unread)
         return QString::fromStdString(task.name);
+    if (marksReadWhenChosen)
+        return QStringLiteral("Choose this task to mark the response read and turn it green");
     const QString app = task.isOrcaTask() ? QStringLiteral("Orca") : appName(task.provider());
     return QStringLiteral("Open the response in ") + app + QStringLiteral(" to turn this green");
 }
