@@ -2,6 +2,7 @@
 
 #include "Model/StatusError.h"
 #include "Services/HeicImageReader.h"
+#include "Services/JpegRowReader.h"
 #include "Services/PngRowReader.h"
 #include "Support/FileIO.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 // Qt decodes only JPEGs here, and those at most at a scaled size of a few thousand pixels.
 constexpr int allocationLimitMegabytes = 256;
+// A progressive JPEG whose coefficients need more memory than this is decoded with them in a file.
+constexpr std::uint64_t largestCoefficientsInMemory = 96'000'000;
 
 QByteArray unownedBytes(const std::string& bytes) {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -79,6 +82,21 @@ QImage decodeWithQt(const std::string& bytes, QSize bounds) {
     return reader.read();
 }
 
+// Qt's reader would hold a large progressive JPEG's coefficients in memory.
+QImage decodeJpeg(const std::string& bytes, QSize bounds) {
+    if (JpegRowReader::coefficientBytes(bytes) <= largestCoefficientsInMemory)
+        return decodeWithQt(bytes, bounds);
+    QByteArray data = unownedBytes(bytes);
+    QBuffer buffer(&data);
+    QImageReader reader;
+    prepareReader(reader, buffer);
+    const auto transformation = reader.transformation();
+    const QSize stored = reader.size();
+    const QSize shown =
+        transformation.testFlag(QImageIOHandler::TransformationRotate90) ? stored.transposed() : stored;
+    return JpegRowReader::decodeScaled(bytes, fitted(shown, bounds), static_cast<int>(transformation));
+}
+
 } // namespace
 
 ScreenshotFile ScreenshotFile::read(const std::filesystem::path& path) {
@@ -117,7 +135,7 @@ QImage ScreenshotFile::decode(QSize bounds) const {
     case Type::jpeg:
         break;
     }
-    return decodeWithQt(bytes, bounds);
+    return decodeJpeg(bytes, bounds);
 }
 
 QString ScreenshotFile::contentType(Type type) {

@@ -4,6 +4,8 @@
 #include <QImageWriter>
 #include <QTransform>
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <libheif/heif.h>
 #include <memory>
@@ -11,6 +13,8 @@
 #include <stdexcept>
 #include <vector>
 #include <zlib.h>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 namespace quorvel::testing {
 namespace {
@@ -213,6 +217,37 @@ QByteArray paddedJpeg(const QByteArray& jpeg, qsizetype minimumBytes) {
         padding += QByteArray("\xff\xfe", 2) + bigEndian(static_cast<std::uint32_t>(comment.size() + 2), 2) +
                    comment;
     return jpeg.left(2) + padding + jpeg.mid(2);
+}
+
+QByteArray progressiveJpeg(const QImage& image, bool fullChroma, int quality) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGBX8888);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* output = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &output, &size);
+    info.image_width = static_cast<JDIMENSION>(rgb.width());
+    info.image_height = static_cast<JDIMENSION>(rgb.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_RGBX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    if (fullChroma)
+        for (int c = 0; c < info.num_components; ++c)
+            info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(static_cast<int>(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(output), static_cast<qsizetype>(size));
+    std::free(output);
+    return bytes;
 }
 
 int jpegLuminanceQuantizer(const QByteArray& jpeg) {

@@ -35,6 +35,10 @@ QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
 // The JPEG grown past `minimumBytes` with comment segments.
 QByteArray paddedJpeg(const QByteArray& jpeg, qsizetype minimumBytes);
 
+// A progressive JPEG through libjpeg, with every colour sample kept (no chroma subsampling) when
+// `fullChroma`.
+QByteArray progressiveJpeg(const QImage& image, bool fullChroma, int quality = 80);
+
 // The first entry of a JPEG's first quantisation table: 6, 10, 15 and 20 for the qualities 82, 68, 54 and 40
 // of the standard tables; -1 when there is none.
 int jpegLuminanceQuantizer(const QByteArray& jpeg);
