@@ -1,6 +1,7 @@
 #include "App/StatusTexts.h"
 
 #include "App/IsolatedText.h"
+#include "App/ShortcutKeys.h"
 #include "Model/TaskStatus.h"
 #include "Support/Unicode.h"
 
@@ -56,8 +57,8 @@ QString summary(const std::vector<MenuBarStatus>& statuses) {
 QString toolTip(const QString& summary, bool shortcutAvailable) {
     const QString hint =
         shortcutAvailable
-            ? QStringLiteral("Press \u2325\u2318L to open.")
-            : QStringLiteral("Command-drag the icon toward Control Center if the menu bar is crowded.");
+            ? QStringLiteral("Press ") + ShortcutKeys::combination() + QStringLiteral(" to open.")
+            : QStringLiteral("If the menu bar is crowded, set the tray to always show this icon.");
     return QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". ") + hint;
 }
 

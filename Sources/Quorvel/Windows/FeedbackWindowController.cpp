@@ -5,7 +5,9 @@
 #include "Platform/ThreadPoolScreenshotWorker.h"
 #include "Support/Unicode.h"
 #include "Windows/FeedbackScreenshotPreview.h"
+#include "Windows/PicturesFolder.h"
 #include "Windows/ReturnKeyTrigger.h"
+#include "Windows/TextBoxFrame.h"
 #include "Windows/TextLabel.h"
 #include "Windows/Typography.h"
 #include "Windows/WindowPlacement.h"
@@ -32,7 +34,7 @@ const QString chooserMessage =
     QStringLiteral("Choose the screenshot showing the missed question or approval.");
 const QString instructions =
     QStringLiteral("1. Leave the Codex or Claude Code question or approval open.\n"
-                   "2. Press Shift-Command-4 and capture the prompt and its task title.\n"
+                   "2. Press Print Screen and capture the prompt and its task title.\n"
                    "3. Attach the screenshot and tell us what Quorvel showed instead.\n"
                    "Your report is saved by Nimbrel support and emailed to the support team.");
 
@@ -73,7 +75,7 @@ FeedbackWindowController::~FeedbackWindowController() = default;
 
 FeedbackWindowController::ScreenshotChooser FeedbackWindowController::fileDialogChooser() {
     return [](QWidget* parent) -> std::optional<std::filesystem::path> {
-        QFileDialog dialog(parent, chooserMessage);
+        QFileDialog dialog(parent, chooserMessage, PicturesFolder::path());
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilter(QStringLiteral("PNG, JPEG or HEIC images (*.png *.jpg *.jpeg *.heic)"));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -89,6 +91,10 @@ void FeedbackWindowController::buildContent() {
     stack->setSpacing(13);
 
     stack->addWidget(TextLabel::oneLine(QStringLiteral("Show us what Quorvel missed"), 22, QFont::DemiBold));
+    serviceNotice_ = TextLabel::wrapping(QString(), 13, QFont::Medium, TextColour::systemRed);
+    serviceNotice_->setFixedWidth(contentWidth);
+    serviceNotice_->hide();
+    stack->addWidget(serviceNotice_);
     stack->addWidget(formNote(instructions, 13));
     stack->addWidget(TextLabel::oneLine(QStringLiteral("Where did it happen?"), 13, QFont::Medium));
 
@@ -100,11 +106,13 @@ void FeedbackWindowController::buildContent() {
                                         QFont::Medium));
     details_ = new QPlainTextEdit(root);
     details_->setFont(Typography::system(13));
-    details_->setFixedSize(contentWidth, 105);
+    details_->setFrameShape(QFrame::NoFrame);
     details_->document()->setDocumentMargin(8);
     details_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     details_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    stack->addWidget(details_);
+    auto* detailsFrame = new TextBoxFrame(details_, root);
+    detailsFrame->setFixedSize(contentWidth, 105);
+    stack->addWidget(detailsFrame);
 
     auto* screenshotRow = new QHBoxLayout;
     screenshotRow->setSpacing(10);
@@ -143,6 +151,13 @@ void FeedbackWindowController::buildContent() {
     // Return sends the report; in the description it starts a new line, as the text field takes it first.
     new ReturnKeyTrigger(root, submitButton_);
     setScreenshotName(noScreenshotName);
+}
+
+void FeedbackWindowController::setServiceUnavailable(const QString& reason) {
+    serviceNotice_->setText(reason);
+    serviceNotice_->show();
+    serviceAvailable_ = false;
+    submitButton_->setEnabled(false);
 }
 
 void FeedbackWindowController::showWindow() {
@@ -192,8 +207,9 @@ void FeedbackWindowController::sendReport() {
         showFailure(QStringLiteral("Choose a screenshot first."));
         return;
     }
-    if (!submitButton_->isEnabled())
+    if (sending_)
         return; // a report is being prepared or sent
+    sending_ = true;
     submitButton_->setEnabled(false);
     submissionStatus_->setText(QStringLiteral("Sending…"));
     // The report is what the form held when Send was pressed.
@@ -238,7 +254,8 @@ void FeedbackWindowController::sendPrepared(const std::optional<PreparedFeedback
 
 void FeedbackWindowController::stopSending() {
     submissionStatus_->clear();
-    submitButton_->setEnabled(true);
+    sending_ = false;
+    submitButton_->setEnabled(serviceAvailable_);
 }
 
 void FeedbackWindowController::finishSending(const BugReportResult& result) {
@@ -251,7 +268,8 @@ void FeedbackWindowController::finishSending(const BugReportResult& result) {
         submissionStatus_->clear();
         showFailure(std::get<BugReportSubmissionError>(result).description());
     }
-    submitButton_->setEnabled(true);
+    sending_ = false;
+    submitButton_->setEnabled(serviceAvailable_);
 }
 
 void FeedbackWindowController::resetForm() {

@@ -43,9 +43,11 @@ public:
                              std::unique_ptr<ScreenshotWorker> worker = nullptr);
     ~FeedbackWindowController() override;
 
-    // The platform's open dialog, limited to PNG, JPEG and HEIC files.
+    // The platform's open dialog, limited to PNG, JPEG and HEIC files, starting in the pictures folder.
     static ScreenshotChooser fileDialogChooser();
 
+    // Says so at the top of the window, in the reason's words, and keeps Send unavailable.
+    void setServiceUnavailable(const QString& reason);
     void showWindow();
     // Asks for a file; its check and preview arrive later, and only the latest choice counts.
     void chooseScreenshot();
@@ -62,6 +64,7 @@ public:
     FeedbackScreenshotPreview* screenshotPreview() const { return screenshotPreview_; }
     QPushButton* submitButton() const { return submitButton_; }
     QLabel* submissionStatus() const { return submissionStatus_; }
+    QLabel* serviceNotice() const { return serviceNotice_; }
     const std::optional<std::filesystem::path>& screenshotURL() const { return screenshotURL_; }
 
 private:
@@ -86,6 +89,9 @@ private:
     FeedbackScreenshotPreview* screenshotPreview_ = nullptr;
     QPushButton* submitButton_ = nullptr;
     QLabel* submissionStatus_ = nullptr;
+    QLabel* serviceNotice_ = nullptr;
+    bool serviceAvailable_ = true;
+    bool sending_ = false; // from Send until the report is sent or refused
     QString screenshotName_;
     std::optional<std::filesystem::path> screenshotURL_;
 };

@@ -12,7 +12,7 @@ QString describe(const std::exception& error);
 // The error's own message; a platform error's file path (its text up to ": " and the reason) is isolated
 // so that the path's writing direction cannot turn the reason around.
 QString errorText(const std::exception& error);
-// Whether the window offers "Open Login Items…" with the failure: only a login-item failure does.
+// Whether the window offers "Open Autostart Folder…" with the failure: only a login-item failure does.
 bool offersLoginItems(const std::exception& error);
 
 } // namespace quorvel::IntegrationFailureText

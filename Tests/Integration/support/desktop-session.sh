@@ -65,12 +65,16 @@ wait_until() {
 wait_until 10 grep -qs "^[0-9]" "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# A window manager with an XEmbed tray along the bottom of the screen.
+# A window manager with an XEmbed tray along the bottom of the screen, its panel in $tray_background
+# (jwm's own grey unless set, e.g. "#f2f2f2" for a light panel).
 start_window_manager() {
-    cat >"$HOME/.jwmrc" <<'JWM'
+    local style=""
+    [ -n "${tray_background:-}" ] && style="<TrayStyle><Background>$tray_background</Background></TrayStyle>"
+    cat >"$HOME/.jwmrc" <<JWM
 <?xml version="1.0"?>
 <JWM>
     <Tray x="0" y="-1" height="32" autohide="off"><Spacer width="200"/><Dock/></Tray>
+    $style
     <FocusModel>click</FocusModel>
 </JWM>
 JWM

@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
 #include "Windows/FeedbackWindowController.h"
+#include "Windows/TextLabel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -78,6 +79,14 @@ protected:
         choose(screenshot);
     }
 
+    static void pressReturn(QWidget* target) {
+        target->setFocus();
+        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
+            return;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+    }
+
     QString lastAlertText() const { return alerts.empty() ? QString() : alerts.back().informative; }
 };
 
@@ -91,6 +100,8 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
     EXPECT_TRUE(controller->screenshotPreview()->isHidden());
     EXPECT_EQ(controller->submitButton()->text(), "Send Report");
     EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+    EXPECT_TRUE(controller->serviceNotice()->isHidden());
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
 
     QStringList texts;
     for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
@@ -101,7 +112,7 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
     EXPECT_TRUE(texts.contains("Where did it happen?"));
     EXPECT_TRUE(texts.contains("What was waiting, and what light did you see?"));
     EXPECT_TRUE(texts.contains("1. Leave the Codex or Claude Code question or approval open.\n"
-                               "2. Press Shift-Command-4 and capture the prompt and its task title.\n"
+                               "2. Press Print Screen and capture the prompt and its task title.\n"
                                "3. Attach the screenshot and tell us what Quorvel showed instead.\n"
                                "Your report is saved by Nimbrel support and emailed to the support team."));
 }
@@ -111,7 +122,9 @@ TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
     controller->showWindow();
     QApplication::processEvents();
     testing::DarkPalette dark;
-    for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
+    for (const TextLabel* label : controller->window()->findChildren<TextLabel*>()) {
+        if (label->textColour() == TextColour::systemRed)
+            continue;
         const QColor text = label->palette().color(QPalette::WindowText);
         EXPECT_EQ(text.rgb(), testing::DarkPalette::colours().color(QPalette::WindowText).rgb())
             << label->text().toStdString();
@@ -235,6 +248,8 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     EXPECT_TRUE(controller->screenshotPreview()->isHidden());
     EXPECT_TRUE(controller->screenshotPreview()->image().isNull());
     EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+    EXPECT_TRUE(controller->serviceNotice()->isHidden());
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
     EXPECT_TRUE(controller->submitButton()->isEnabled());
     EXPECT_FALSE(controller->window()->isVisible());
 }
@@ -266,6 +281,8 @@ TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingA
     EXPECT_EQ(controller->screenshotURL(), screenshot);
     EXPECT_FALSE(controller->screenshotPreview()->isHidden());
     EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+    EXPECT_TRUE(controller->serviceNotice()->isHidden());
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
     EXPECT_TRUE(controller->submitButton()->isEnabled());
 
     controller->sendReport();
@@ -276,13 +293,6 @@ TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheD
     fillIn("Missed question.", validScreenshot());
     controller->showWindow();
     QApplication::setActiveWindow(controller->window());
-    const auto pressReturn = [](QWidget* target) {
-        target->setFocus();
-        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
-            return;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-        QApplication::sendEvent(target, &press);
-    };
     pressReturn(controller->details());
     EXPECT_TRUE(submissions.empty());
     EXPECT_EQ(controller->details()->toPlainText().count(u'\n'), 1);
@@ -291,6 +301,23 @@ TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheD
     ASSERT_EQ(submissions.size(), 1u);
     pressReturn(controller->provider());
     EXPECT_EQ(submissions.size(), 1u) << "no second report while one is being sent";
+}
+
+// Every build without a support service: nobody writes a report that cannot be sent.
+TEST_F(FeedbackWindowControllerTest, AServiceThatCannotTakeReportsIsNamedAtOnceAndSendStaysUnavailable) {
+    controller->setServiceUnavailable("The Quorvel support service is not configured.");
+    controller->showWindow();
+    EXPECT_FALSE(controller->serviceNotice()->isHidden());
+    EXPECT_EQ(controller->serviceNotice()->text(), "The Quorvel support service is not configured.");
+    EXPECT_FALSE(controller->submitButton()->isEnabled());
+
+    fillIn("Missed question.", validScreenshot());
+    QApplication::setActiveWindow(controller->window());
+    pressReturn(controller->provider());
+    controller->submitButton()->click();
+    EXPECT_TRUE(submissions.empty());
+    EXPECT_FALSE(controller->submitButton()->isEnabled());
+    EXPECT_TRUE(alerts.empty());
 }
 
 TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillShown) {
