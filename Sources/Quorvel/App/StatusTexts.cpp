@@ -1,5 +1,6 @@
 #include "App/StatusTexts.h"
 
+#include "App/IsolatedText.h"
 #include "App/ShortcutKeys.h"
 #include "Model/TaskStatus.h"
 #include "Support/Unicode.h"
@@ -10,6 +11,10 @@
 namespace quorvel::StatusTexts {
 
 namespace {
+
+// Task names and project names are cut to this many characters in the menu.
+constexpr std::size_t menuTextCharacters = 90;
+
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -69,7 +74,7 @@ QString menuText(const QString& text, MenuHost host) {
 }
 
 QString taskTitle(std::string_view name, MenuHost host) {
-    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, 90)), host);
+    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, menuTextCharacters)), host);
 }
 
 QString plainToolTip(const QString& text) {
@@ -99,7 +104,14 @@ QString rowToolTip(const TaskStatus& task, LightState visibleState, bool marksRe
 }
 
 QString rowDetail(const TaskStatus& task, LightState visibleState) {
-    QString detail = QString::fromStdString(LightStates::menuDetail(visibleState, task.projectName));
+    std::optional<std::string> project;
+    if (task.projectName) {
+        const std::string_view trimmed = Unicode::trimmed(*task.projectName);
+        if (!trimmed.empty())
+            project = isolated(QString::fromStdString(Unicode::graphemePrefix(trimmed, menuTextCharacters)))
+                          .toStdString();
+    }
+    QString detail = QString::fromStdString(LightStates::menuDetail(visibleState, project));
     if (task.isOrcaTask())
         detail += QStringLiteral(" \u00B7 Orca");
     return detail;

@@ -316,7 +316,7 @@ void SettingsWindowController::changeLaunchAtLogin() {
         loginItemsButton_->hide();
     } catch (const std::exception& error) {
         launchSwitch_->setChecked(!launchSwitch_->isChecked());
-        launchStatus_->setText(QString::fromUtf8(error.what()));
+        launchStatus_->setText(IntegrationFailureText::errorText(error));
         loginItemsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
     }
 }

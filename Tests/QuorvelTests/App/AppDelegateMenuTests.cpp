@@ -210,8 +210,7 @@ TEST_F(TaskMenu, ARowShowsItsImageDetailAndTooltip) {
     EXPECT_EQ(row.title->data().value<TaskStatus>(), task);
     ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.title->icon()));
     EXPECT_FALSE(TaskMenuStyle::trailingPixmap(row.title->icon()));
-    EXPECT_EQ(row.detail->text(),
-              QString::fromStdString(LightStates::menuDetail(LightState::working, "quorvel")));
+    EXPECT_EQ(row.detail->text(), QStringLiteral("\u2068quorvel\u2069 \u00B7 Working"));
     EXPECT_FALSE(row.detail->isEnabled());
     EXPECT_FALSE(row.detail->toolTip().startsWith("Orca"));    // no tooltip of its own
     ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.detail->icon())); // blank: lines the detail up with the title
@@ -352,7 +351,8 @@ TEST_F(TaskMenu, UnderscoresAreDoubledOnlyWhereADBusHostDrawsTheMenu) {
         each.answerRefresh({task, claudeTask(2, "R&D_notes", LightState::failed, each.clock->current - 120)});
         const auto& rows = launched.taskMenuRows;
         EXPECT_EQ(rows[0].title->text(), exported ? "fix__bug" : "fix_bug");
-        EXPECT_EQ(rows[0].detail->text(), exported ? "my__app \u00B7 Failed" : "my_app \u00B7 Failed");
+        EXPECT_EQ(rows[0].detail->text(),
+                  exported ? "\u2068my__app\u2069 \u00B7 Failed" : "\u2068my_app\u2069 \u00B7 Failed");
         EXPECT_EQ(rows[1].title->text(), exported ? "R&&D__notes" : "R&&D_notes");
         EXPECT_EQ(rows[0].title->toolTip(), "fix_bug"); // tooltips are not menu texts
     }

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QTimer>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace quorvel {
@@ -34,6 +35,19 @@ TEST(AppDelegateSettings, AFirstLaunchShowsTheLastDayPlaysSoundsEnablesCodexAndO
     EXPECT_FALSE(delegate.claudeEnabled); // no hooks installed
     EXPECT_EQ(delegate.claudeHealth, ClaudeIntegrationHealth::disabled);
     EXPECT_EQ(delegate.onboardingShown, 1);
+}
+
+TEST(AppDelegateStartup, RemovesWhatAKilledSaveLeftAndNothingElse) {
+    AppHarness harness;
+    const auto abandoned = harness.supportFolder() / ".orca-state.json.k1LLed";
+    const auto unrelated = harness.supportFolder() / "notes.json";
+    testing::writeFile(abandoned, "{\"partial");
+    testing::writeFile(unrelated, "{}");
+    auto& delegate = harness.create();
+    harness.clock->current = Date::fromUnix(static_cast<double>(std::time(nullptr)) + 120);
+    delegate.applicationDidFinishLaunching();
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(unrelated));
 }
 
 TEST(AppDelegateSettings, ClaudeCodeIsOnByDefaultWhenItsHooksAreInstalledOrNeedRepair) {

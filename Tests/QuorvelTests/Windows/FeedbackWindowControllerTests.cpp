@@ -1,6 +1,8 @@
+#include "Fakes/HeldScreenshotWorker.h"
 #include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
 #include "Support/DarkPalette.h"
+#include "Support/EventLoopWait.h"
 #include "Support/WrittenFile.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
@@ -46,14 +48,17 @@ protected:
     std::vector<Submission> submissions;
     std::optional<std::filesystem::path> nextChoice;
     std::unique_ptr<FeedbackWindowController> controller;
+    testing::HeldScreenshotWorker* worker = nullptr;
 
     void SetUp() override {
+        auto heldWorker = std::make_unique<testing::HeldScreenshotWorker>();
+        worker = heldWorker.get();
         controller = std::make_unique<FeedbackWindowController>(
             [this](const QString& provider, const QString& details,
                    const PreparedFeedbackScreenshot& screenshot, BugReportCompletion done) {
                 submissions.push_back({provider, details, screenshot, std::move(done)});
             },
-            recorder, [this](QWidget*) { return nextChoice; });
+            recorder, [this](QWidget*) { return nextChoice; }, std::move(heldWorker));
     }
 
     std::filesystem::path writeImage(const std::string& name, const QByteArray& bytes) const {
@@ -232,9 +237,10 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-42", true});
 
-    EXPECT_EQ(alerts, (Alerts{{"Thanks for your report",
-                               "It has been sent to Nimbrel Support for review.\n\nReference: R-42",
-                               AlertStyle::informational}}));
+    EXPECT_EQ(alerts,
+              (Alerts{{"Thanks for your report",
+                       "It has been sent to Nimbrel Support for review.\n\nReference: \u2068R-42\u2069",
+                       AlertStyle::informational}}));
     EXPECT_EQ(controller->provider()->currentIndex(), 0);
     EXPECT_TRUE(controller->details()->toPlainText().isEmpty());
     EXPECT_FALSE(controller->screenshotURL());
@@ -256,7 +262,7 @@ TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) 
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].message, "Your report has been saved");
     EXPECT_EQ(alerts[0].informative, "Nimbrel Support can still review it, although the email "
-                                     "notification was delayed.\n\nReference: R-43");
+                                     "notification was delayed.\n\nReference: \u2068R-43\u2069");
 }
 
 TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingAgain) {
@@ -322,6 +328,57 @@ TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillS
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportSubmissionError::server("Too many reports today."));
     EXPECT_EQ(lastAlertText(), "Too many reports today.");
+}
+
+// Checking and preparing a picture take their time off the main thread; the form waits for them.
+TEST_F(FeedbackWindowControllerTest, OnlyTheLatestChoiceCountsAndSendingWaitsForThePreparedScreenshot) {
+    const std::filesystem::path first = validScreenshot("first.png");
+    const std::filesystem::path second = validScreenshot("second.png");
+    worker->holding = true;
+    choose(first);
+    choose(second);
+    EXPECT_FALSE(controller->screenshotURL()) << "nothing is taken before its check";
+    EXPECT_TRUE(controller->screenshotPreview()->isHidden());
+    worker->release();
+    EXPECT_EQ(controller->screenshotURL(), second) << "the earlier check arrived late and was dropped";
+    EXPECT_EQ(controller->screenshotName(), "second.png");
+
+    controller->details()->setPlainText("Missed question.");
+    controller->sendReport();
+    EXPECT_FALSE(controller->submitButton()->isEnabled());
+    EXPECT_EQ(controller->submissionStatus()->text(), "Sending…");
+    controller->details()->setPlainText("Changed after Send.");
+    controller->sendReport();
+    EXPECT_EQ(worker->held.size(), 1u) << "one preparation at a time";
+    worker->release();
+    ASSERT_EQ(submissions.size(), 1u);
+    EXPECT_EQ(submissions[0].details, "Missed question.");
+    EXPECT_EQ(submissions[0].screenshot.fileName, "second.png");
+
+    // A failed preparation ends the sending and lets the user try again.
+    submissions[0].done(BugReportSubmissionError::unavailable());
+    alerts.clear();
+    std::filesystem::remove(second);
+    controller->sendReport();
+    worker->release();
+    EXPECT_EQ(lastAlertText(),
+              "The selected screenshot changed or is no longer safe to attach. Choose it again.");
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
+    EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+}
+
+// The real worker decodes on a thread of its own and hands the preview back to the main thread.
+TEST(FeedbackWindowControllerThreads, TheRealWorkerDeliversOnTheMainThread) {
+    TemporaryDirectory folder;
+    testing::RecordingAlerts alerts;
+    const auto path = testing::written(folder / "shot.png",
+                                       testing::encoded(testing::quarteredImage(QSize(800, 400)), "png"));
+    FeedbackWindowController controller([](auto&&...) {}, alerts, [&](QWidget*) { return path; });
+    controller.chooseScreenshot();
+    EXPECT_FALSE(controller.screenshotURL()) << "the check has not run on the main thread";
+    ASSERT_TRUE(testing::waitUntil([&] { return controller.screenshotURL().has_value(); }));
+    EXPECT_TRUE(testing::isUpright(controller.screenshotPreview()->image()));
+    EXPECT_TRUE(alerts.alerts.empty());
 }
 
 } // namespace
