@@ -182,7 +182,8 @@ void AppDelegate::fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date
     const TaskProvider provider = task.provider();
     const auto host = menuHost(item.get());
     row.title->setText(StatusTexts::taskTitle(task.name, host));
-    row.title->setEnabled(openDestination(task).has_value());
+    const bool marksRead = marksReadWhenChosen(task, state);
+    row.title->setEnabled(openDestination(task).has_value() || marksRead);
     row.title->setData(QVariant::fromValue(task));
     const RowImageKey titleImage{provider, task.isOrcaTask(), state, SystemColours::currentAppearance(),
                                  MenuIcons::screenRatio()};
@@ -192,7 +193,7 @@ void AppDelegate::fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date
     }
     AccessibleMenuItem::setDescription(row.title,
                                        StatusTexts::rowImageDescription(provider, task.isOrcaTask(), state));
-    row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state)));
+    row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state, marksRead)));
     row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, state), host));
     RowImageKey detailImage = titleImage;
     detailImage.provider = task.isOrcaTask() ? std::optional(provider) : std::nullopt;

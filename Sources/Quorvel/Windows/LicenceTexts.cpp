@@ -1,6 +1,7 @@
 #include "Windows/LicenceTexts.h"
 
 #include "Windows/CardBox.h"
+#include "Windows/HardWrap.h"
 #include "Windows/PaletteBinding.h"
 #include "Windows/ResourceText.h"
 #include "Windows/TextColour.h"
@@ -26,8 +27,9 @@ QString providerMarks() {
                           "endorsed by Anthropic.");
 }
 
+// The licence's paragraphs wrap at the card's width, not at the width the file was written at.
 QString section(const ResourceBundle& bundle, const Licence& licence) {
-    return licence.heading + blankLine + text(bundle, licence);
+    return licence.heading + blankLine + HardWrap::joined(text(bundle, licence));
 }
 
 void styleLicenceView(QPlainTextEdit* view) {
@@ -59,6 +61,12 @@ const std::vector<Licence>& thirdPartyLibraries() {
          QStringLiteral("https://0pointer.de/lennart/projects/libcanberra/")},
         {QStringLiteral("libheif \u00b7 LGPL-3.0"), QStringLiteral("libheif"), txt, licences,
          QStringLiteral("https://github.com/strukturag/libheif/blob/master/COPYING")},
+        {QStringLiteral("libde265 \u00b7 LGPL-3.0"), QStringLiteral("libde265"), txt, licences,
+         QStringLiteral("https://github.com/strukturag/libde265/blob/master/COPYING")},
+        {QStringLiteral("libpng \u00b7 PNG Reference Library License version 2"), QStringLiteral("libpng"),
+         txt, licences, QStringLiteral("http://www.libpng.org/pub/png/src/libpng-LICENSE.txt")},
+        {QStringLiteral("libjpeg-turbo \u00b7 IJG and BSD-3-Clause"), QStringLiteral("libjpeg-turbo"), txt,
+         licences, QStringLiteral("https://github.com/libjpeg-turbo/libjpeg-turbo/blob/main/LICENSE.md")},
         {QStringLiteral("GNU General Public License 3.0 \u00b7 the terms the LGPL-3.0 adds to"),
          QStringLiteral("GPL-3.0"), txt, licences,
          QStringLiteral("https://www.gnu.org/licenses/gpl-3.0.html")},
