@@ -38,6 +38,11 @@ echo "$screen: menu ${width}x$height at +$mx+$my"
 # One column of rows cut to 90 characters; two columns would be twice as wide.
 [ "$width" -le 900 ] || fail "the menu is $width px wide: more than one column"
 [ "$height" -ge $((screen_height / 2)) ] || fail "the menu is only $height px high: not one column"
+# It stays at its start (the header) while the pointer rests on the tray below it.
+menu_top() { import -window root -crop "${width}x24+$mx+$my" +repage -depth 8 rgb:- | md5sum; }
+top_at_open="$(menu_top)"
+sleep 1.5
+[ "$(menu_top)" = "$top_at_open" ] || fail "the menu scrolled with the pointer resting on the tray"
 
 # The highlighted item under the pointer: "TOP BOTTOM" of the highlight at the menu's middle column.
 highlight_band() {
