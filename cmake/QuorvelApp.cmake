@@ -2,6 +2,9 @@
 find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Svg Network)
 pkg_check_modules(CANBERRA REQUIRED IMPORTED_TARGET libcanberra)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng16)
+pkg_check_modules(DE265 REQUIRED IMPORTED_TARGET libde265)
+pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb xcb-keysyms)
 
 set(QUORVEL_GENERATED_DIR ${CMAKE_CURRENT_BINARY_DIR}/generated)
@@ -23,7 +26,8 @@ set_target_properties(QuorvelApp PROPERTIES AUTOMOC ON)
 target_include_directories(QuorvelApp PUBLIC Sources/Quorvel PRIVATE ${QUORVEL_GENERATED_DIR})
 target_compile_options(QuorvelApp PRIVATE ${QUORVEL_WARNINGS})
 target_link_libraries(QuorvelApp PUBLIC QuorvelCore Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Svg Qt6::Network
-                                        PkgConfig::CANBERRA PkgConfig::HEIF PkgConfig::XCB)
+                                        PkgConfig::CANBERRA PkgConfig::HEIF PkgConfig::PNG PkgConfig::DE265 PkgConfig::JPEG
+                                        PkgConfig::XCB)
 
 # The resource bundle, compiled in under its own name.
 set(QUORVEL_RESOURCES_DIR ${CMAKE_CURRENT_SOURCE_DIR}/Sources/Quorvel/Resources)

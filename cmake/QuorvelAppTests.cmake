@@ -8,7 +8,8 @@ target_compile_options(QuorvelTests PRIVATE ${QUORVEL_WARNINGS})
 target_compile_definitions(QuorvelTests PRIVATE
     QUORVEL_STATUS_BINARY="$<TARGET_FILE:quorvel-status>"
     QUORVEL_FIXTURES_DIR="${QUORVEL_FIXTURES_DIR}")
-target_link_libraries(QuorvelTests PRIVATE QuorvelApp GTest::gtest GTest::gmock)
+find_package(ZLIB REQUIRED) # the test images' own PNG writer
+target_link_libraries(QuorvelTests PRIVATE QuorvelApp GTest::gtest GTest::gmock ZLIB::ZLIB PkgConfig::JPEG)
 add_dependencies(QuorvelTests quorvel-status)
 add_test(NAME QuorvelTests COMMAND QuorvelTests)
 set_tests_properties(QuorvelTests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

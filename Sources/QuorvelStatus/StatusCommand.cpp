@@ -3,6 +3,7 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeReadState.h"
 #include "Codex/CodexAutomationReadState.h"
+#include "Codex/CodexReadMarks.h"
 #include "Codex/CodexReadState.h"
 #include "Codex/DesktopAttention.h"
 #include "Codex/SessionReader.h"
@@ -121,21 +122,22 @@ std::filesystem::path codexHome() {
     return FileIO::homeDirectory() / ".codex";
 }
 
+template <typename State, typename Load> State loadedOr(State fallback, Load load) {
+    try {
+        return load();
+    } catch (const std::exception&) {
+        return fallback;
+    }
+}
+
 // Unreadable read states are not reported: the flags are then unknown, the marks empty.
 TaskReadState codexReadState(const std::filesystem::path& home) {
-    CodexReadState codex;
-    try {
-        codex = CodexReadState::load(home);
-    } catch (const std::exception&) {
-        codex = CodexReadState{std::nullopt};
-    }
-    CodexAutomationReadState automations;
-    try {
-        automations = CodexAutomationReadState::load(CodexAutomationReadState::defaultURL());
-    } catch (const std::exception&) {
-        automations = CodexAutomationReadState{};
-    }
-    return TaskReadState(std::move(codex), std::move(automations), ClaudeReadState{}, OrcaReadState{});
+    return TaskReadState(
+        loadedOr(CodexReadState{std::nullopt}, [&] { return CodexReadState::load(home); }),
+        loadedOr(CodexAutomationReadState{},
+                 [] { return CodexAutomationReadState::load(CodexAutomationReadState::defaultURL()); }),
+        ClaudeReadState{}, OrcaReadState{},
+        loadedOr(CodexReadMarks{}, [] { return CodexReadMarks::load(CodexReadMarks::defaultURL()); }));
 }
 
 std::string codex(const std::vector<std::string>& arguments, const Clock& clock) {

@@ -53,6 +53,14 @@ assert all(width == height for width, height in item["icon-sizes"]), item["icon-
 assert [22, 22] in item["icon-sizes"], item["icon-sizes"]
 PY
 
+# Hosts name the item by its title and tooltip; once refreshed, the tooltip carries the status summary.
+names_summary() {
+    menu item | "$python" -c 'import json, sys
+item = json.load(sys.stdin)
+sys.exit(item["title"] != "Quorvel" or "Needs your attention, 1 chats" not in item["tooltip-title"])'
+}
+wait_until 10 names_summary || fail "the item does not name the summary: $(menu item)"
+
 # Refreshes fill the rows; wait for the first one.
 has_row() {
     menu layout | check_layout 'assert any(i["visible"] and shown(i["label"]) == sys.argv[1] for i in top)' "$1" \

@@ -28,25 +28,7 @@ add_claude_task 5f0c2d1e-8b7a-4c3d-9e2f-1a2b3c4d5e6f "Fix the build & tests" unr
 start_window_manager
 write_settings claude
 start_quorvel
-wait_until 10 tray_icon_window >/dev/null || fail "the tray icon did not dock"
-read -r icon_x icon_y icon_width icon_height < <(window_geometry "$(tray_icon_window)")
-
-# The mean colour of one lamp's quarter of the tray icon: red, amber, blue or green.
-lamp_colour() {
-    local column=0 row=0
-    case "$1" in amber) column=1 ;; blue) row=1 ;; green) column=1 row=1 ;; esac
-    local width=$((icon_width / 2)) height=$((icon_height / 2))
-    mean_colour $((icon_x + column * width)) $((icon_y + row * height)) "$width" "$height"
-}
-# A lit lamp of a hue: its channel stands out from the other two.
-lamp_is() {
-    read -r r g b < <(lamp_colour "$1")
-    case "$2" in
-    blue) [ $((b - r)) -gt 25 ] && [ $((b - g)) -gt 10 ] ;;
-    green) [ $((g - r)) -gt 25 ] && [ $((g - b)) -gt 25 ] ;;
-    dark) [ $((b - r)) -lt 10 ] && [ $((g - r)) -lt 10 ] ;;
-    esac
-}
+find_tray_icon
 
 # Blue pulses, so wait for a moment when it is bright enough to tell.
 wait_until 15 lamp_is blue blue || fail "the unread task's blue lamp never lit: $(lamp_colour blue)"

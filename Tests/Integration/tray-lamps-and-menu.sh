@@ -14,7 +14,9 @@ wait_until 15 tray_icon_window >/dev/null || fail "the icon did not dock"
 read -r x y size _ < <(window_geometry "$(tray_icon_window)")
 half=$((size / 2))
 quadrant() { echo "${half}x${half}+$((x + $1 * half))+$((y + $2 * half))"; }
-minimum=$((half * half / 5))
+# A lit lamp fills a seventh of its quarter in its own colour (the ring, its dark edge and the digit
+# take the rest).
+minimum=$((half * half / 7))
 
 red_lamp_lit() {
     import -window root "$work/tray.png" &&

@@ -97,6 +97,29 @@ TEST_F(CodexCommand, UnreadableReadStateStillPrintsTheTasks) {
     EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tFinished task\t\n");
 }
 
+TEST_F(CodexCommand, QuorvelsOwnCodexMarksCountOnlyWithoutTheDesktopFlags) {
+    session(2, "Marked task", 200, true);
+    session(3, "Unmarked task", 100, true);
+    writeFile(home / "Library/Application Support/Quorvel/codex-read-marks.json",
+              json({{"readAt", {{threadID(2), isoTimestamp(now + 60).substr(0, 19) + "Z"}}}}).dump());
+    ProcessResult result = codex();
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\t\n"
+                                     "Finished \u00b7 read\tMarked task\t\n");
+
+    globalState(threadID(2)); // the desktop app's flags, where it keeps them, rule
+    result = codex();
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 read\tUnmarked task\t\n"
+                                     "Finished \u00b7 unread\tMarked task\tQuorvel\n");
+
+    std::filesystem::remove(codexHome / ".codex-global-state.json");
+    writeFile(home / "Library/Application Support/Quorvel/codex-read-marks.json", "[");
+    result = codex();
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\t\n"
+                                     "Finished \u00b7 unread\tMarked task\t\n");
+}
+
 TEST_F(CodexCommand, HomeWithoutRecentSessionsPrintsNothing) {
     session(1, "Yesterday", 90000, true);
     const ProcessResult result = codex();

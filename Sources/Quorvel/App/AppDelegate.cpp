@@ -9,11 +9,13 @@
 #include "Claude/ClaudeIntegration.h"
 #include "Login/LaunchAtLoginManager.h"
 #include "Platform/AlertPresenter.h"
+#include "Platform/Clock.h"
 #include "Platform/HotKeyBackend.h"
 #include "Platform/ResourceBundle.h"
 #include "Platform/SettingsStore.h"
 #include "Platform/StatusItem.h"
 #include "Platform/Workspace.h"
+#include "Support/StaleTemporaryFiles.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/OnboardingWindowController.h"
 #include "Windows/SettingsWindowController.h"
@@ -45,6 +47,9 @@ AppDelegate::AppDelegate(AppPlatform platform)
     : launchAtLogin(*platform.launchAtLogin), platform_(std::move(platform)),
       icons_(std::make_unique<MenuIcons>(resourceBundle())), menuStyle_(std::make_unique<TaskMenuStyle>()) {
     readSettings();
+    // Whether a row opens its link or marks it read, and its tooltip, follow the link handlers.
+    if (platform_.workspace)
+        platform_.workspace->onHandlersChanged([this] { redraw(); });
 }
 
 AppDelegate::~AppDelegate() {
@@ -68,6 +73,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // A QApplication has no dock icon and no application menu, and Qt's text fields take the editing
     // shortcuts themselves: the first two steps of a launch have nothing to do here.
     removeObsoleteSettings();
+    StaleTemporaryFiles::remove(StaleTemporaryFiles::ownFolders(platform_.home), platform_.clock->now());
     item = platform_.makeStatusItem();
     QPointer<AppDelegate> self(this);
     item->setClickHandler([self] {

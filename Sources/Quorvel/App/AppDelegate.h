@@ -101,6 +101,9 @@ public:
 
     // Opening tasks.
     void openTask(const QVariant& representedObject);
+    // Whether choosing the task's row marks it read here: it shows unread, Quorvel keeps its read mark,
+    // and nothing on this computer opens it.
+    bool marksReadWhenChosen(const TaskStatus& task, LightState visibleState);
     void openOrcaTask(const TaskStatus& task);
     void showClaudeResult(const QString& title, const QString& message);
 
@@ -193,6 +196,7 @@ private:
     QIcon detailIcon(const TaskStatus& task) const;
     void openDesktopLink(const TaskStatus& task, const std::string& url);
     void markOpenedTaskRead(const TaskStatus& task);
+    void markTaskRead(const TaskStatus& task);
     void finishOrcaOpen(const TaskStatus& task, std::exception_ptr navigationError, bool appOpened);
     void showOrcaFailure(std::exception_ptr error);
     std::map<std::string, LightState> currentVisibleStates(Date now) const;

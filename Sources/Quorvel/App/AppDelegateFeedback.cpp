@@ -10,9 +10,14 @@
 namespace quorvel {
 
 void AppDelegate::showFeedback() {
-    if (!feedbackController)
+    if (!feedbackController) {
         feedbackController =
             std::make_unique<FeedbackWindowController>(issueReportSubmitter(), *platform_.alerts);
+        const BuildInfo& build = platform_.buildInfo;
+        if (const auto problem =
+                BugReportClient::configurationError(QUrl(build.supportURL), build.supportToken))
+            feedbackController->setServiceUnavailable(problem->description());
+    }
     feedbackController->showWindow();
 }
 

@@ -165,10 +165,11 @@ void AppDelegate::fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task
     const TaskProvider provider = task.provider();
     const auto host = menuHost(item.get());
     row.title->setText(StatusTexts::taskTitle(task.name, host));
-    row.title->setEnabled(openDestination(task).has_value());
+    const bool marksRead = marksReadWhenChosen(task, state);
+    row.title->setEnabled(openDestination(task).has_value() || marksRead);
     row.title->setData(QVariant::fromValue(task));
     row.title->setIcon(taskSourceIcons(provider, task.isOrcaTask(), state));
-    row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state)));
+    row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state, marksRead)));
     row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, state), host));
     row.detail->setIcon(detailIcon(task));
     row.detail->setToolTip(task.isOrcaTask() ? QStringLiteral("Orca \u00B7 ") + StatusTexts::appName(provider)

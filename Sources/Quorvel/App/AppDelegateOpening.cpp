@@ -22,13 +22,6 @@ const QString orcaFailureEnding =
     QStringLiteral(" This task remains unread. Select the conversation in Orca.");
 const std::string orcaReadStateNotSaved = "Opened Orca, but could not save this task\u2019s read status.";
 
-template <typename Save> void savingIgnoringFailure(Save save) {
-    try {
-        save();
-    } catch (const std::exception&) {
-    }
-}
-
 } // namespace
 
 void AppDelegate::openTask(const QVariant& representedObject) {
@@ -36,36 +29,55 @@ void AppDelegate::openTask(const QVariant& representedObject) {
         return;
     const auto task = representedObject.value<TaskStatus>();
     const auto destination = openDestination(task);
-    if (!destination)
+    if (!destination) {
+        markTaskRead(task);
         return;
+    }
     if (destination->kind == TaskOpenDestination::Kind::orca) {
         openOrcaTask(task);
         return;
     }
     QPointer<AppDelegate> self(this);
-    platform_.workspace->openURL(QString::fromStdString(destination->payload), [self, task](bool opened) {
-        // A link nobody could open marks nothing read.
-        if (self && opened)
-            self->markOpenedTaskRead(task);
-    });
+    platform_.workspace->openLink(QString::fromStdString(destination->payload),
+                                  [self, task](Workspace::LinkOutcome outcome) {
+                                      if (!self)
+                                          return;
+                                      // A link its handler could not open marks nothing read.
+                                      if (outcome == Workspace::LinkOutcome::opened)
+                                          self->markOpenedTaskRead(task);
+                                      else if (outcome == Workspace::LinkOutcome::noHandler)
+                                          self->markTaskRead(task);
+                                  });
 }
 
-// Claude Code and scheduled Codex tasks keep their read marks here; the others belong to the
-// assistant's own files and change at the next refresh. A mark that cannot be saved still counts until
-// the next refresh reads the file again.
+bool AppDelegate::marksReadWhenChosen(const TaskStatus& task, LightState visibleState) {
+    if (visibleState != LightState::unread || !readState.ownMarks(task))
+        return false;
+    const auto destination = openDestination(task);
+    return !destination ||
+           (destination->kind == TaskOpenDestination::Kind::desktop &&
+            platform_.workspace->hasHandler(QString::fromStdString(destination->payload)) == false);
+}
+
+// An opened link marks Claude Code and scheduled Codex tasks read; the Codex desktop app keeps the flags
+// of the others, which change at the next refresh.
 void AppDelegate::markOpenedTaskRead(const TaskStatus& task) {
+    const auto marks = readState.ownMarks(task);
+    if (marks == TaskReadState::OwnMarks::claude || marks == TaskReadState::OwnMarks::codexAutomations)
+        markTaskRead(task);
+}
+
+// A mark that cannot be saved still counts until the next refresh reads the file again.
+void AppDelegate::markTaskRead(const TaskStatus& task) {
     const Date now = platform_.clock->now();
     if (task.visibleState(now, readState) != LightState::unread)
         return;
-    if (task.provider() == TaskProvider::claude) {
-        readState.claude.markRead(task, now);
-        savingIgnoringFailure([&] { readState.claude.save(ClaudeReadState::defaultURL(platform_.home)); });
-    } else if (task.provider() == TaskProvider::codex && task.isScheduled.value_or(false)) {
-        readState.codexAutomations.markRead(task, now);
-        savingIgnoringFailure(
-            [&] { readState.codexAutomations.save(CodexAutomationReadState::defaultURL(platform_.home)); });
-    } else {
+    const auto marked = readState.markRead(task, now);
+    if (!marked)
         return;
+    try {
+        readState.save(*marked, platform_.home);
+    } catch (const std::exception&) {
     }
     redraw();
 }

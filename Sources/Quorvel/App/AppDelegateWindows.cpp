@@ -48,7 +48,8 @@ void AppDelegate::showSettings() {
         settingsController = std::make_unique<SettingsWindowController>(
             resourceBundle(), std::move(actions), platform_.buildInfo, *platform_.workspace);
     }
-    settingsController->prepareForShowing({codexEnabled, claudeEnabled, claudeHealth, launchAtLogin.state()});
+    settingsController->prepareForShowing(
+        {codexEnabled, claudeEnabled, claudeHealth, launchAtLogin.state(), globalMenuShortcutAvailable});
     settingsController->showWindow();
 }
 
@@ -59,7 +60,7 @@ void AppDelegate::showOnboarding() {
             weakly(this, &AppDelegate::finishOnboarding), weakly(this, &AppDelegate::openLoginItems));
     const int version = platform_.settings->integer(SettingsKeys::integrationOnboardingVersion).value_or(0);
     const bool launch = version < 1 || launchAtLogin.state() == LaunchAtLoginState::enabled;
-    onboardingController->prepare(codexEnabled, claudeEnabled, launch);
+    onboardingController->prepare(codexEnabled, claudeEnabled, launch, globalMenuShortcutAvailable);
     onboardingController->showWindow();
 }
 

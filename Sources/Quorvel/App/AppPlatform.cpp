@@ -34,7 +34,8 @@ AppPlatform AppPlatform::forThisDesktop() {
     platform.orcaOpenRunner = std::make_unique<ThreadPoolOrcaOpenRunner>(*platform.clock);
     platform.launchAtLogin = std::make_unique<LaunchAtLoginManager>();
     platform.locateOrca = [] {
-        return OrcaInstallation::locate(std::nullopt, OrcaInstallation::SearchFolders::fromEnvironment());
+        return OrcaInstallation::locate(OrcaInstallation::configuredProgram(),
+                                        OrcaInstallation::SearchFolders::fromEnvironment());
     };
     platform.makeStatusItem = [] { return std::make_unique<SystemTrayStatusItem>(); };
     platform.makeHotKeyBackend = [] { return HotKeyBackend::forThisDesktop(); };

@@ -4,10 +4,28 @@
 
 #include <QUrl>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 namespace quorvel::AppcastFeed {
 
 namespace {
+
+// Version texts are short: "1.2.0", "1.3-beta.2", "2.0+build.7".
+constexpr qsizetype longestVersionText = 64;
+
+bool isVersionCharacter(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'.' ||
+           c == u'-' || c == u'+' || c == u'_' || c == u'~';
+}
+
+bool isVersionText(const QString& text) {
+    return text.size() <= longestVersionText && std::all_of(text.begin(), text.end(), isVersionCharacter);
+}
+
+// An item whose versions could not be versions is refused: they are shown in the menu and in alerts.
+bool hasSaneVersions(const AppcastItem& item) {
+    return !item.version.isEmpty() && isVersionText(item.version) && isVersionText(item.shortVersion);
+}
 
 void takeEnclosure(const QXmlStreamAttributes& attributes, AppcastItem& item) {
     for (const QXmlStreamAttribute& attribute : attributes) {
@@ -54,10 +72,12 @@ AppcastItem readItem(QXmlStreamReader& reader) {
 
 void readChannel(QXmlStreamReader& reader, std::vector<AppcastItem>& items) {
     while (reader.readNextStartElement()) {
-        if (reader.name() == u"item")
-            items.push_back(readItem(reader));
-        else
+        if (reader.name() != u"item") {
             reader.skipCurrentElement();
+            continue;
+        }
+        if (AppcastItem item = readItem(reader); hasSaneVersions(item))
+            items.push_back(std::move(item));
     }
 }
 

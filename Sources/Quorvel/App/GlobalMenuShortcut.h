@@ -8,7 +8,7 @@
 
 namespace quorvel {
 
-// Option-Command-L opens the tray menu from any application.
+// Alt+Super+L opens the tray menu from any application.
 class GlobalMenuShortcut {
 public:
     static constexpr std::uint32_t hotKeyID = 1;

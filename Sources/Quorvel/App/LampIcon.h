@@ -9,9 +9,6 @@
 #include <QString>
 #include <array>
 
-class QPainter;
-class QPointF;
-
 namespace quorvel {
 
 // The four lamps (red, amber, blue, green) with their counts, at the pulse phases of the moment.
@@ -46,9 +43,6 @@ private:
         QColor fill; // alpha already applied
     };
     std::array<Lamp, 4> lamps() const;
-    // One lamp: the filled oval when lit, its white ring, and the count in the middle.
-    static void drawLamp(QPainter& painter, const Lamp& lamp, const QRectF& oval, double ringWidth,
-                         int fontPixels, bool snapText);
 };
 
 } // namespace quorvel

@@ -1,5 +1,6 @@
 #include "App/SoftwareUpdater.h"
 
+#include "App/IsolatedText.h"
 #include "Platform/AlertPresenter.h"
 #include "Platform/Workspace.h"
 
@@ -17,6 +18,9 @@ namespace {
 
 constexpr int redirectLimit = 5;
 constexpr std::chrono::seconds transferTimeLimit(30);
+// Bytes Qt may hold for us before it stops reading the connection: what lets a reply over its cap be
+// aborted instead of drained.
+constexpr qint64 replyBufferBytes = 64 * 1024;
 constexpr std::chrono::milliseconds longestPoll = std::chrono::hours(1);
 
 // Monotonic time that keeps counting while the machine sleeps, so "daily" survives suspend.
@@ -84,7 +88,7 @@ void SoftwareUpdater::openAvailableUpdate() {
     workspace_.openURL(link, [updater = QPointer<SoftwareUpdater>(this), link](bool opened) {
         if (!opened && updater)
             updater->alerts_.show(QStringLiteral("Could not open the download page"),
-                                  QStringLiteral("Open %1 in your web browser.").arg(link),
+                                  QStringLiteral("Open %1 in your web browser.").arg(isolated(link)),
                                   AlertStyle::warning);
     });
 }
@@ -114,6 +118,12 @@ void SoftwareUpdater::check(bool userInitiated) {
     downloadFailure_.reset();
     reply_ = network_->get(request);
     QNetworkReply* reply = reply_;
+    reply->setReadBufferSize(replyBufferBytes);
+    // However slowly the server sends, the whole check ends by its deadline.
+    QTimer::singleShot(deadline_, reply, [this, reply] {
+        if (reply_ == reply)
+            abortDownload(Failure::unreachable);
+    });
     connect(reply, &QNetworkReply::redirected, this, [this, reply, url](const QUrl& target) {
         // Same scheme and host only: a feed may move on its server, never elsewhere.
         if (target.scheme() == url.scheme() && target.host().compare(url.host(), Qt::CaseInsensitive) == 0)

@@ -56,6 +56,8 @@ public:
     // When the automatic checks run: the first after `firstCheck`, then whenever `interval` has passed
     // since the last one (time asleep counts). By default 10 s and 24 hours.
     void setSchedule(std::chrono::milliseconds firstCheck, std::chrono::milliseconds interval);
+    // The longest a check may take from request to last byte; 60 s by default.
+    void setDeadline(std::chrono::milliseconds deadline) { deadline_ = deadline; }
     // Lets a feed on a loopback address be read over plain HTTP (tests only).
     void setAllowsLoopbackHTTP(bool allowed) { allowsLoopbackHTTP_ = allowed; }
 
@@ -83,6 +85,7 @@ private:
 
     std::chrono::milliseconds firstCheck_ = std::chrono::seconds(10);
     std::chrono::milliseconds interval_ = std::chrono::hours(24);
+    std::chrono::milliseconds deadline_ = std::chrono::seconds(60);
     bool allowsLoopbackHTTP_ = false;
     QTimer* scheduleTimer_ = nullptr;
     std::optional<std::chrono::nanoseconds> lastCheck_;

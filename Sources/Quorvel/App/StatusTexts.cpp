@@ -1,5 +1,7 @@
 #include "App/StatusTexts.h"
 
+#include "App/IsolatedText.h"
+#include "App/ShortcutKeys.h"
 #include "Model/TaskStatus.h"
 #include "Support/Unicode.h"
 
@@ -9,6 +11,10 @@
 namespace quorvel::StatusTexts {
 
 namespace {
+
+// Task names and project names are cut to this many characters in the menu.
+constexpr std::size_t menuTextCharacters = 90;
+
 QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -51,8 +57,8 @@ QString summary(const std::vector<MenuBarStatus>& statuses) {
 QString toolTip(const QString& summary, bool shortcutAvailable) {
     const QString hint =
         shortcutAvailable
-            ? QStringLiteral("Press \u2325\u2318L to open.")
-            : QStringLiteral("Command-drag the icon toward Control Center if the menu bar is crowded.");
+            ? QStringLiteral("Press ") + ShortcutKeys::combination() + QStringLiteral(" to open.")
+            : QStringLiteral("If the menu bar is crowded, set the tray to always show this icon.");
     return QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". ") + hint;
 }
 
@@ -68,7 +74,7 @@ QString menuText(const QString& text, MenuHost host) {
 }
 
 QString taskTitle(std::string_view name, MenuHost host) {
-    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, 90)), host);
+    return menuText(QString::fromStdString(Unicode::graphemePrefix(name, menuTextCharacters)), host);
 }
 
 QString plainToolTip(const QString& text) {
@@ -88,15 +94,24 @@ QString appName(TaskProvider provider) {
     return QStringLiteral("Quorvel");
 }
 
-QString rowToolTip(const TaskStatus& task, LightState visibleState) {
+QString rowToolTip(const TaskStatus& task, LightState visibleState, bool marksReadWhenChosen) {
     if (visibleState != LightState::unread)
         return QString::fromStdString(task.name);
+    if (marksReadWhenChosen)
+        return QStringLiteral("Choose this task to mark the response read and turn it green");
     const QString app = task.isOrcaTask() ? QStringLiteral("Orca") : appName(task.provider());
     return QStringLiteral("Open the response in ") + app + QStringLiteral(" to turn this green");
 }
 
 QString rowDetail(const TaskStatus& task, LightState visibleState) {
-    QString detail = QString::fromStdString(LightStates::menuDetail(visibleState, task.projectName));
+    std::optional<std::string> project;
+    if (task.projectName) {
+        const std::string_view trimmed = Unicode::trimmed(*task.projectName);
+        if (!trimmed.empty())
+            project = isolated(QString::fromStdString(Unicode::graphemePrefix(trimmed, menuTextCharacters)))
+                          .toStdString();
+    }
+    QString detail = QString::fromStdString(LightStates::menuDetail(visibleState, project));
     if (task.isOrcaTask())
         detail += QStringLiteral(" \u00B7 Orca");
     return detail;

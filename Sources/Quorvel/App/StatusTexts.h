@@ -33,9 +33,11 @@ QString plainToolTip(const QString& text);
 
 // "Codex", "Claude", or "Quorvel" for local records.
 QString appName(TaskProvider provider);
-// The row tooltip: for an unread task where to read it, otherwise the whole name.
-QString rowToolTip(const TaskStatus& task, LightState visibleState);
-// The detail line: the state and project, " · Orca" for an Orca task.
+// The row tooltip: for an unread task where to read it (or that choosing the row marks it read, when
+// that is what it does), otherwise the whole name.
+QString rowToolTip(const TaskStatus& task, LightState visibleState, bool marksReadWhenChosen = false);
+// The detail line: the project (its first 90 characters, isolated), the state, and " · Orca" for an
+// Orca task.
 QString rowDetail(const TaskStatus& task, LightState visibleState);
 // Accessibility description of a row image: "Codex, Working".
 QString rowImageDescription(TaskProvider provider, bool isOrcaTask, LightState state);

@@ -3,6 +3,7 @@
 #include "Platform/StatusItem.h"
 
 #include <QMenu>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -17,7 +18,7 @@ public:
 
     void setIcon(const QIcon& icon) override;
     void setToolTip(const QString& toolTip) override;
-    void setAccessibilityLabel(const QString&) override {}
+    void setAccessibilityLabel(const QString& label) override;
     void setMenu(QMenu* menu) override;
     void setClickHandler(std::function<void()> handler) override;
     bool exportsMenu() const override { return exportsMenu_; }
@@ -29,12 +30,17 @@ private:
     void activated(QSystemTrayIcon::ActivationReason reason);
     // Qt docks only into a tray that exists when the icon is shown: look for one until it appears.
     void showWhenTrayAppears();
+    // Gives the XEmbed icon, a widget that Qt makes each time the icon is shown, the accessibility label
+    // as its accessible name and window title.
+    void labelIconWidget();
 
     // The export keeps pointing at the probe until the first real menu replaces it: it outlives tray_.
     QMenu probe_;
     QSystemTrayIcon tray_;
     QTimer trayLookup_;
     std::function<void()> clickHandler_;
+    QString accessibilityLabel_;
+    QPointer<QWidget> iconWidget_;
     bool exportsMenu_ = false;
 };
 

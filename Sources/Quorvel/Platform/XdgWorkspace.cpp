@@ -97,8 +97,10 @@ QString nativePath(const std::filesystem::path& path) {
 
 } // namespace
 
-XdgWorkspace::XdgWorkspace(std::chrono::milliseconds launchGrace, std::chrono::milliseconds queryTimeLimit)
-    : launchGrace_(launchGrace), queryTimeLimit_(queryTimeLimit) {}
+XdgWorkspace::XdgWorkspace(std::chrono::milliseconds launchGrace, std::chrono::milliseconds queryTimeLimit,
+                           std::chrono::milliseconds handlerAnswerLifetime)
+    : launchGrace_(launchGrace), queryTimeLimit_(queryTimeLimit),
+      handlerAnswerLifetime_(handlerAnswerLifetime) {}
 
 std::optional<QString> XdgWorkspace::schemeOf(const QString& url) {
     const qsizetype colon = url.indexOf(u':');
@@ -112,26 +114,64 @@ std::optional<QString> XdgWorkspace::schemeOf(const QString& url) {
     return url.left(colon).toLower();
 }
 
-void XdgWorkspace::openURL(const QString& url, Completion done) {
+void XdgWorkspace::openLink(const QString& url, LinkCompletion done) {
     const auto scheme = schemeOf(url);
     if (!scheme) {
-        reportLater(std::move(done), false);
+        QTimer::singleShot(0, [done = std::move(done)] { done(LinkOutcome::noHandler); });
         return;
     }
+    const ProgramRun open{QStringLiteral("xdg-open"), {url}, launchGrace_, WhenSlow::countAsSuccess};
+    askForHandler(*scheme, [open, done = std::move(done)](bool registered) mutable {
+        if (!registered) {
+            done(LinkOutcome::noHandler);
+            return;
+        }
+        run(open, [done = std::move(done)](bool opened, const QByteArray&) {
+            done(opened ? LinkOutcome::opened : LinkOutcome::failed);
+        });
+    });
+}
+
+std::optional<bool> XdgWorkspace::hasHandler(const QString& url) {
+    const auto scheme = schemeOf(url);
+    if (!scheme)
+        return false;
+    HandlerAnswer& answer = (*handlers_)[*scheme];
+    const bool old =
+        !answer.registered || std::chrono::steady_clock::now() - answer.askedAt >= handlerAnswerLifetime_;
+    if (old && !answer.asking) {
+        answer.asking = true;
+        askForHandler(*scheme, [handlers = std::weak_ptr(handlers_), scheme = *scheme](bool) {
+            if (auto answers = handlers.lock())
+                (*answers)[scheme].asking = false;
+        });
+    }
+    return answer.registered;
+}
+
+void XdgWorkspace::askForHandler(const QString& scheme, std::function<void(bool registered)> then) {
     const ProgramRun query{
         QStringLiteral("xdg-mime"),
-        {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + *scheme},
+        {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("x-scheme-handler/") + scheme},
         queryTimeLimit_,
         WhenSlow::fail,
         true};
-    const ProgramRun open{QStringLiteral("xdg-open"), {url}, launchGrace_, WhenSlow::countAsSuccess};
-    run(query, [open, done = std::move(done)](bool succeeded, const QByteArray& output) mutable {
-        if (!succeeded || !namesDesktopEntry(output)) {
-            done(false);
-            return;
-        }
-        run(open, [done = std::move(done)](bool opened, const QByteArray&) { done(opened); });
+    run(query, [this, alive = std::weak_ptr(handlers_), scheme,
+                then = std::move(then)](bool succeeded, const QByteArray& output) {
+        const bool registered = succeeded && namesDesktopEntry(output);
+        if (!alive.expired())
+            recordHandler(scheme, registered);
+        then(registered);
     });
+}
+
+void XdgWorkspace::recordHandler(const QString& scheme, bool registered) {
+    HandlerAnswer& answer = (*handlers_)[scheme];
+    const bool changed = answer.registered != registered;
+    answer.registered = registered;
+    answer.askedAt = std::chrono::steady_clock::now();
+    if (changed)
+        handlersChanged();
 }
 
 void XdgWorkspace::openApplication(const OrcaInstallation& application, Completion done) {

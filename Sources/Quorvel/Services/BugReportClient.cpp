@@ -33,6 +33,16 @@ bool isUsableCredential(const QString& credential) {
                         [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
+std::optional<BugReportSubmissionError> addressError(const QUrl& baseURL) {
+    const QString scheme = baseURL.scheme().toLower();
+    const QString host = baseURL.host().toLower();
+    if (scheme.isEmpty() || host.isEmpty())
+        return BugReportSubmissionError::invalidServer();
+    if (scheme != u"https" && !(scheme == u"http" && isLoopbackHost(host)))
+        return BugReportSubmissionError::insecureServer();
+    return std::nullopt;
+}
+
 std::string prefix(const QString& text, std::size_t characters) {
     return Unicode::graphemePrefix(text.toStdString(), characters);
 }
@@ -96,12 +106,17 @@ void deliverLater(BugReportCompletion completion, BugReportResult result) {
 
 BugReportClient::BugReportClient(const QUrl& baseURL, BugReportTransport transport)
     : baseURL_(baseURL), transport_(std::move(transport)) {
-    const QString scheme = baseURL.scheme().toLower();
-    const QString host = baseURL.host().toLower();
-    if (scheme.isEmpty() || host.isEmpty())
-        throw BugReportSubmissionError::invalidServer();
-    if (scheme != u"https" && !(scheme == u"http" && isLoopbackHost(host)))
-        throw BugReportSubmissionError::insecureServer();
+    if (const auto error = addressError(baseURL))
+        throw *error;
+}
+
+std::optional<BugReportSubmissionError> BugReportClient::configurationError(const QUrl& baseURL,
+                                                                            const QString& credential) {
+    if (auto error = addressError(baseURL))
+        return error;
+    if (!isUsableCredential(credential))
+        return BugReportSubmissionError::invalidServer();
+    return std::nullopt;
 }
 
 QNetworkRequest BugReportClient::request(const QString& credential) const {

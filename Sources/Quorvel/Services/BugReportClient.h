@@ -27,6 +27,11 @@ public:
     // (invalidServer without a scheme or host, insecureServer otherwise).
     explicit BugReportClient(const QUrl& baseURL, BugReportTransport transport = NetworkTransport::make());
 
+    // What keeps every report from being sent with this address and credential, before anyone writes one:
+    // the address checks of the constructor, then an unusable credential (invalidServer).
+    static std::optional<BugReportSubmissionError> configurationError(const QUrl& baseURL,
+                                                                      const QString& credential);
+
     const QUrl& baseURL() const { return baseURL_; }
 
     // Checks the report, sends it and calls `completion` once, always later on the calling thread's event

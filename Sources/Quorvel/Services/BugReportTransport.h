@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QNetworkRequest>
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -26,10 +27,14 @@ namespace NetworkTransport {
 
 // The most reply bytes that are read.
 inline constexpr qsizetype maximumReplyBytes = 1'000'000;
+// The longest a request may take, from sending its first byte to reading its last.
+inline constexpr std::chrono::milliseconds defaultDeadline = std::chrono::minutes(2);
 
 // The transport over `manager` (which must outlive every request), or over one manager shared by the
-// application when none is given. Redirects are followed only to the same scheme, host and port.
-BugReportTransport make(QNetworkAccessManager* manager = nullptr);
+// application when none is given. Redirects are followed only to the same scheme, host and port. A
+// request still running at its deadline is abandoned, as is a reply past maximumReplyBytes.
+BugReportTransport make(QNetworkAccessManager* manager = nullptr,
+                        std::chrono::milliseconds deadline = defaultDeadline);
 
 } // namespace NetworkTransport
 } // namespace quorvel

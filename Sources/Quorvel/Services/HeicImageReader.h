@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Services/HeifBoxes.h"
+
 #include <QImage>
 #include <QSize>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 struct heif_context;
@@ -29,10 +32,15 @@ public:
     QSize size() const;
     // EXIF numbering, 1 to 8.
     int orientation() const;
-    // 8 bits per channel, upright; a null image when decoding fails.
-    QImage read() const;
+    // The picture upright, scaled down by area averaging to `target` (never above its own size): the
+    // decoder's planes are turned into RGB a row at a time, so that no full-size RGB copy is made. A
+    // null image when decoding fails.
+    QImage readScaled(QSize target) const;
 
 private:
+    std::optional<HeifBoxes::CodedImage> singleCodedPicture() const;
+    QImage readCoded(const HeifBoxes::CodedImage& coded, QSize target) const;
+
     struct ContextDeleter {
         void operator()(heif_context* context) const;
     };

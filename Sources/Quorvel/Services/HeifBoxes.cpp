@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace quorvel::HeifBoxes {
@@ -172,30 +173,112 @@ int exifOrientation(const Matrix& m) {
     return 1;
 }
 
+// The item type that 'iinf' gives `item`, from its version 2 or 3 'infe' entry.
+std::optional<std::string> itemType(std::string_view meta, std::uint32_t item) {
+    const auto iinf = child(meta, "iinf");
+    const auto box = iinf ? fullBox(*iinf) : std::nullopt;
+    if (!box)
+        return std::nullopt;
+    Cursor cursor(box->body);
+    cursor.read(box->version == 0 ? 2 : 4); // entry count
+    for (const Box& entry : children(cursor.rest())) {
+        const auto infe = entry.type == "infe" ? fullBox(entry.payload) : std::nullopt;
+        if (!infe || infe->version < 2)
+            continue;
+        Cursor fields(infe->body);
+        const auto id = fields.read(infe->version == 2 ? 2 : 4);
+        fields.read(2); // protection index
+        const std::string_view type = fields.take(4);
+        if (!fields.failed() && id == item)
+            return std::string(type);
+    }
+    return std::nullopt;
+}
+
+// The item's bytes from 'iloc': its extents in the file (construction method 0) or in 'idat' (1).
+std::optional<std::string> itemData(std::string_view file, std::string_view meta, std::uint32_t item) {
+    const auto iloc = child(meta, "iloc");
+    const auto box = iloc ? fullBox(*iloc) : std::nullopt;
+    if (!box || box->version > 2)
+        return std::nullopt;
+    Cursor cursor(box->body);
+    const auto sizes = cursor.read(2);
+    const std::size_t offsetSize = (sizes >> 12) & 15, lengthSize = (sizes >> 8) & 15,
+                      baseOffsetSize = (sizes >> 4) & 15, indexSize = box->version > 0 ? sizes & 15 : 0;
+    const auto count = cursor.read(box->version < 2 ? 2 : 4);
+    for (std::uint64_t entry = 0; entry < count && !cursor.failed(); ++entry) {
+        const auto id = cursor.read(box->version < 2 ? 2 : 4);
+        const auto method = box->version > 0 ? cursor.read(2) & 15 : 0;
+        cursor.read(2); // data reference index
+        const auto baseOffset = cursor.read(baseOffsetSize);
+        const auto extents = cursor.read(2);
+        std::string data;
+        bool usable = method <= 1;
+        const std::string_view source = method == 1 ? child(meta, "idat").value_or(std::string_view()) : file;
+        for (std::uint64_t e = 0; e < extents && !cursor.failed(); ++e) {
+            cursor.read(indexSize);
+            const auto offset = baseOffset + cursor.read(offsetSize);
+            const auto length = cursor.read(lengthSize);
+            if (id != item)
+                continue;
+            if (offset > source.size() || length > source.size() - offset || (length == 0 && extents != 1))
+                usable = false;
+            else
+                data += source.substr(offset, length == 0 ? source.size() - offset : length);
+        }
+        if (id == item)
+            return !cursor.failed() && usable ? std::optional<std::string>(std::move(data)) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The payloads of the properties associated with `item`, in order.
+std::vector<Box> itemProperties(std::string_view meta, std::uint32_t item) {
+    const auto iprp = child(meta, "iprp");
+    const auto ipco = iprp ? child(*iprp, "ipco") : std::nullopt;
+    if (!ipco)
+        return {};
+    const std::vector<Box> properties = children(*ipco);
+    std::vector<Box> result;
+    for (const Box& box : children(*iprp))
+        if (box.type == "ipma")
+            for (const std::size_t index : associations(box.payload, item))
+                if (index > 0 && index <= properties.size())
+                    result.push_back(properties[index - 1]);
+    return result;
+}
+
 } // namespace
+
+std::optional<CodedImage> primaryCodedImage(std::string_view file) {
+    const auto metaPayload = child(file, "meta");
+    const auto meta = metaPayload ? fullBox(*metaPayload) : std::nullopt;
+    const auto item = meta ? primaryItem(meta->body) : std::nullopt;
+    if (!item)
+        return std::nullopt;
+    auto type = itemType(meta->body, *item);
+    auto data = itemData(file, meta->body, *item);
+    if (!type || !data)
+        return std::nullopt;
+    CodedImage image{std::move(*type), {}, std::move(*data)};
+    for (const Box& property : itemProperties(meta->body, *item))
+        if (property.type == "hvcC")
+            image.configuration = property.payload;
+    return image;
+}
 
 int primaryImageOrientation(std::string_view file) {
     const auto metaPayload = child(file, "meta");
     const auto meta = metaPayload ? fullBox(*metaPayload) : std::nullopt;
     const auto item = meta ? primaryItem(meta->body) : std::nullopt;
-    const auto iprp = meta ? child(meta->body, "iprp") : std::nullopt;
-    const auto ipco = iprp ? child(*iprp, "ipco") : std::nullopt;
-    if (!item || !ipco)
+    if (!item)
         return 1;
-    const std::vector<Box> properties = children(*ipco);
     Matrix transform = identity;
-    for (const Box& box : children(*iprp)) {
-        if (box.type != "ipma")
-            continue;
-        for (const std::size_t index : associations(box.payload, *item)) {
-            if (index == 0 || index > properties.size())
-                continue;
-            const Box& property = properties[index - 1];
-            if (property.type == "irot")
-                transform = multiply(rotation(property.payload), transform);
-            else if (property.type == "imir")
-                transform = multiply(mirror(property.payload), transform);
-        }
+    for (const Box& property : itemProperties(meta->body, *item)) {
+        if (property.type == "irot")
+            transform = multiply(rotation(property.payload), transform);
+        else if (property.type == "imir")
+            transform = multiply(mirror(property.payload), transform);
     }
     return exifOrientation(transform);
 }

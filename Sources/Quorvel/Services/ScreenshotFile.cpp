@@ -2,6 +2,8 @@
 
 #include "Model/StatusError.h"
 #include "Services/HeicImageReader.h"
+#include "Services/JpegRowReader.h"
+#include "Services/PngRowReader.h"
 #include "Support/FileIO.h"
 
 #include <QBuffer>
@@ -10,8 +12,10 @@
 namespace quorvel {
 namespace {
 
-// Enough for the largest accepted picture at 16 bits per channel.
-constexpr int allocationLimitMegabytes = 1100;
+// Qt decodes only JPEGs here, and those at most at a scaled size of a few thousand pixels.
+constexpr int allocationLimitMegabytes = 256;
+// A progressive JPEG whose coefficients need more memory than this is decoded with them in a file.
+constexpr std::uint64_t largestCoefficientsInMemory = 96'000'000;
 
 QByteArray unownedBytes(const std::string& bytes) {
     return QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -63,16 +67,6 @@ QSize fitted(QSize size, QSize bounds) {
     return size.scaled(bounds, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
-QImage decodeHeic(const std::string& bytes, QSize bounds) {
-    HeicImageReader reader(bytes);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {};
-    const QSize target = fitted(image.size(), bounds);
-    return target == image.size() ? image
-                                  : image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
 QImage decodeWithQt(const std::string& bytes, QSize bounds) {
     QByteArray data = unownedBytes(bytes);
     QBuffer buffer(&data);
@@ -86,6 +80,21 @@ QImage decodeWithQt(const std::string& bytes, QSize bounds) {
     if (target != shown)
         reader.setScaledSize(turned ? target.transposed() : target);
     return reader.read();
+}
+
+// Qt's reader would hold a large progressive JPEG's coefficients in memory.
+QImage decodeJpeg(const std::string& bytes, QSize bounds) {
+    if (JpegRowReader::coefficientBytes(bytes) <= largestCoefficientsInMemory)
+        return decodeWithQt(bytes, bounds);
+    QByteArray data = unownedBytes(bytes);
+    QBuffer buffer(&data);
+    QImageReader reader;
+    prepareReader(reader, buffer);
+    const auto transformation = reader.transformation();
+    const QSize stored = reader.size();
+    const QSize shown =
+        transformation.testFlag(QImageIOHandler::TransformationRotate90) ? stored.transposed() : stored;
+    return JpegRowReader::decodeScaled(bytes, fitted(shown, bounds), static_cast<int>(transformation));
 }
 
 } // namespace
@@ -114,8 +123,19 @@ ScreenshotFile ScreenshotFile::read(const std::filesystem::path& path) {
     return file;
 }
 
+// PNG and HEIC pictures are scaled while they are decoded, a row at a time: Qt's PNG reader and a
+// full-size HEIC decode would hold the whole picture (a 12,000-pixel square at 16 bits is over 1 GB).
+// Qt's JPEG reader already decodes at a reduced size.
 QImage ScreenshotFile::decode(QSize bounds) const {
-    return type == Type::heic ? decodeHeic(bytes, bounds) : decodeWithQt(bytes, bounds);
+    switch (type) {
+    case Type::png:
+        return PngRowReader::decodeScaled(bytes, fitted(pixelSize, bounds));
+    case Type::heic:
+        return HeicImageReader(bytes).readScaled(fitted(pixelSize, bounds));
+    case Type::jpeg:
+        break;
+    }
+    return decodeJpeg(bytes, bounds);
 }
 
 QString ScreenshotFile::contentType(Type type) {

@@ -1,11 +1,13 @@
 #include "Windows/FeedbackWindowController.h"
 
+#include "App/IsolatedText.h"
 #include "Platform/AlertPresenter.h"
-#include "Services/FeedbackScreenshotValidator.h"
-#include "Services/ScreenshotFile.h"
+#include "Platform/ThreadPoolScreenshotWorker.h"
 #include "Support/Unicode.h"
 #include "Windows/FeedbackScreenshotPreview.h"
+#include "Windows/PicturesFolder.h"
 #include "Windows/ReturnKeyTrigger.h"
+#include "Windows/TextBoxFrame.h"
 #include "Windows/TextLabel.h"
 #include "Windows/Typography.h"
 #include "Windows/WindowPlacement.h"
@@ -32,7 +34,7 @@ const QString chooserMessage =
     QStringLiteral("Choose the screenshot showing the missed question or approval.");
 const QString instructions =
     QStringLiteral("1. Leave the Codex or Claude Code question or approval open.\n"
-                   "2. Press Shift-Command-4 and capture the prompt and its task title.\n"
+                   "2. Press Print Screen and capture the prompt and its task title.\n"
                    "3. Attach the screenshot and tell us what Quorvel showed instead.\n"
                    "Your report is saved by Nimbrel support and emailed to the support team.");
 
@@ -53,14 +55,16 @@ QString successInformative(const BugReportReceipt& receipt) {
                              ? QStringLiteral("It has been sent to Nimbrel Support for review.")
                              : QStringLiteral("Nimbrel Support can still review it, although the email "
                                               "notification was delayed.");
-    return body + QStringLiteral("\n\nReference: ") + QString::fromStdString(receipt.id);
+    return body + QStringLiteral("\n\nReference: ") + isolated(QString::fromStdString(receipt.id));
 }
 
 } // namespace
 
 FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, AlertPresenter& alerts,
-                                                   ScreenshotChooser chooseFile)
+                                                   ScreenshotChooser chooseFile,
+                                                   std::unique_ptr<ScreenshotWorker> worker)
     : submitReport_(std::move(submitReport)), alerts_(alerts), chooseFile_(std::move(chooseFile)),
+      worker_(worker ? std::move(worker) : std::make_unique<ThreadPoolScreenshotWorker>()),
       window_(WindowPlacement::makeWindow(QStringLiteral("Report an issue"))) {
     window_->setFixedSize(540, 610);
     buildContent();
@@ -71,7 +75,7 @@ FeedbackWindowController::~FeedbackWindowController() = default;
 
 FeedbackWindowController::ScreenshotChooser FeedbackWindowController::fileDialogChooser() {
     return [](QWidget* parent) -> std::optional<std::filesystem::path> {
-        QFileDialog dialog(parent, chooserMessage);
+        QFileDialog dialog(parent, chooserMessage, PicturesFolder::path());
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setNameFilter(QStringLiteral("PNG, JPEG or HEIC images (*.png *.jpg *.jpeg *.heic)"));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -87,6 +91,10 @@ void FeedbackWindowController::buildContent() {
     stack->setSpacing(13);
 
     stack->addWidget(TextLabel::oneLine(QStringLiteral("Show us what Quorvel missed"), 22, QFont::DemiBold));
+    serviceNotice_ = TextLabel::wrapping(QString(), 13, QFont::Medium, TextColour::systemRed);
+    serviceNotice_->setFixedWidth(contentWidth);
+    serviceNotice_->hide();
+    stack->addWidget(serviceNotice_);
     stack->addWidget(formNote(instructions, 13));
     stack->addWidget(TextLabel::oneLine(QStringLiteral("Where did it happen?"), 13, QFont::Medium));
 
@@ -98,11 +106,13 @@ void FeedbackWindowController::buildContent() {
                                         QFont::Medium));
     details_ = new QPlainTextEdit(root);
     details_->setFont(Typography::system(13));
-    details_->setFixedSize(contentWidth, 105);
+    details_->setFrameShape(QFrame::NoFrame);
     details_->document()->setDocumentMargin(8);
     details_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     details_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    stack->addWidget(details_);
+    auto* detailsFrame = new TextBoxFrame(details_, root);
+    detailsFrame->setFixedSize(contentWidth, 105);
+    stack->addWidget(detailsFrame);
 
     auto* screenshotRow = new QHBoxLayout;
     screenshotRow->setSpacing(10);
@@ -143,6 +153,13 @@ void FeedbackWindowController::buildContent() {
     setScreenshotName(noScreenshotName);
 }
 
+void FeedbackWindowController::setServiceUnavailable(const QString& reason) {
+    serviceNotice_->setText(reason);
+    serviceNotice_->show();
+    serviceAvailable_ = false;
+    submitButton_->setEnabled(false);
+}
+
 void FeedbackWindowController::showWindow() {
     WindowPlacement::bringToFront(*window_);
 }
@@ -161,14 +178,18 @@ void FeedbackWindowController::chooseScreenshot() {
     const auto path = chooseFile_(window_.get());
     if (!path)
         return;
-    QImage preview;
-    try {
-        const qreal ratio = window_->devicePixelRatioF();
-        preview = ScreenshotFile::read(*path).decode(previewSize * ratio);
+    const int choice = ++choice_;
+    const qreal ratio = window_->devicePixelRatioF();
+    QPointer<FeedbackWindowController> self(this);
+    worker_->check(*path, previewSize * ratio, [self, choice, path = *path, ratio](QImage preview) {
+        if (!self || choice != self->choice_)
+            return;
         preview.setDevicePixelRatio(ratio);
-    } catch (const std::exception&) {
-        preview = QImage();
-    }
+        self->finishChoosing(path, preview);
+    });
+}
+
+void FeedbackWindowController::finishChoosing(const std::filesystem::path& path, const QImage& preview) {
     if (preview.isNull()) {
         showFailure(
             QStringLiteral("Choose a PNG, JPEG or HEIC screenshot smaller than 10 MB. Linked files and "
@@ -177,16 +198,8 @@ void FeedbackWindowController::chooseScreenshot() {
     }
     screenshotPreview_->setImage(preview);
     screenshotPreview_->show();
-    screenshotURL_ = *path;
-    setScreenshotName(QString::fromStdString(path->filename().string()));
-}
-
-std::optional<PreparedFeedbackScreenshot> FeedbackWindowController::preparedScreenshot() {
-    try {
-        return FeedbackScreenshotValidator::prepareForUpload(*screenshotURL_);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    screenshotURL_ = path;
+    setScreenshotName(QString::fromStdString(path.filename().string()));
 }
 
 void FeedbackWindowController::sendReport() {
@@ -194,32 +207,55 @@ void FeedbackWindowController::sendReport() {
         showFailure(QStringLiteral("Choose a screenshot first."));
         return;
     }
-    const auto screenshot = preparedScreenshot();
+    if (sending_)
+        return; // a report is being prepared or sent
+    sending_ = true;
+    submitButton_->setEnabled(false);
+    submissionStatus_->setText(QStringLiteral("Sending…"));
+    // The report is what the form held when Send was pressed.
+    const QString provider =
+        provider_->currentIndex() < 0 ? QStringLiteral("Unknown") : provider_->currentText();
+    const QString details = details_->toPlainText();
+    QPointer<FeedbackWindowController> self(this);
+    worker_->prepare(*screenshotURL_,
+                     [self, provider, details](std::optional<PreparedFeedbackScreenshot> screenshot) {
+                         if (self)
+                             self->sendPrepared(screenshot, provider, details);
+                     });
+}
+
+void FeedbackWindowController::sendPrepared(const std::optional<PreparedFeedbackScreenshot>& screenshot,
+                                            const QString& provider, const QString& details) {
     if (!screenshot) {
+        stopSending();
         showFailure(QStringLiteral(
             "The selected screenshot changed or is no longer safe to attach. Choose it again."));
         return;
     }
-    const std::string text = details_->toPlainText().toStdString();
+    const std::string text = details.toStdString();
     const std::string_view trimmed = Unicode::trimmed(text);
     if (trimmed.empty()) {
+        stopSending();
         showFailure(QStringLiteral("Describe what was waiting and which light Quorvel showed."));
         return;
     }
     if (Unicode::graphemeCount(trimmed, maximumDetailsCharacters) > maximumDetailsCharacters) {
+        stopSending();
         showFailure(QStringLiteral("Keep the description under 4,000 characters."));
         return;
     }
-    submitButton_->setEnabled(false);
-    submissionStatus_->setText(QStringLiteral("Sending…"));
-    const QString provider =
-        provider_->currentIndex() < 0 ? QStringLiteral("Unknown") : provider_->currentText();
     QPointer<FeedbackWindowController> self(this);
     submitReport_(provider, QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size())),
                   *screenshot, [self](const BugReportResult& result) {
                       if (self)
                           self->finishSending(result);
                   });
+}
+
+void FeedbackWindowController::stopSending() {
+    submissionStatus_->clear();
+    sending_ = false;
+    submitButton_->setEnabled(serviceAvailable_);
 }
 
 void FeedbackWindowController::finishSending(const BugReportResult& result) {
@@ -232,7 +268,8 @@ void FeedbackWindowController::finishSending(const BugReportResult& result) {
         submissionStatus_->clear();
         showFailure(std::get<BugReportSubmissionError>(result).description());
     }
-    submitButton_->setEnabled(true);
+    sending_ = false;
+    submitButton_->setEnabled(serviceAvailable_);
 }
 
 void FeedbackWindowController::resetForm() {

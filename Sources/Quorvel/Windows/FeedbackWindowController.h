@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/ScreenshotWorker.h"
 #include "Services/BugReportClient.h"
 #include "Services/PreparedFeedbackScreenshot.h"
 
@@ -35,16 +36,22 @@ public:
 
     static constexpr std::size_t maximumDetailsCharacters = 4000;
 
-    // `alerts` must outlive the controller.
+    // `alerts` must outlive the controller. Pictures are checked and prepared by `worker`, by default on
+    // a thread of its own.
     FeedbackWindowController(SubmitReport submitReport, AlertPresenter& alerts,
-                             ScreenshotChooser chooseFile = fileDialogChooser());
+                             ScreenshotChooser chooseFile = fileDialogChooser(),
+                             std::unique_ptr<ScreenshotWorker> worker = nullptr);
     ~FeedbackWindowController() override;
 
-    // The platform's open dialog, limited to PNG, JPEG and HEIC files.
+    // The platform's open dialog, limited to PNG, JPEG and HEIC files, starting in the pictures folder.
     static ScreenshotChooser fileDialogChooser();
 
+    // Says so at the top of the window, in the reason's words, and keeps Send unavailable.
+    void setServiceUnavailable(const QString& reason);
     void showWindow();
+    // Asks for a file; its check and preview arrive later, and only the latest choice counts.
     void chooseScreenshot();
+    // Prepares the screenshot (sending stays off meanwhile), then checks the description and sends.
     void sendReport();
     void resetForm();
 
@@ -57,18 +64,24 @@ public:
     FeedbackScreenshotPreview* screenshotPreview() const { return screenshotPreview_; }
     QPushButton* submitButton() const { return submitButton_; }
     QLabel* submissionStatus() const { return submissionStatus_; }
+    QLabel* serviceNotice() const { return serviceNotice_; }
     const std::optional<std::filesystem::path>& screenshotURL() const { return screenshotURL_; }
 
 private:
     void buildContent();
     void setScreenshotName(const QString& name);
     void showFailure(const QString& informative);
+    void finishChoosing(const std::filesystem::path& path, const QImage& preview);
+    void sendPrepared(const std::optional<PreparedFeedbackScreenshot>& screenshot, const QString& provider,
+                      const QString& details);
+    void stopSending();
     void finishSending(const BugReportResult& result);
-    std::optional<PreparedFeedbackScreenshot> preparedScreenshot();
 
     SubmitReport submitReport_;
     AlertPresenter& alerts_;
     ScreenshotChooser chooseFile_;
+    std::unique_ptr<ScreenshotWorker> worker_;
+    int choice_ = 0; // counts the choices, so that an earlier check arriving late is dropped
     std::unique_ptr<QWidget> window_;
     QComboBox* provider_ = nullptr;
     QPlainTextEdit* details_ = nullptr;
@@ -76,6 +89,9 @@ private:
     FeedbackScreenshotPreview* screenshotPreview_ = nullptr;
     QPushButton* submitButton_ = nullptr;
     QLabel* submissionStatus_ = nullptr;
+    QLabel* serviceNotice_ = nullptr;
+    bool serviceAvailable_ = true;
+    bool sending_ = false; // from Send until the report is sent or refused
     QString screenshotName_;
     std::optional<std::filesystem::path> screenshotURL_;
 };

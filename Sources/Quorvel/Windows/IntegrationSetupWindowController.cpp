@@ -39,7 +39,7 @@ IntegrationSetupWindowController::IntegrationSetupWindowController(const Resourc
       introduction_(TextLabel::wrapping(QString(), 14, QFont::Normal, TextColour::secondaryLabel)),
       errorLabel_(TextLabel::wrapping(QString(), 12, QFont::Medium, TextColour::systemRed)),
       saveButton_(new QPushButton),
-      settingsButton_(new QPushButton(QStringLiteral("Open Login Items\u2026"))),
+      settingsButton_(new QPushButton(QStringLiteral("Open Autostart Folder\u2026"))),
       applySelection_(std::move(applySelection)), openLoginItems_(std::move(openLoginItems)) {
     buildContent(resourceBundle);
     fitWindowHeight();

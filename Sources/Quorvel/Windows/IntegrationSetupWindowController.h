@@ -15,7 +15,7 @@ class TextLabel;
 
 // The small window in which the user chooses the monitored assistants and launch at login, in a
 // first-run wording or a later one. The delegate's closure applies the choice; its failure is shown in
-// red, with "Open Login Items…" for a login-item failure.
+// red, with "Open Autostart Folder…" for a login-item failure.
 class IntegrationSetupWindowController : public QObject {
     Q_OBJECT
 

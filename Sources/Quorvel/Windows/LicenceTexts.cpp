@@ -1,6 +1,7 @@
 #include "Windows/LicenceTexts.h"
 
 #include "Windows/CardBox.h"
+#include "Windows/HardWrap.h"
 #include "Windows/PaletteBinding.h"
 #include "Windows/ResourceText.h"
 #include "Windows/TextColour.h"
@@ -26,8 +27,9 @@ QString providerMarks() {
                           "endorsed by Anthropic.");
 }
 
+// The licence's paragraphs wrap at the card's width, not at the width the file was written at.
 QString section(const ResourceBundle& bundle, const Licence& licence) {
-    return licence.heading + blankLine + text(bundle, licence);
+    return licence.heading + blankLine + HardWrap::joined(text(bundle, licence));
 }
 
 void styleLicenceView(QPlainTextEdit* view) {

@@ -1,5 +1,7 @@
 #include "Windows/OnboardingPageText.h"
 
+#include "App/ShortcutKeys.h"
+
 #include <QStringList>
 
 namespace quorvel::OnboardingPageText {
@@ -22,7 +24,8 @@ QString title(OnboardingStep step) {
     return {};
 }
 
-QString body(OnboardingStep step) {
+QString body(OnboardingStep step, bool shortcutAvailable) {
+    const QString keys = ShortcutKeys::combination();
     switch (step) {
     case OnboardingStep::why:
         return QStringLiteral(
@@ -35,15 +38,18 @@ QString body(OnboardingStep step) {
         return QStringLiteral("Click a light to see your tasks, then click a task to jump back to its "
                               "conversation.");
     case OnboardingStep::find:
-        return QStringLiteral(
-            "If the icon gets lost in a crowded menu bar, press \u2325\u2318L to open Quorvel. "
-            "When you can see the icon, hold Command and drag it toward Control Center to keep "
-            "it easy to find.");
+        return QStringLiteral("If the icon gets lost in a crowded menu bar, ") +
+               (shortcutAvailable ? QStringLiteral("press ") + keys + QStringLiteral(" to open Quorvel. ")
+                                  : QStringLiteral("look for it among the tray\u2019s hidden icons. ")) +
+               QStringLiteral("When you can see the icon, set the tray to always show it to keep it easy "
+                              "to find.");
     case OnboardingStep::connect:
         return QStringLiteral("Choose the assistants you use today. You can change this later in Settings.");
     case OnboardingStep::ready:
-        return QStringLiteral(
-            "Quorvel lives in your menu bar. Press \u2325\u2318L whenever you need to find it.");
+        return QStringLiteral("Quorvel lives in your menu bar.") +
+               (shortcutAvailable
+                    ? QStringLiteral(" Press ") + keys + QStringLiteral(" whenever you need to find it.")
+                    : QString());
     }
     return {};
 }

@@ -10,7 +10,8 @@ namespace quorvel {
 namespace OnboardingPageText {
 
 QString title(OnboardingStep step);
-QString body(OnboardingStep step);
+// The pages that speak of the shortcut mention it only where the desktop session let Quorvel have it.
+QString body(OnboardingStep step, bool shortcutAvailable);
 // The illustration of the page ("Onboarding/NAME.png"), or empty for the pages without one.
 QString illustration(OnboardingStep step);
 // "Connected: Codex + Claude Code   ·   Launch at login: On".

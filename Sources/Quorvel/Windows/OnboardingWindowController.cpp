@@ -1,5 +1,7 @@
 #include "Windows/OnboardingWindowController.h"
 
+#include "App/ShortcutKeys.h"
+#include "Windows/AccessibilityHidden.h"
 #include "Windows/BackgroundDrag.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -30,6 +32,23 @@ TextLabel* centred(TextLabel* label, int width, int maximumLines) {
     label->setMaximumLines(maximumLines);
     label->fitToWidth(width);
     return label;
+}
+
+// The shortcut's keys in large type, each on a key of its own.
+QWidget* keycaps() {
+    auto* row = new QWidget;
+    row->setAccessibleName(ShortcutKeys::spoken());
+    auto* keys = new QHBoxLayout(row);
+    keys->setContentsMargins(0, 0, 0, 0);
+    keys->setSpacing(16);
+    for (const QString& key : ShortcutKeys::keys()) {
+        TextLabel* label = TextLabel::oneLine(key, 40, QFont::DemiBold);
+        label->setAlignment(Qt::AlignCenter);
+        CardBox* cap = CardBox::containing(label, QMargins(22, 6, 22, 8), 12);
+        cap->setMinimumWidth(cap->sizeHint().height());
+        keys->addWidget(cap);
+    }
+    return row;
 }
 
 } // namespace
@@ -69,7 +88,7 @@ void OnboardingWindowController::buildWindow() {
     errorLabel_ = TextLabel::wrapping(QString(), 12, QFont::Medium, TextColour::systemRed);
     errorLabel_->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     errorLabel_->setMaximumLines(2);
-    loginItemsButton_ = new QPushButton(QStringLiteral("Open Login Items\u2026"));
+    loginItemsButton_ = new QPushButton(QStringLiteral("Open Autostart Folder\u2026"));
     pageIndicator_ = new TextLabel(QString(), Typography::monospacedDigit(12, QFont::Medium),
                                    TextColour::secondaryLabel, TextLabel::Wrapping::oneLine);
     pageIndicator_->setAccessibleName(QStringLiteral("Onboarding progress"));
@@ -122,7 +141,9 @@ void OnboardingWindowController::placeFrame() {
         QRect(QPoint(nextButton_->x() - 10 - back.width(), indicatorCentre - back.height() / 2), back));
 }
 
-void OnboardingWindowController::prepare(bool codex, bool claude, bool launchAtLogin) {
+void OnboardingWindowController::prepare(bool codex, bool claude, bool launchAtLogin,
+                                         bool shortcutAvailable) {
+    shortcutAvailable_ = shortcutAvailable;
     codex_ = codex;
     claude_ = claude;
     launchAtLogin_ = launchAtLogin;
@@ -172,8 +193,8 @@ QWidget* OnboardingWindowController::makePage() {
     addTopElement(stack, step);
     stack->addWidget(centred(TextLabel::wrapping(OnboardingPageText::title(step), 28, QFont::Bold), 620, 2),
                      0, Qt::AlignHCenter);
-    stack->addWidget(centred(TextLabel::wrapping(OnboardingPageText::body(step), 15, QFont::Normal,
-                                                 TextColour::secondaryLabel),
+    stack->addWidget(centred(TextLabel::wrapping(OnboardingPageText::body(step, shortcutAvailable_), 15,
+                                                 QFont::Normal, TextColour::secondaryLabel),
                              570, step == OnboardingStep::find ? 5 : 3),
                      0, Qt::AlignHCenter);
     if (step == OnboardingStep::connect)
@@ -194,15 +215,13 @@ void OnboardingWindowController::addTopElement(QVBoxLayout* stack, OnboardingSte
             ScaledImageView::loadPNG(resourceBundle_, illustration, QStringLiteral("Onboarding")));
         image->setFixedSize(580, step == OnboardingStep::what ? 230 : 265);
         stack->addWidget(image, 0, Qt::AlignHCenter);
+        AccessibilityHidden::hide(image);
         return;
     }
-    if (step != OnboardingStep::find)
+    if (step != OnboardingStep::find || !shortcutAvailable_)
         return;
-    auto* keys = TextLabel::oneLine(QStringLiteral("\u2325  \u2318  L"), 64, QFont::DemiBold);
-    keys->setAlignment(Qt::AlignCenter);
-    keys->setAccessibleName(QStringLiteral("Option Command L"));
-    stack->addWidget(keys, 0, Qt::AlignHCenter);
-    stack->addWidget(TextLabel::oneLine(QStringLiteral("Option + Command + L"), 15, QFont::Medium,
+    stack->addWidget(keycaps(), 0, Qt::AlignHCenter);
+    stack->addWidget(TextLabel::oneLine(ShortcutKeys::keys().join(QStringLiteral(" + ")), 15, QFont::Medium,
                                         TextColour::secondaryLabel),
                      0, Qt::AlignHCenter);
     stack->addSpacing(32);

@@ -33,8 +33,9 @@ public:
                                QObject* parent = nullptr);
     ~OnboardingWindowController() override;
 
-    // Before each showing: the choice to preset, the journey back at its first page, no error.
-    void prepare(bool codex, bool claude, bool launchAtLogin);
+    // Before each showing: the choice to preset, whether the desktop session let the application have its
+    // shortcut, the journey back at its first page, no error.
+    void prepare(bool codex, bool claude, bool launchAtLogin, bool shortcutAvailable = true);
     void showWindow();
 
     // Builds the page of the current step and puts it in, sliding when animated.
@@ -47,6 +48,7 @@ public:
     bool codex() const { return codex_; }
     bool claude() const { return claude_; }
     bool launchAtLogin() const { return launchAtLogin_; }
+    bool shortcutAvailable() const { return shortcutAvailable_; }
     QWidget* window() const { return window_.get(); }
     QWidget* contentHost() const { return contentHost_; }
     QWidget* currentPage() const;
@@ -81,6 +83,7 @@ private:
     bool codex_ = true;
     bool claude_ = false;
     bool launchAtLogin_ = true;
+    bool shortcutAvailable_ = true;
     std::unique_ptr<QWidget> window_;
     QWidget* header_ = nullptr;
     QWidget* contentHost_ = nullptr;

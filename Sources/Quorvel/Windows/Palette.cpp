@@ -28,6 +28,12 @@ QColor tertiaryLabel() {
 QColor separator() {
     return withAlpha(text(), 0.14);
 }
+QColor controlBorder() {
+    return withAlpha(text(), 0.36);
+}
+QColor placeholderText() {
+    return withAlpha(QGuiApplication::palette().color(QPalette::Text), 0.5);
+}
 QColor controlBackground() {
     return QGuiApplication::palette().color(QPalette::Base);
 }

@@ -12,6 +12,10 @@ QColor label();
 QColor secondaryLabel();
 QColor tertiaryLabel();
 QColor separator();
+// The edge of a field to type in, clearer than a separator so that the field stands out on any theme.
+QColor controlBorder();
+// Hint text in an empty field, from the field's own text colour (themes do not always set one).
+QColor placeholderText();
 // Fill of cards and grouped controls.
 QColor controlBackground();
 QColor accent();

@@ -40,10 +40,14 @@ QWidget* group(const std::vector<QWidget*>& rows) {
 }
 
 QWidget* settingRow(const QString& title, const QString& detailText, QWidget* control) {
+    return settingRow(title, detail(detailText), control);
+}
+
+QWidget* settingRow(const QString& title, TextLabel* detailLabel, QWidget* control) {
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addWidget(TextLabel::wrapping(title, 13, QFont::Medium));
-    texts->addWidget(detail(detailText));
+    texts->addWidget(detailLabel);
 
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);

@@ -18,6 +18,8 @@ QWidget* page(const QString& title, const QString& description, const std::vecto
 QWidget* group(const std::vector<QWidget*>& rows);
 // Title and detail on the left, the control on the right.
 QWidget* settingRow(const QString& title, const QString& detail, QWidget* control);
+// The same with a detail label of the caller's, for a detail that changes.
+QWidget* settingRow(const QString& title, TextLabel* detail, QWidget* control);
 // Wrapping secondary text of 13 points.
 TextLabel* detail(const QString& text);
 // Status lines under the cards, inset 4 on either side.

@@ -1,5 +1,6 @@
 #include "Windows/SettingsWindowController.h"
 
+#include "App/ShortcutKeys.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/AboutWindowController.h"
 #include "Windows/IntegrationFailureText.h"
@@ -30,10 +31,21 @@ namespace quorvel {
 namespace {
 
 const QString repairNotice =
-    QStringLiteral("Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
+    QStringLiteral("Claude Code needs repair. Click Repair to reinstall the Quorvel hooks.");
 const QString integrationRequirement = QStringLiteral("At least one integration must stay connected.");
-const QString approvalNotice = QStringLiteral("macOS needs your approval before Quorvel can open at login.");
-const QString launchNotice = QStringLiteral("Quorvel opens in the menu bar when you sign in to this Mac.");
+const QString approvalNotice =
+    QStringLiteral("Your desktop needs your approval before Quorvel can open at login.");
+const QString launchNotice =
+    QStringLiteral("Quorvel opens in the menu bar when you sign in to this computer.");
+const QString trayHint =
+    QStringLiteral("If the menu bar is crowded, set the tray to always show the Quorvel icon.");
+
+// What this build does about updates: only a build with an update feed looks for them itself.
+QString updatesDetail(const BuildInfo& buildInfo) {
+    return buildInfo.updateFeedURL.isEmpty()
+               ? QStringLiteral("Updates come through your package manager.")
+               : QStringLiteral("Updates are checked daily and offered for download.");
+}
 
 QWidget* sidebarBackground() {
     auto* sidebar = new QWidget;
@@ -63,6 +75,7 @@ SettingsWindowController::SettingsWindowController(const ResourceBundle& resourc
       websiteBase_(WebsiteAddress::base(buildInfo.websiteURL)) {
     window_->setFocusPolicy(Qt::ClickFocus);
     buildContent(resourceBundle, buildInfo, workspace);
+    showShortcut(true);
     window_->setFixedSize(contentWidth, contentHeight);
     WindowPlacement::centre(*window_);
 }
@@ -73,7 +86,7 @@ void SettingsWindowController::buildContent(const ResourceBundle& resourceBundle
                                             Workspace& workspace) {
     tabs_ = new QStackedWidget;
     tabs_->addWidget(makeIntegrationsPage());
-    tabs_->addWidget(makeGeneralPage());
+    tabs_->addWidget(makeGeneralPage(buildInfo));
     tabs_->addWidget(makeLegalPage(resourceBundle, QStringLiteral("privacy-policy"),
                                    QStringLiteral("Privacy Policy"), QStringLiteral("privacy"), workspace));
     tabs_->addWidget(makeLegalPage(resourceBundle, QStringLiteral("terms-and-conditions"),
@@ -104,6 +117,12 @@ QWidget* SettingsWindowController::makeSidebar(const ResourceBundle& resourceBun
     searchField_->setPlaceholderText(QStringLiteral("Search Settings"));
     searchField_->setClearButtonEnabled(true);
     searchField_->setFont(Typography::system(13));
+    QLineEdit* field = searchField_;
+    PaletteBinding::bind(field, [field] {
+        QPalette own = field->palette();
+        own.setColor(QPalette::PlaceholderText, Palette::placeholderText());
+        field->setPalette(own);
+    });
     connect(searchField_, &QLineEdit::textChanged, this, &SettingsWindowController::filterSections);
 
     auto* buttons = new QVBoxLayout;
@@ -141,6 +160,9 @@ QWidget* SettingsWindowController::makeIntegrationsPage() {
     integrationStatus_ = SettingsPages::detail(integrationRequirement);
     integrationError_ = TextLabel::wrapping(QString(), 13, QFont::Normal, TextColour::systemRed);
     integrationError_->hide();
+    repairButton_ = new QPushButton(QStringLiteral("Repair"));
+    connect(repairButton_, &QPushButton::clicked, this, &SettingsWindowController::repairIntegrations);
+    repairButton_->hide();
 
     QWidget* card = SettingsPages::group(
         {SettingsPages::settingRow(QStringLiteral("Codex"),
@@ -148,39 +170,33 @@ QWidget* SettingsWindowController::makeIntegrationsPage() {
          new SeparatorLine,
          SettingsPages::settingRow(QStringLiteral("Claude Code"),
                                    QStringLiteral("Use local hooks and session history."), claudeSwitch_)});
-    return SettingsPages::page(QStringLiteral("Integrations"),
-                               QStringLiteral("Choose which coding assistants Quorvel monitors."),
-                               {card, SettingsPages::note({integrationStatus_, integrationError_})});
+    return SettingsPages::page(
+        QStringLiteral("Integrations"), QStringLiteral("Choose which coding assistants Quorvel monitors."),
+        {card, SettingsPages::note({integrationStatus_, repairButton_, integrationError_})});
 }
 
-QWidget* SettingsWindowController::makeGeneralPage() {
+QWidget* SettingsWindowController::makeGeneralPage(const BuildInfo& buildInfo) {
     launchSwitch_ = new ToggleSwitch(QStringLiteral("Launch at Login"));
     connect(launchSwitch_, &QAbstractButton::clicked, this, &SettingsWindowController::changeLaunchAtLogin);
     updateButton_ = new QPushButton(QStringLiteral("Check for Updates\u2026"));
     connect(updateButton_, &QPushButton::clicked, this, &SettingsWindowController::checkForSoftwareUpdates);
     launchStatus_ = SettingsPages::detail(launchNotice);
-    loginItemsButton_ = new QPushButton(QStringLiteral("Open Login Items\u2026"));
+    loginItemsButton_ = new QPushButton(QStringLiteral("Open Autostart Folder\u2026"));
     connect(loginItemsButton_, &QPushButton::clicked, this, &SettingsWindowController::openLoginSettings);
     loginItemsButton_->hide();
 
-    QWidget* shortcut = SettingsPages::detail(QStringLiteral("\u2325\u2318L"));
-    static_cast<QLabel*>(shortcut)->setWordWrap(false);
+    shortcutKeys_ = SettingsPages::detail(QString());
+    shortcutKeys_->setWordWrap(false);
+    shortcutDetail_ = SettingsPages::detail(QString());
     return SettingsPages::page(
-        QStringLiteral("General"), QStringLiteral("Choose how Quorvel starts on this Mac."),
+        QStringLiteral("General"), QStringLiteral("Choose how Quorvel starts on this computer."),
         {SettingsPages::group(
              {SettingsPages::settingRow(QStringLiteral("Launch at Login"),
                                         QStringLiteral("Open Quorvel when you sign in."), launchSwitch_)}),
-         SettingsPages::group({SettingsPages::settingRow(
-             QStringLiteral("Open Quorvel"),
-             QStringLiteral(
-                 "Press \u2325\u2318L from any app. If the menu bar is crowded, Command-drag the icon "
-                 "toward Control Center."),
-             shortcut)}),
          SettingsPages::group(
-             {SettingsPages::settingRow(QStringLiteral("Software Updates"),
-                                        QStringLiteral("Updates are checked daily and downloaded "
-                                                       "automatically."),
-                                        updateButton_)}),
+             {SettingsPages::settingRow(QStringLiteral("Open Quorvel"), shortcutDetail_, shortcutKeys_)}),
+         SettingsPages::group({SettingsPages::settingRow(QStringLiteral("Software Updates"),
+                                                         updatesDetail(buildInfo), updateButton_)}),
          SettingsPages::note({launchStatus_, loginItemsButton_})});
 }
 
@@ -213,11 +229,21 @@ void SettingsWindowController::prepareForShowing(const State& state) {
     const bool needsRepair =
         state.claudeEnabled && state.claudeHealth == ClaudeIntegrationHealth::needsRepair;
     integrationStatus_->setText(needsRepair ? repairNotice : integrationRequirement);
+    repairButton_->setVisible(needsRepair);
     integrationError_->hide();
     const bool needsApproval = state.launchAtLogin == LaunchAtLoginState::needsApproval;
     launchSwitch_->setChecked(state.launchAtLogin == LaunchAtLoginState::enabled);
     launchStatus_->setText(needsApproval ? approvalNotice : launchNotice);
     loginItemsButton_->setVisible(needsApproval);
+    showShortcut(state.shortcutAvailable);
+}
+
+void SettingsWindowController::showShortcut(bool available) {
+    const QString keys = ShortcutKeys::combination();
+    shortcutKeys_->setText(available ? keys : QStringLiteral("Not available"));
+    shortcutDetail_->setText(
+        available ? QStringLiteral("Press ") + keys + QStringLiteral(" from any app. ") + trayHint
+                  : keys + QStringLiteral(" is not available in this desktop session. ") + trayHint);
 }
 
 void SettingsWindowController::showWindow() {
@@ -255,13 +281,32 @@ void SettingsWindowController::filterSections() {
 void SettingsWindowController::changeIntegrations(ToggleSwitch* sender) {
     try {
         actions_.saveIntegrations(codexSwitch_->isChecked(), claudeSwitch_->isChecked());
-        integrationError_->hide();
-        integrationStatus_->setText(QStringLiteral("Changes saved."));
+        showIntegrationsSaved();
     } catch (const std::exception& error) {
         sender->setChecked(!sender->isChecked());
-        integrationError_->setText(IntegrationFailureText::describe(error));
-        integrationError_->show();
+        showIntegrationFailure(error);
     }
+}
+
+// Saving Claude Code while it is on installs its hooks again, which repairs them.
+void SettingsWindowController::repairIntegrations() {
+    try {
+        actions_.saveIntegrations(codexSwitch_->isChecked(), claudeSwitch_->isChecked());
+        showIntegrationsSaved();
+    } catch (const std::exception& error) {
+        showIntegrationFailure(error);
+    }
+}
+
+void SettingsWindowController::showIntegrationsSaved() {
+    integrationError_->hide();
+    repairButton_->hide();
+    integrationStatus_->setText(QStringLiteral("Changes saved."));
+}
+
+void SettingsWindowController::showIntegrationFailure(const std::exception& error) {
+    integrationError_->setText(IntegrationFailureText::describe(error));
+    integrationError_->show();
 }
 
 void SettingsWindowController::changeLaunchAtLogin() {
@@ -271,7 +316,7 @@ void SettingsWindowController::changeLaunchAtLogin() {
         loginItemsButton_->hide();
     } catch (const std::exception& error) {
         launchSwitch_->setChecked(!launchSwitch_->isChecked());
-        launchStatus_->setText(QString::fromUtf8(error.what()));
+        launchStatus_->setText(IntegrationFailureText::errorText(error));
         loginItemsButton_->setVisible(IntegrationFailureText::offersLoginItems(error));
     }
 }

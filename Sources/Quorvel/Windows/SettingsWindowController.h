@@ -43,6 +43,8 @@ public:
         bool claudeEnabled = false;
         ClaudeIntegrationHealth claudeHealth = ClaudeIntegrationHealth::disabled;
         LaunchAtLoginState launchAtLogin = LaunchAtLoginState::disabled;
+        // Whether the desktop session let the application have its shortcut.
+        bool shortcutAvailable = true;
     };
 
     static constexpr int contentWidth = 840;
@@ -63,10 +65,13 @@ public:
     ToggleSwitch* claudeSwitch() const { return claudeSwitch_; }
     TextLabel* integrationStatus() const { return integrationStatus_; }
     TextLabel* integrationError() const { return integrationError_; }
+    QPushButton* repairButton() const { return repairButton_; }
     ToggleSwitch* launchSwitch() const { return launchSwitch_; }
     TextLabel* launchStatus() const { return launchStatus_; }
     QPushButton* loginItemsButton() const { return loginItemsButton_; }
     QPushButton* updateButton() const { return updateButton_; }
+    TextLabel* shortcutKeys() const { return shortcutKeys_; }
+    TextLabel* shortcutDetail() const { return shortcutDetail_; }
     QStackedWidget* tabs() const { return tabs_; }
     QLineEdit* searchField() const { return searchField_; }
     const std::vector<SettingsSidebarButton*>& sectionButtons() const { return sectionButtons_; }
@@ -76,6 +81,7 @@ public slots:
     void selectSection(SettingsSidebarButton* sender);
     void filterSections();
     void changeIntegrations(ToggleSwitch* sender);
+    void repairIntegrations();
     void changeLaunchAtLogin();
     void openLoginSettings();
     void checkForSoftwareUpdates();
@@ -84,7 +90,10 @@ private:
     void buildContent(const ResourceBundle& resourceBundle, const BuildInfo& buildInfo, Workspace& workspace);
     QWidget* makeSidebar(const ResourceBundle& resourceBundle);
     QWidget* makeIntegrationsPage();
-    QWidget* makeGeneralPage();
+    QWidget* makeGeneralPage(const BuildInfo& buildInfo);
+    void showShortcut(bool available);
+    void showIntegrationsSaved();
+    void showIntegrationFailure(const std::exception& error);
     QWidget* makeLegalPage(const ResourceBundle& resourceBundle, const QString& documentName,
                            const QString& title, const QString& onlinePath, Workspace& workspace);
     static QWidget* scrolling(QWidget* page);
@@ -95,10 +104,13 @@ private:
     ToggleSwitch* claudeSwitch_ = nullptr;
     TextLabel* integrationStatus_ = nullptr;
     TextLabel* integrationError_ = nullptr;
+    QPushButton* repairButton_ = nullptr;
     ToggleSwitch* launchSwitch_ = nullptr;
     TextLabel* launchStatus_ = nullptr;
     QPushButton* loginItemsButton_ = nullptr;
     QPushButton* updateButton_ = nullptr;
+    TextLabel* shortcutKeys_ = nullptr;
+    TextLabel* shortcutDetail_ = nullptr;
     QStackedWidget* tabs_ = nullptr;
     QLineEdit* searchField_ = nullptr;
     std::vector<SettingsSidebarButton*> sectionButtons_;

@@ -1,9 +1,11 @@
 #include "Login/AutostartEntry.h"
 
+#include "Login/AutostartError.h"
 #include "Login/DesktopEntry.h"
 #include "Support/FileIO.h"
 #include "Support/Unicode.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <spawn.h>
@@ -19,6 +21,26 @@ namespace quorvel {
 namespace {
 
 constexpr std::uint64_t maximumEntrySize = 65536;
+
+// The system's message as the end of a sentence: "Not a directory" becomes "not a directory", while a
+// message that starts with an abbreviation ("I/O error") keeps its capitals.
+std::string lowercasedStart(std::string message) {
+    if (message.size() > 1 && std::isupper(static_cast<unsigned char>(message[0])) &&
+        std::islower(static_cast<unsigned char>(message[1])))
+        message[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(message[0])));
+    return message;
+}
+
+// Runs `change`; a failure becomes an AutostartError that says what could not be done with which path.
+template <typename Change>
+void describingFailure(const std::string& whatFailed, const std::filesystem::path& path, Change change) {
+    try {
+        change();
+    } catch (const std::system_error& error) {
+        throw AutostartError(error.code(), "Quorvel could not " + whatFailed + " " + path.string() + ": " +
+                                               lowercasedStart(error.code().message()) + ".");
+    }
+}
 
 } // namespace
 
@@ -67,14 +89,17 @@ LaunchAtLoginState AutostartEntry::status() const {
 void AutostartEntry::install() const {
     // Desktop entries are UTF-8; a path that is not cannot be written into one faithfully.
     if (!Unicode::isValidUtf8(executable.native()))
-        throw std::system_error(EILSEQ, std::generic_category(), executable.native());
+        throw AutostartError(std::make_error_code(std::errc::illegal_byte_sequence),
+                             "Quorvel could not start at login from " + executable.string() +
+                                 ": the path is not valid UTF-8.");
     const std::string text = contents();
     FileIO::requireWithinReadCap(text, maximumEntrySize);
-    FileIO::writePrivateFile(path, text);
+    describingFailure("save its autostart entry in", path.parent_path(),
+                      [&] { FileIO::writePrivateFile(path, text); });
 }
 
 void AutostartEntry::remove() const {
-    FileIO::removeIfExists(path);
+    describingFailure("remove its autostart entry", path, [&] { FileIO::removeIfExists(path); });
 }
 
 bool AutostartEntry::openFolder() const {

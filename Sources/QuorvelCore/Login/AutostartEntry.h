@@ -22,9 +22,9 @@ struct AutostartEntry {
     // Enabled when the entry exists, is not hidden and runs `executable`; disabled otherwise, also when
     // the entry cannot be read.
     LaunchAtLoginState status() const;
-    // Writes the entry atomically, creating its folder. Throws std::system_error.
+    // Writes the entry atomically, creating its folder. Throws AutostartError.
     void install() const;
-    // Removes the entry; a missing one is fine. Throws std::system_error.
+    // Removes the entry; a missing one is fine. Throws AutostartError.
     void remove() const;
     // Shows the autostart folder with xdg-open, without waiting for it. False when it cannot be started.
     bool openFolder() const;

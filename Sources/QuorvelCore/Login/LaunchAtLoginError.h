@@ -14,7 +14,7 @@ public:
 
     Code code() const { return code_; }
     const char* what() const noexcept override {
-        return "macOS needs you to allow Quorvel in System Settings \u2192 General \u2192 Login Items.";
+        return "Your desktop needs you to allow Quorvel in its autostart settings.";
     }
     bool operator==(const LaunchAtLoginError& other) const { return code_ == other.code_; }
 

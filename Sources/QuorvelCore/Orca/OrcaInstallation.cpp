@@ -74,6 +74,13 @@ OrcaInstallation::SearchFolders OrcaInstallation::SearchFolders::fromEnvironment
     return folders;
 }
 
+std::optional<std::filesystem::path> OrcaInstallation::configuredProgram() {
+    const char* value = std::getenv(programVariable);
+    if (value == nullptr || value[0] == '\0')
+        return std::nullopt;
+    return std::filesystem::path(value);
+}
+
 std::optional<OrcaInstallation>
 OrcaInstallation::locate(const std::optional<std::filesystem::path>& configuredProgram,
                          const SearchFolders& folders) {

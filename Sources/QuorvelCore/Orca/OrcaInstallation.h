@@ -13,6 +13,8 @@ struct OrcaInstallation {
     static constexpr std::string_view desktopFileID = "com.stablyai.orca.desktop";
     // The command-line tool, relative to the folder of the app's program.
     static constexpr std::string_view toolInApplicationFolder = "resources/bin/orca";
+    // Names the app's program where Orca was installed without a desktop entry.
+    static constexpr const char* programVariable = "QUORVEL_ORCA_APP";
 
     // The XDG data folders searched for "applications/<desktopFileID>", most important first.
     struct SearchFolders {
@@ -24,6 +26,9 @@ struct OrcaInstallation {
     std::optional<std::filesystem::path> desktopEntry; // none for a configured program
     std::filesystem::path program;                     // what starts the app, links resolved
     std::filesystem::path tool;
+
+    // The program that programVariable names; none when it is unset or empty.
+    static std::optional<std::filesystem::path> configuredProgram();
 
     // A configured program wins; otherwise the first desktop entry that is an application and names an
     // absolute, existing program. Nothing when Orca cannot be found.

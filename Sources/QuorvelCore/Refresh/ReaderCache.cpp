@@ -15,6 +15,7 @@ template <typename Body> void forEachCache(ReaderCache& cache, Body&& body) {
     body(cache.codexReadState);
     body(cache.codexAutomationReadState);
     body(cache.claudeReadState);
+    body(cache.codexReadMarks);
 }
 
 } // namespace

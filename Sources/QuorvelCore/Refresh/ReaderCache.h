@@ -3,6 +3,7 @@
 #include "Claude/ClaudeReadState.h"
 #include "Claude/ClaudeSessionReaderCache.h"
 #include "Codex/CodexAutomationReadState.h"
+#include "Codex/CodexReadMarks.h"
 #include "Codex/CodexReadState.h"
 #include "Codex/DesktopAttention.h"
 #include "Codex/SessionReaderCache.h"
@@ -34,6 +35,7 @@ struct ReaderCache {
     FileResultCache<CodexReadState> codexReadState;
     FileResultCache<CodexAutomationReadState> codexAutomationReadState;
     FileResultCache<ClaudeReadState> claudeReadState;
+    FileResultCache<CodexReadMarks> codexReadMarks;
 
     // `readMoment`: when the pass reads its files (see FileKey::isRacy).
     void beginPass(Date readMoment);

@@ -6,6 +6,7 @@
 #include "Claude/ClaudeSessionReader.h"
 #include "Codex/CodexAutomationReadState.h"
 #include "Codex/CodexGlobalState.h"
+#include "Codex/CodexReadMarks.h"
 #include "Codex/CodexReadState.h"
 #include "Codex/DesktopAttention.h"
 #include "Codex/SessionReader.h"
@@ -166,7 +167,10 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
                                  return cachedState(cache ? &cache->claudeReadState : nullptr,
                                                     ClaudeReadState::defaultURL(environment.home));
                              }),
-                      orcaState);
+                      orcaState, loadOr(CodexReadMarks{}, [&] {
+                          return cachedState(cache ? &cache->codexReadMarks : nullptr,
+                                             CodexReadMarks::defaultURL(environment.home));
+                      }));
     snapshot.claudeHealth = health;
     if (!warnings.empty()) {
         std::string diagnostic = warnings.front();

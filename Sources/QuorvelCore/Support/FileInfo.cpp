@@ -21,6 +21,7 @@ FileInfo fromStat(const struct stat& status) {
         info.kind = FileInfo::Kind::symlink;
     info.size = static_cast<std::uint64_t>(status.st_size);
     info.owner = status.st_uid;
+    info.permissions = status.st_mode & 07777;
     info.device = status.st_dev;
     info.inode = status.st_ino;
     info.modifiedNanoseconds = nanoseconds(status.st_mtim);

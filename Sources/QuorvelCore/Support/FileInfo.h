@@ -16,6 +16,7 @@ struct FileInfo {
     Kind kind = Kind::other;
     std::uint64_t size = 0;
     uid_t owner = 0;
+    unsigned permissions = 0; // st_mode & 07777
     dev_t device = 0;
     ino_t inode = 0;
     std::int64_t modifiedNanoseconds = 0; // since 1970

@@ -65,12 +65,16 @@ wait_until() {
 wait_until 10 grep -qs "^[0-9]" "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
 
-# A window manager with an XEmbed tray along the bottom of the screen.
+# A window manager with an XEmbed tray along the bottom of the screen, its panel in $tray_background
+# (jwm's own grey unless set, e.g. "#f2f2f2" for a light panel).
 start_window_manager() {
-    cat >"$HOME/.jwmrc" <<'JWM'
+    local style=""
+    [ -n "${tray_background:-}" ] && style="<TrayStyle><Background>$tray_background</Background></TrayStyle>"
+    cat >"$HOME/.jwmrc" <<JWM
 <?xml version="1.0"?>
 <JWM>
     <Tray x="0" y="-1" height="32" autohide="off"><Spacer width="200"/><Dock/></Tray>
+    $style
     <FocusModel>click</FocusModel>
 </JWM>
 JWM
@@ -103,9 +107,20 @@ CONF
 }
 
 start_quorvel() {
-    "$build/quorvel" >"$work/quorvel.log" 2>&1 &
+    "$build/quorvel" >>"$work/quorvel.log" 2>&1 &
     quorvel_pid=$!
     started_pids+=("$quorvel_pid")
+}
+
+# Ends the running quorvel as a log-out would, and waits until it has gone.
+stop_quorvel() {
+    kill "$quorvel_pid"
+    wait "$quorvel_pid" 2>/dev/null || true
+    local pid kept=()
+    for pid in "${started_pids[@]}"; do
+        [ "$pid" = "$quorvel_pid" ] || kept+=("$pid")
+    done
+    started_pids=("${kept[@]}")
 }
 
 # The docked tray icon: quorvel's visible window inside the tray (not a menu).
@@ -118,6 +133,30 @@ tray_icon_window() {
         fi
     done
     return 1
+}
+
+# Waits for the icon to dock and keeps its place on the screen in icon_x, icon_y, icon_width and
+# icon_height.
+find_tray_icon() {
+    wait_until 10 tray_icon_window >/dev/null || fail "the tray icon did not dock"
+    read -r icon_x icon_y icon_width icon_height < <(window_geometry "$(tray_icon_window)")
+}
+
+# The mean colour of one lamp's quarter of the tray icon: red, amber, blue or green.
+lamp_colour() {
+    local column=0 row=0
+    case "$1" in amber) column=1 ;; blue) row=1 ;; green) column=1 row=1 ;; esac
+    local width=$((icon_width / 2)) height=$((icon_height / 2))
+    mean_colour $((icon_x + column * width)) $((icon_y + row * height)) "$width" "$height"
+}
+# lamp_is LAMP blue|green|dark: a lit lamp of a hue has its channel stand out from the other two.
+lamp_is() {
+    read -r r g b < <(lamp_colour "$1")
+    case "$2" in
+    blue) [ $((b - r)) -gt 25 ] && [ $((b - g)) -gt 10 ] ;;
+    green) [ $((g - r)) -gt 25 ] && [ $((g - b)) -gt 25 ] ;;
+    dark) [ $((b - r)) -lt 10 ] && [ $((g - r)) -lt 10 ] ;;
+    esac
 }
 
 # "X Y WIDTH HEIGHT" of a window on the screen.
@@ -142,6 +181,17 @@ has_menu() {
 
 has_no_menu() {
     ! has_menu
+}
+
+# A visible window of quorvel's own, other than the tray icon and its menus: an alert, for one.
+has_window() {
+    local window info
+    for window in $(xdotool search --onlyvisible --pid "$quorvel_pid" 2>/dev/null); do
+        info="$(xwininfo -id "$window" 2>/dev/null)" || continue
+        grep -q 'Override Redirect State: no' <<<"$info" || continue
+        [ "$(awk '/Width:/ {print $2}' <<<"$info")" -gt 64 ] && return 0
+    done
+    return 1
 }
 
 screenshot() {

@@ -1,9 +1,11 @@
 #include "Login/AutostartEntry.h"
+#include "Login/AutostartError.h"
 #include "Login/DesktopEntry.h"
 #include "Login/LaunchAtLoginManager.h"
 #include "TestSupport.h"
 
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <system_error>
 #include <unistd.h>
@@ -127,6 +129,27 @@ TEST(AutostartEntry, RefusesAnExecutablePathThatIsNotUtf8) {
     folder.entry.executable = "/opt/\xff/quorvel";
     EXPECT_THROW(folder.entry.install(), std::system_error);
     EXPECT_FALSE(std::filesystem::exists(folder.entry.path));
+}
+
+// What the settings window shows: what could not be done, with the path, and the system's reason.
+TEST(AutostartEntry, FailuresSayWhatCouldNotBeDoneWithWhichPath) {
+    AutostartFolder folder;
+    const auto autostart = folder.entry.path.parent_path();
+    testing::writeFile(autostart, "a file where the folder belongs");
+    const auto failure = [](const std::function<void()>& change) -> std::string {
+        try {
+            change();
+        } catch (const AutostartError& error) {
+            EXPECT_EQ(error.code(), std::errc::not_a_directory);
+            return error.what();
+        }
+        return "no failure";
+    };
+    EXPECT_EQ(failure([&] { folder.entry.install(); }),
+              "Quorvel could not save its autostart entry in " + autostart.string() + ": not a directory.");
+    EXPECT_EQ(failure([&] { folder.entry.remove(); }), "Quorvel could not remove its autostart entry " +
+                                                           folder.entry.path.string() + ": not a directory.");
+    EXPECT_EQ(testing::readFile(autostart), "a file where the folder belongs");
 }
 
 TEST(AutostartEntry, OpenFolderRunsXdgOpenOnTheFolderWithoutTheApplicationsDescriptors) {

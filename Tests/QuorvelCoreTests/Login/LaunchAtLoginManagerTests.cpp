@@ -114,7 +114,7 @@ TEST(LaunchAtLoginManager, OpensSettingsThroughItsFunction) {
 
 TEST(LaunchAtLoginError, DescribesWhereToAllowTheItem) {
     EXPECT_STREQ(LaunchAtLoginError::needsApproval().what(),
-                 "macOS needs you to allow Quorvel in System Settings \u2192 General \u2192 Login Items.");
+                 "Your desktop needs you to allow Quorvel in its autostart settings.");
 }
 
 } // namespace

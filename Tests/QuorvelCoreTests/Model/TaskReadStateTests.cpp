@@ -1,4 +1,5 @@
 #include "Model/TaskReadState.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -63,6 +64,63 @@ TEST(TaskReadStateTests, UnscheduledCodexTasksFollowTheDesktopFlags) {
     EXPECT_TRUE(readState.hasRead(codexTask(false)));
     readState.codex.unread = std::set<std::string>{uuid};
     EXPECT_FALSE(readState.hasRead(codexTask(false)));
+}
+
+TEST(TaskReadStateTests, QuorvelsCodexMarksCountOnlyWhileTheDesktopFlagsAreUnknown) {
+    TaskReadState readState;
+    readState.codexMarks.markRead(codexTask(false), finished);
+    EXPECT_TRUE(readState.hasRead(codexTask(false)));
+    EXPECT_TRUE(readState.hasRead(codexTask(std::nullopt)));
+    EXPECT_FALSE(readState.hasRead(codexTask(true))); // scheduled: the automation marks alone
+
+    readState.codex.unread = std::set<std::string>{uuid};
+    EXPECT_FALSE(readState.hasRead(codexTask(false)));
+    readState.codex.unread = std::set<std::string>{};
+    readState.codexMarks = {};
+    EXPECT_TRUE(readState.hasRead(codexTask(false)));
+}
+
+TEST(TaskReadStateTests, ChoosingMarksTheReadStateThatJudgesTheTask) {
+    using Marks = TaskReadState::OwnMarks;
+    TaskReadState readState;
+    EXPECT_EQ(readState.markRead(claudeTask(), finished), Marks::claude);
+    EXPECT_EQ(readState.markRead(codexTask(true), finished), Marks::codexAutomations);
+    EXPECT_EQ(readState.markRead(codexTask(std::nullopt), finished), Marks::codexMarks);
+    for (const auto& task : {claudeTask(), codexTask(true), codexTask(false)})
+        EXPECT_TRUE(readState.hasRead(task)) << task.id;
+    EXPECT_EQ(readState.claude.readAt.size(), 1u);
+    EXPECT_EQ(readState.codexAutomations.readAt.size(), 1u);
+    EXPECT_EQ(readState.codexMarks.readAt.size(), 1u);
+}
+
+TEST(TaskReadStateTests, NothingIsMarkedWhereQuorvelKeepsNoMarkThatCounts) {
+    auto inOrca = claudeTask();
+    inOrca.orcaSession = orcaSession();
+    auto noSession =
+        TaskStatus::make("claude-session", "c", LightState::done, finished, std::string(claudeCodeSource));
+    auto local = TaskStatus::make("build-1", "b", LightState::done, finished, std::string(localStatusSource));
+    TaskReadState readState(CodexReadState{std::set<std::string>{uuid}}, {}, {}, {});
+    for (const auto& task : {inOrca, noSession, local, codexTask(false)}) {
+        EXPECT_EQ(readState.ownMarks(task), std::nullopt) << task.id;
+        EXPECT_EQ(readState.markRead(task, finished + 10), std::nullopt) << task.id;
+    }
+    EXPECT_TRUE(readState.claude.readAt.empty());
+    EXPECT_TRUE(readState.orca.readAt.empty());
+    EXPECT_TRUE(readState.codexMarks.readAt.empty());
+}
+
+TEST(TaskReadStateTests, SavingWritesTheMarkedReadStatesOwnFile) {
+    testing::TemporaryDirectory home;
+    TaskReadState readState;
+    readState.markRead(codexTask(false), finished);
+    readState.save(TaskReadState::OwnMarks::codexMarks, home.path());
+    EXPECT_EQ(CodexReadMarks::load(CodexReadMarks::defaultURL(home.path())), readState.codexMarks);
+    EXPECT_FALSE(std::filesystem::exists(ClaudeReadState::defaultURL(home.path())));
+    readState.save(TaskReadState::OwnMarks::claude, home.path());
+    EXPECT_EQ(ClaudeReadState::load(ClaudeReadState::defaultURL(home.path())), readState.claude);
+    readState.save(TaskReadState::OwnMarks::codexAutomations, home.path());
+    EXPECT_EQ(CodexAutomationReadState::load(CodexAutomationReadState::defaultURL(home.path())),
+              readState.codexAutomations);
 }
 
 TEST(TaskReadStateTests, NothingMarkedMakesEveryFinishedTaskUnread) {

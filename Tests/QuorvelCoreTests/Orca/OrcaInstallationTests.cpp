@@ -85,6 +85,26 @@ TEST_F(OrcaInstallationTest, ConfiguredProgramWinsOverTheDesktopEntry) {
     EXPECT_EQ(OrcaInstallation::locate(std::filesystem::path("orca"), folders), std::nullopt);
 }
 
+TEST_F(OrcaInstallationTest, TheConfiguredProgramComesFromItsVariableAndAnEmptyOneCountsAsUnset) {
+    const auto system = program("opt/Orca/orca-app");
+    entry(root / "usr", desktopEntry(system.string()));
+    const auto located = [this] {
+        return OrcaInstallation::locate(OrcaInstallation::configuredProgram(), folders);
+    };
+    {
+        testing::ScopedEnvironmentVariable unset(OrcaInstallation::programVariable, std::nullopt);
+        EXPECT_EQ(located()->program, system);
+    }
+    testing::ScopedEnvironmentVariable variable(OrcaInstallation::programVariable, std::string(""));
+    EXPECT_EQ(located()->program, system);
+    const auto own = program("home/apps/Orca/orca-app");
+    testing::ScopedEnvironmentVariable set(OrcaInstallation::programVariable, own.string());
+    EXPECT_EQ(located()->program, own);
+    testing::ScopedEnvironmentVariable folder(OrcaInstallation::programVariable,
+                                              (root / "home/apps").string());
+    EXPECT_EQ(located(), std::nullopt) << "a folder is no program";
+}
+
 TEST_F(OrcaInstallationTest, QuotedProgramWithSpacesIsFound) {
     const auto orca = program("opt/My Apps/Orca/orca-app");
     entry(root / "usr", desktopEntry("\"" + orca.string() + "\" --no-sandbox %U"));

@@ -1,5 +1,6 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeReadState.h"
+#include "Codex/CodexReadMarks.h"
 #include "CodexHistoryGenerator.h"
 #include "Model/StatusStore.h"
 #include "Orca/OrcaSessionIndex.h"
@@ -79,6 +80,7 @@ void expectSame(const RefreshSnapshot& cached, const RefreshSnapshot& fresh, con
     EXPECT_EQ(cached.readState.codexAutomations, fresh.readState.codexAutomations) << step;
     EXPECT_EQ(cached.readState.claude, fresh.readState.claude) << step;
     EXPECT_EQ(cached.readState.orca, fresh.readState.orca) << step;
+    EXPECT_EQ(cached.readState.codexMarks, fresh.readState.codexMarks) << step;
 }
 
 class RefreshWorkerTest : public ::testing::Test {
@@ -149,6 +151,15 @@ TEST_F(RefreshWorkerTest, ReadsLocalCodexAndClaudeTasksWithoutWarnings) {
     EXPECT_FALSE(snapshot.diagnostic);
     EXPECT_EQ(snapshot.claudeHealth, ClaudeIntegrationHealth::disabled);
     EXPECT_FALSE(snapshot.readState.codex.unread); // no Codex global state: flags unknown
+}
+
+TEST_F(RefreshWorkerTest, QuorvelsOwnCodexMarksAreReadAndAnUnreadableFileGivesNone) {
+    const fs::path marks = CodexReadMarks::defaultURL(home.path());
+    writeFile(marks, nlohmann::json({{"readAt", {{sessionUuid(1), "2025-12-06T05:43:20Z"}}}}).dump());
+    EXPECT_EQ(loadRefreshSnapshot(false, false, environment, now).readState.codexMarks.readAt,
+              (std::map<std::string, Date>{{sessionUuid(1), now - 200}}));
+    writeFile(marks, "{\"readAt\":{\"x\":\"2025-12-06T05:30:00.5Z\"}}");
+    EXPECT_TRUE(loadRefreshSnapshot(false, false, environment, now).readState.codexMarks.readAt.empty());
 }
 
 TEST_F(RefreshWorkerTest, DisabledProvidersAreNotReadAndTheirOrcaTasksAreDropped) {
@@ -291,9 +302,12 @@ TEST_F(RefreshCacheEquivalenceTest, CachedRefreshesMatchFreshOnesAsFilesChange) 
     // Read states and local records rewritten.
     writeFile(ClaudeReadState::defaultURL(home.path()),
               nlohmann::json({{"readAt", {{sessionUuid(10), "2025-12-06T05:40:00Z"}}}}).dump());
+    writeFile(CodexReadMarks::defaultURL(home.path()),
+              nlohmann::json({{"readAt", {{sessionUuid(20), "2025-12-06T05:40:00Z"}}}}).dump());
     localRecord("build-2");
     fs::remove(StatusStore::defaultDirectory(home.path()) / "build-1.json");
-    expectSameAsUncached(now + 21, "read state and local records");
+    expectSameAsUncached(now + 21, "read states and local records");
+    EXPECT_EQ(worker.cache().codexReadMarks.size(), 1u);
 }
 
 // A file that changed within a second of the moment a tick read it may change again with the same
@@ -404,7 +418,7 @@ protected:
     // One change picked at random; its name for the failure messages.
     std::string change() {
         const fs::path outside = home / "outside";
-        switch (below(27)) {
+        switch (below(28)) {
         case 0:
             if (auto file = anyTranscript()) {
                 std::ofstream(*file, std::ios::app)
@@ -580,6 +594,11 @@ protected:
             }
             break;
         }
+        case 27:
+            writeFile(CodexReadMarks::defaultURL(home.path()),
+                      nlohmann::json({{"readAt", {{anySessionID(codexSessions()), "2025-12-06T05:40:00Z"}}}})
+                          .dump());
+            return "wrote the Codex read marks";
         }
         return "nothing";
     }

@@ -210,8 +210,7 @@ TEST_F(TaskMenu, ARowShowsItsImageDetailAndTooltip) {
     EXPECT_EQ(row.title->data().value<TaskStatus>(), task);
     ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.title->icon()));
     EXPECT_FALSE(TaskMenuStyle::trailingPixmap(row.title->icon()));
-    EXPECT_EQ(row.detail->text(),
-              QString::fromStdString(LightStates::menuDetail(LightState::working, "quorvel")));
+    EXPECT_EQ(row.detail->text(), QStringLiteral("\u2068quorvel\u2069 \u00B7 Working"));
     EXPECT_FALSE(row.detail->isEnabled());
     EXPECT_FALSE(row.detail->toolTip().startsWith("Orca"));    // no tooltip of its own
     ASSERT_TRUE(TaskMenuStyle::rowPixmap(row.detail->icon())); // blank: lines the detail up with the title
@@ -237,17 +236,78 @@ TEST_F(TaskMenu, UnreadRowsTellWhereToReadAndOrcaRowsNameTheirProvider) {
     EXPECT_FALSE(TaskMenuStyle::trailingPixmap(rows[1].detail->icon()));
 }
 
-TEST_F(TaskMenu, ATaskWithoutAnOpenDestinationIsListedButCannotBeChosen) {
+TEST_F(TaskMenu, ATaskWithoutAnOpenDestinationOrAnythingToMarkIsListedButCannotBeChosen) {
     launch();
     auto noLink = claudeTask(1, "No desktop session", LightState::done, minutesAgo(1));
     noLink.providerSessionID.reset();
-    show({noLink, localTask(2, "Local", LightState::working, minutesAgo(1))});
-    for (int index : {0, 1}) {
+    delegate->readState.claude.markRead(noLink, now()); // read already: choosing it has nothing to do
+    show({noLink, localTask(2, "Local", LightState::working, minutesAgo(1)),
+          localTask(3, "Local finished", LightState::done, minutesAgo(1))});
+    for (int index : {0, 1, 2}) {
         EXPECT_TRUE(delegate->taskMenuRows[index].title->isVisible());
         EXPECT_FALSE(delegate->taskMenuRows[index].title->isEnabled());
     }
     delegate->taskMenuRows[0].title->trigger();
     EXPECT_TRUE(harness.workspace->openedURLs.isEmpty());
+}
+
+TEST_F(TaskMenu, AnUnreadTaskNothingHereCanOpenIsChosenToMarkItRead) {
+    launch();
+    const QString marks = "Choose this task to mark the response read and turn it green";
+    harness.workspace->handlers["codex"] = false;
+    auto terminal = claudeTask(1, "From a terminal", LightState::done, minutesAgo(1));
+    terminal.providerSessionID.reset();
+    auto orca = testing::inOrca(codexTask(5, "In Orca", LightState::done, minutesAgo(5)), minutesAgo(5));
+    show({terminal, codexTask(2, "Codex, no handler", LightState::done, minutesAgo(2)),
+          localTask(3, "Local", LightState::done, minutesAgo(3)), orca});
+    const auto& rows = delegate->taskMenuRows;
+    EXPECT_EQ(shownTitles(), (QStringList{"From a terminal", "Codex, no handler", "Local", "In Orca"}));
+    EXPECT_TRUE(rows[0].title->isEnabled());
+    EXPECT_EQ(rows[0].title->toolTip(), marks);
+    EXPECT_TRUE(rows[1].title->isEnabled());
+    EXPECT_EQ(rows[1].title->toolTip(), marks);
+    EXPECT_FALSE(rows[2].title->isEnabled()); // a local record is never read
+    EXPECT_EQ(rows[2].title->toolTip(), "Open the response in Quorvel to turn this green");
+    EXPECT_EQ(rows[3].title->toolTip(), "Open the response in Orca to turn this green");
+}
+
+TEST_F(TaskMenu, WhereTheCodexAppsFlagsOrAHandlerDecideTheRowKeepsItsOpeningText) {
+    launch();
+    const auto flagged = codexTask(1, "Flagged by the desktop app", LightState::done, minutesAgo(1));
+    const auto handled = codexTask(2, "Opened by a handler", LightState::done, minutesAgo(2));
+    delegate->readState.codex.unread = std::set<std::string>{*flagged.codexThreadID()};
+    harness.workspace->handlers["codex"] = false;
+    show({flagged});
+    EXPECT_EQ(delegate->taskMenuRows[0].title->toolTip(), "Open the response in Codex to turn this green");
+
+    delegate->readState.codex.unread.reset();
+    harness.workspace->handlers["codex"] = true;
+    show({handled});
+    EXPECT_EQ(delegate->taskMenuRows[0].title->toolTip(), "Open the response in Codex to turn this green");
+    harness.workspace->handlers["codex"] = std::nullopt; // not known yet: as before
+    show({handled});
+    EXPECT_EQ(delegate->taskMenuRows[0].title->toolTip(), "Open the response in Codex to turn this green");
+    EXPECT_FALSE(harness.workspace->handlerQueries.isEmpty());
+}
+
+TEST_F(TaskMenu, AHandlerThatComesOrGoesRedrawsTheRows) {
+    launch();
+    show({codexTask(1, "Answer", LightState::done, minutesAgo(1))});
+    QAction* row = delegate->taskMenuRows[0].title;
+    EXPECT_EQ(row->toolTip(), "Open the response in Codex to turn this green");
+    harness.workspace->answerHandler("codex", false);
+    EXPECT_EQ(delegate->taskMenuRows[0].title->toolTip(),
+              "Choose this task to mark the response read and turn it green");
+    harness.workspace->answerHandler("codex", true);
+    EXPECT_EQ(delegate->taskMenuRows[0].title->toolTip(), "Open the response in Codex to turn this green");
+}
+
+TEST_F(TaskMenu, OnlyUnreadRowsAskForAHandler) {
+    launch();
+    delegate->readState.codex.unread = std::set<std::string>{};
+    show({codexTask(1, "Read", LightState::done, minutesAgo(1)),
+          codexTask(2, "Working", LightState::working, minutesAgo(1))});
+    EXPECT_TRUE(harness.workspace->handlerQueries.isEmpty());
 }
 
 TEST_F(TaskMenu, NamesShowAsPlainTextCutToNinetyCharacters) {
@@ -291,7 +351,8 @@ TEST_F(TaskMenu, UnderscoresAreDoubledOnlyWhereADBusHostDrawsTheMenu) {
         each.answerRefresh({task, claudeTask(2, "R&D_notes", LightState::failed, each.clock->current - 120)});
         const auto& rows = launched.taskMenuRows;
         EXPECT_EQ(rows[0].title->text(), exported ? "fix__bug" : "fix_bug");
-        EXPECT_EQ(rows[0].detail->text(), exported ? "my__app \u00B7 Failed" : "my_app \u00B7 Failed");
+        EXPECT_EQ(rows[0].detail->text(),
+                  exported ? "\u2068my__app\u2069 \u00B7 Failed" : "\u2068my_app\u2069 \u00B7 Failed");
         EXPECT_EQ(rows[1].title->text(), exported ? "R&&D__notes" : "R&&D_notes");
         EXPECT_EQ(rows[0].title->toolTip(), "fix_bug"); // tooltips are not menu texts
     }

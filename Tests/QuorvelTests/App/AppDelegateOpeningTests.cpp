@@ -10,6 +10,7 @@ namespace {
 
 using testing::claudeTask;
 using testing::codexTask;
+using testing::localTask;
 
 class OpeningTasks : public testing::AppDelegateTest {
 protected:
@@ -61,6 +62,64 @@ TEST_F(OpeningTasks, OnlyScheduledCodexTasksAreMarkedReadHere) {
     EXPECT_EQ(shown(scheduled), LightState::done);
     EXPECT_EQ(CodexAutomationReadState::load(CodexAutomationReadState::defaultURL(harness.home.path())),
               delegate->readState.codexAutomations);
+}
+
+TEST_F(OpeningTasks, ChoosingAClaudeCodeTaskFromATerminalMarksItReadInTheClaudeReadState) {
+    auto task = claudeTask(1, "From a terminal", LightState::done, now() - 60);
+    task.providerSessionID.reset();
+    harness.answerRefresh({task});
+    ASSERT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::unread, 1}}));
+    delegate->taskMenuRows[0].title->trigger();
+    EXPECT_EQ(shown(task), LightState::done);
+    EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::done, 1}}));
+    EXPECT_EQ(ClaudeReadState::load(ClaudeReadState::defaultURL(harness.home.path())).readAt,
+              (std::map<std::string, Date>{{*task.claudeSessionID(), now()}}));
+    EXPECT_TRUE(harness.workspace->openedURLs.isEmpty());
+    EXPECT_TRUE(alerts().empty());
+
+    task.updatedAt = now() + 30; // a new turn of the same session
+    EXPECT_EQ(shown(task), LightState::unread);
+}
+
+TEST_F(OpeningTasks, ACodexLinkWithoutAHandlerMarksTheTaskInQuorvelsOwnCodexMarks) {
+    harness.workspace->handlers["codex"] = false;
+    const auto task = codexTask(1, "Answer", LightState::done, now() - 60);
+    harness.answerRefresh({task});
+    delegate->taskMenuRows[0].title->trigger();
+    EXPECT_EQ(harness.workspace->openedURLs, QStringList{QString::fromStdString(*task.taskURL())});
+    EXPECT_EQ(shown(task), LightState::done);
+    EXPECT_EQ(delegate->menuBarStatuses, (std::vector<MenuBarStatus>{{LightState::done, 1}}));
+    EXPECT_EQ(CodexReadMarks::load(CodexReadMarks::defaultURL(harness.home.path())),
+              delegate->readState.codexMarks);
+    EXPECT_TRUE(delegate->readState.codexAutomations.readAt.empty());
+    EXPECT_TRUE(alerts().empty());
+}
+
+TEST_F(OpeningTasks, ACodexLinkWithAHandlerOpensAndMarksNothingHere) {
+    const auto task = codexTask(1, "Answer", LightState::done, now() - 60);
+    open(task);
+    EXPECT_EQ(harness.workspace->openedURLs.size(), 1);
+    EXPECT_EQ(shown(task), LightState::unread);
+    EXPECT_FALSE(std::filesystem::exists(CodexReadMarks::defaultURL(harness.home.path())));
+}
+
+TEST_F(OpeningTasks, WhileTheCodexAppsFlagsAreKnownChoosingMarksNothing) {
+    harness.workspace->handlers["codex"] = false;
+    const auto task = codexTask(1, "Answer", LightState::done, now() - 60);
+    delegate->readState.codex.unread = std::set<std::string>{*task.codexThreadID()};
+    open(task);
+    EXPECT_EQ(shown(task), LightState::unread);
+    EXPECT_TRUE(delegate->readState.codexMarks.readAt.empty());
+    EXPECT_FALSE(std::filesystem::exists(CodexReadMarks::defaultURL(harness.home.path())));
+}
+
+TEST_F(OpeningTasks, ChoosingMarksOnlyWhatShowsUnreadAndNeverALocalRecord) {
+    auto working = claudeTask(1, "Working", LightState::working, now() - 60);
+    working.providerSessionID.reset();
+    open(working);
+    open(localTask(2, "Local", LightState::done, now() - 60));
+    EXPECT_TRUE(delegate->readState.claude.readAt.empty());
+    EXPECT_FALSE(std::filesystem::exists(ClaudeReadState::defaultURL(harness.home.path())));
 }
 
 TEST_F(OpeningTasks, AReadMarkThatCannotBeSavedStillCountsUntilTheNextRefresh) {

@@ -2,9 +2,14 @@
 #include "Claude/ClaudeIntegration.h"
 #include "Platform/SettingsStore.h"
 #include "Support/AppHarness.h"
+#include "Windows/OnboardingWindowController.h"
+#include "Windows/SettingsWindowController.h"
+#include "Windows/TextLabel.h"
 
+#include <QCoreApplication>
 #include <QMenu>
 #include <QTimer>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace quorvel {
@@ -30,6 +35,19 @@ TEST(AppDelegateSettings, AFirstLaunchShowsTheLastDayPlaysSoundsEnablesCodexAndO
     EXPECT_FALSE(delegate.claudeEnabled); // no hooks installed
     EXPECT_EQ(delegate.claudeHealth, ClaudeIntegrationHealth::disabled);
     EXPECT_EQ(delegate.onboardingShown, 1);
+}
+
+TEST(AppDelegateStartup, RemovesWhatAKilledSaveLeftAndNothingElse) {
+    AppHarness harness;
+    const auto abandoned = harness.supportFolder() / ".orca-state.json.k1LLed";
+    const auto unrelated = harness.supportFolder() / "notes.json";
+    testing::writeFile(abandoned, "{\"partial");
+    testing::writeFile(unrelated, "{}");
+    auto& delegate = harness.create();
+    harness.clock->current = Date::fromUnix(static_cast<double>(std::time(nullptr)) + 120);
+    delegate.applicationDidFinishLaunching();
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    EXPECT_TRUE(std::filesystem::exists(unrelated));
 }
 
 TEST(AppDelegateSettings, ClaudeCodeIsOnByDefaultWhenItsHooksAreInstalledOrNeedRepair) {
@@ -143,7 +161,7 @@ TEST(AppDelegateStartup, TheShortcutIsRegisteredAtStartAndReleasedAtShutDown) {
     AppHarness harness;
     auto& delegate = harness.launch();
     EXPECT_TRUE(delegate.globalMenuShortcutAvailable);
-    EXPECT_TRUE(harness.item->toolTip.endsWith("Press \u2325\u2318L to open."));
+    EXPECT_TRUE(harness.item->toolTip.endsWith(". Press Alt+Super+L to open."));
     delegate.applicationWillTerminate();
     EXPECT_FALSE(delegate.globalMenuShortcut().hasHotKey());
     EXPECT_FALSE(delegate.globalMenuShortcut().hasHandler());
@@ -151,14 +169,23 @@ TEST(AppDelegateStartup, TheShortcutIsRegisteredAtStartAndReleasedAtShutDown) {
     EXPECT_FALSE(harness.hotKeys->hasHandler());
 }
 
-TEST(AppDelegateStartup, AShortcutThatCannotBeGrabbedLeavesTheCommandDragHint) {
+// As in every Wayland session: no window promises the shortcut, and the tooltip says where the icon is kept.
+TEST(AppDelegateStartup, AShortcutThatCannotBeGrabbedIsPromisedNowhere) {
     AppHarness harness;
     harness.grantsHotKey = false;
     auto& delegate = harness.launch();
     EXPECT_FALSE(delegate.globalMenuShortcutAvailable);
     EXPECT_FALSE(harness.hotKeys->hasHandler());
     EXPECT_TRUE(harness.item->toolTip.endsWith(
-        ". Command-drag the icon toward Control Center if the menu bar is crowded."));
+        ". If the menu bar is crowded, set the tray to always show this icon."));
+
+    delegate.AppDelegate::showOnboarding();
+    EXPECT_FALSE(delegate.onboardingController->shortcutAvailable());
+    delegate.AppDelegate::showSettings();
+    EXPECT_EQ(delegate.settingsController->shortcutKeys()->text(), "Not available");
+    for (QWidget* window : {delegate.onboardingController->window(), delegate.settingsController->window()})
+        window->close();
+    QCoreApplication::processEvents(); // the windows' deactivation, before the next test opens a menu
 }
 
 } // namespace

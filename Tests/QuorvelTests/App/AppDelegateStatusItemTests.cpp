@@ -34,7 +34,7 @@ TEST_F(StatusItem, TheTooltipAndLabelSumUpEveryStatus) {
     const QString summary = "Needs your attention, 1 chats; Working, 2 chats";
     EXPECT_EQ(delegate->statusSummary(), summary);
     EXPECT_EQ(harness.item->toolTip,
-              QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". Press \u2325\u2318L to open."));
+              QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". Press Alt+Super+L to open."));
     EXPECT_EQ(harness.item->accessibilityLabel, QStringLiteral("Quorvel, ") + summary);
     EXPECT_EQ(harness.item->icon.availableSizes().size(), 6);
 }

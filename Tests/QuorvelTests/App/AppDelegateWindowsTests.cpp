@@ -277,6 +277,37 @@ TEST_F(WindowWiring, TheSettingsSwitchInstallsTheHooksBesideTheUsersAndRemovesEx
     EXPECT_EQ(storedSettings().boolean(SettingsKeys::claudeIntegrationEnabled), false);
 }
 
+// Hooks of ours that lost some events, with the user's own setting beside them.
+TEST_F(WindowWiring, TheRepairNoticeNamesAButtonThatReinstallsTheHooks) {
+    const nlohmann::json partial = {
+        {"hooks",
+         {{"Stop",
+           {{{"matcher", ""},
+             {"hooks",
+              {{{"type", "command"}, {"command", ClaudeIntegration::command(installedHelper())}}}}}}}}},
+        {"model", "opus"}};
+    writeFile(claudeSettings(), partial.dump());
+    harness.writeSettings("[General]\nclaudeIntegrationEnabled=true\n");
+    AppDelegate& app = create();
+    ASSERT_EQ(app.claudeHealth, ClaudeIntegrationHealth::needsRepair);
+    app.showSettings();
+    SettingsWindowController& settings = *app.settingsController;
+    ASSERT_TRUE(settings.integrationStatus()->text().contains("Click Repair"));
+    ASSERT_FALSE(settings.repairButton()->isHidden());
+
+    settings.repairButton()->click();
+    EXPECT_EQ(health(), ClaudeIntegrationHealth::enabled);
+    EXPECT_EQ(app.claudeHealth, ClaudeIntegrationHealth::enabled);
+    EXPECT_EQ(nlohmann::json::parse(readFile(claudeSettings()))["model"], "opus");
+    EXPECT_TRUE(settings.codexSwitch()->isChecked());
+    EXPECT_TRUE(settings.claudeSwitch()->isChecked());
+    EXPECT_EQ(settings.integrationStatus()->text(), "Changes saved.");
+    EXPECT_TRUE(settings.repairButton()->isHidden());
+
+    app.showSettings();
+    EXPECT_TRUE(settings.repairButton()->isHidden()) << "the next showing finds the hooks whole";
+}
+
 TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
     loginItem.state = LaunchAtLoginState::needsApproval;
     AppDelegate& app = create();
@@ -288,9 +319,10 @@ TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
     EXPECT_FALSE(settings->codexSwitch()->isChecked());
     EXPECT_TRUE(settings->claudeSwitch()->isChecked());
     EXPECT_EQ(settings->integrationStatus()->text(),
-              "Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
+              "Claude Code needs repair. Click Repair to reinstall the Quorvel hooks.");
     EXPECT_EQ(settings->launchStatus()->text(),
-              "macOS needs your approval before Quorvel can open at login.");
+              "Your desktop needs your approval before Quorvel can open at login.");
+    EXPECT_EQ(settings->shortcutKeys()->text(), "Not available") << "no shortcut was registered";
     EXPECT_FALSE(settings->loginItemsButton()->isHidden());
     settings->loginItemsButton()->click();
     EXPECT_EQ(loginItem.settingsOpened, 1);
@@ -298,7 +330,9 @@ TEST_F(WindowWiring, EachShowingOfTheSettingsFillsItFromTheDelegate) {
 
     loginItem.state = LaunchAtLoginState::enabled;
     app.claudeHealth = ClaudeIntegrationHealth::enabled;
+    app.globalMenuShortcutAvailable = true;
     app.showSettings();
+    EXPECT_EQ(settings->shortcutKeys()->text(), "Alt+Super+L");
     EXPECT_EQ(app.settingsController.get(), settings) << "one window for the life of the delegate";
     EXPECT_TRUE(settings->launchSwitch()->isChecked());
     EXPECT_TRUE(settings->loginItemsButton()->isHidden());

@@ -1,6 +1,7 @@
 #include "App/AppcastFeed.h"
 #include "App/DottedVersion.h"
 
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace quorvel {
@@ -64,6 +65,38 @@ TEST(AppcastFeedParse, RefusesWhatIsNotAnRssDocument) {
     for (const char* document : documents)
         EXPECT_EQ(AppcastFeed::parse(document), std::nullopt) << document;
     EXPECT_EQ(AppcastFeed::parse("<rss/>"), std::vector<AppcastItem>{});
+}
+
+QByteArray feedOfVersions(const QStringList& versions) {
+    QByteArray document = "<rss><channel>";
+    for (const QString& version : versions)
+        document += "<item><version>1.0</version><shortVersionString>" + version.toHtmlEscaped().toUtf8() +
+                    "</shortVersionString><link>https://example.org/d</link></item>";
+    return document + "</channel></rss>";
+}
+
+TEST(AppcastFeedParse, LeavesOutItemsWhoseVersionIsNoVersionText) {
+    const QString longest = QStringLiteral("1.") + QString(62, u'9');
+    const QStringList refused = {QStringLiteral("9.9.9-") + QString(900'000, u'W'),
+                                 longest + u'9',
+                                 QStringLiteral("\u202E1.2"),
+                                 QStringLiteral("1.2 beta"),
+                                 QStringLiteral("1.2<b>"),
+                                 QStringLiteral("\u0661.\u0662"),
+                                 QStringLiteral("1.2\u2069")};
+    for (const QString& version : refused)
+        EXPECT_EQ(AppcastFeed::parse(feedOfVersions({version})), std::vector<AppcastItem>{})
+            << version.left(40).toStdString();
+
+    const auto kept = AppcastFeed::parse(feedOfVersions({longest, refused[0], "2.0-rc.1+build_7~x"}));
+    ASSERT_TRUE(kept);
+    ASSERT_EQ(kept->size(), 2u);
+    EXPECT_EQ(kept->at(0).shortVersion, longest);
+    EXPECT_EQ(kept->at(1).shortVersion, "2.0-rc.1+build_7~x");
+    EXPECT_EQ(
+        AppcastFeed::parse("<rss><channel><item><link>https://example.org/d</link></item></channel></rss>"),
+        std::vector<AppcastItem>{})
+        << "an item without any version";
 }
 
 TEST(AppcastFeedNewestUpdate, PicksTheNewestNewerReleaseWithASecureLink) {

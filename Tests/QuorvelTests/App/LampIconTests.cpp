@@ -2,6 +2,7 @@
 #include "Support/PixelCount.h"
 
 #include <QColor>
+#include <QPainter>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -126,15 +127,75 @@ TEST(LampIcon, TheTrayIconHoldsTheFourLampsTwoByTwoAtEverySize) {
     EXPECT_EQ(icon.availableSizes(), sizes);
 
     for (int pixels : {16, 22, 64}) {
-        const QImage square = lamps(2, 3, 0, 5).square(pixels);
+        const QImage square = lamps(1, 1, 0, 1).square(pixels);
         const auto point = [&](double x, double y) {
             return square.pixelColor(int(x * pixels / 22), int(y * pixels / 22));
         };
-        expectColour(point(2, 5.5), SystemColours::red(Appearance::light), 255, "red, top left");
-        expectColour(point(13, 5.5), LampIcon::amberColour(), 255, "amber, top right");
-        EXPECT_EQ(point(2, 16.5).alpha(), 0) << "blue unlit, bottom left";
-        expectWhiteStroke(point(5.5, 11.6), 120, "blue ring");
-        expectColour(point(13, 16.5), SystemColours::green(Appearance::light), 255, "green, bottom right");
+        expectColour(point(3, 5.5), SystemColours::red(Appearance::light), 255, "red, top left");
+        expectColour(point(14, 5.5), LampIcon::amberColour(), 255, "amber, top right");
+        EXPECT_EQ(point(3, 16.5).alpha(), 0) << "blue unlit, bottom left";
+        expectColour(point(14, 16.5), SystemColours::green(Appearance::light), 255, "green, bottom right");
+    }
+}
+
+// The tray picture as a panel of one colour shows it.
+QImage onPanel(const QImage& picture, const QColor& panel) {
+    QImage shown(picture.size(), QImage::Format_RGB32);
+    shown.fill(panel);
+    QPainter(&shown).drawImage(0, 0, picture);
+    return shown;
+}
+
+// At least three times darker than white, or about five times lighter than a dark grey panel.
+bool isDark(const QColor& pixel) {
+    return qGray(pixel.rgb()) < 150;
+}
+bool isLight(const QColor& pixel) {
+    return qGray(pixel.rgb()) > 150;
+}
+
+// Lamp `index` of the 2 x 2 picture: its quarter, and the middle of its oval where the digit sits.
+QRect quarter(int pixels, int index) {
+    const int half = pixels / 2;
+    return {index % 2 * half, index / 2 * half, half, half};
+}
+QRect middle(int pixels, int index) {
+    const double unit = pixels / 22.0;
+    const QPointF centre((index % 2 ? 16.5 : 5.5) * unit, (index / 2 ? 16.5 : 5.5) * unit);
+    return QRectF(centre - QPointF(2.5 * unit, 2.5 * unit), QSizeF(5 * unit, 5 * unit)).toAlignedRect();
+}
+
+TEST(LampIcon, TrayRingsAndFadedDigitsReadOnLightAndDarkPanels) {
+    LampIcon faded = lamps(1, 1, 1, 0);
+    faded.redPulsePhase = faded.amberPulsePhase = faded.bluePulsePhase = pi;
+    for (int pixels : {16, 22, 30, 64}) {
+        const QImage picture = faded.square(pixels);
+        const QImage light = onPanel(picture, Qt::white);
+        const QImage dark = onPanel(picture, QColor(32, 32, 32));
+        for (int index = 0; index < 4; ++index) {
+            const auto where = QStringLiteral("%1 px, ring %2").arg(pixels).arg(index).toStdString();
+            EXPECT_GE(testing::countPixels(light, isDark, quarter(pixels, index)), pixels * 4 / 5) << where;
+            EXPECT_GE(testing::countPixels(dark, isLight, quarter(pixels, index)), pixels / 2) << where;
+        }
+        for (int index = 0; index < 3; ++index) {
+            const auto where = QStringLiteral("%1 px, digit %2").arg(pixels).arg(index).toStdString();
+            const QRect digit = middle(pixels, index);
+            EXPECT_GE(testing::countPixels(light, isDark, digit), pixels / 8) << where;
+            EXPECT_GE(testing::countPixels(dark, isLight, digit), pixels / 8) << where;
+        }
+        EXPECT_EQ(testing::countPixels(light, isDark, middle(pixels, 3)), 0) << "nothing in an unlit lamp";
+    }
+}
+
+TEST(LampIcon, AFullyLitTrayLampKeepsItsColourAroundTheDigit) {
+    for (int pixels : {22, 64}) {
+        const QImage shown = onPanel(lamps(0, 0, 0, 7).square(pixels), Qt::white);
+        const auto nearBlack = [](const QColor& pixel) {
+            return std::max({pixel.red(), pixel.green(), pixel.blue()}) < 100;
+        };
+        EXPECT_EQ(testing::countPixels(shown, nearBlack, middle(pixels, 3)), 0) << pixels;
+        const auto green = [](const QColor& pixel) { return pixel.green() > pixel.red() + 60; };
+        EXPECT_GE(testing::countPixels(shown, green, middle(pixels, 3)), pixels * pixels / 40) << pixels;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "Support/LocalHttpServer.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace quorvel {
 namespace {
@@ -128,6 +129,30 @@ TEST_F(SoftwareUpdaterTest, TheUserLearnsWhyACheckFailed) {
     EXPECT_EQ(alerts.alerts[1].informative, "The update server could not be reached. Try again later.");
 }
 
+// A feed that never ends is dropped at its cap, not drained; a slow one ends at the check's deadline.
+TEST_F(SoftwareUpdaterTest, EndlessAndCrawlingFeedsEndTheCheck) {
+    testing::EndlessHttpServer endless;
+    auto updater = updaterFor(endless.url("/feed"));
+    updater->checkForUpdates();
+    // While the main thread is busy, nothing may be read past what its buffer holds.
+    ASSERT_TRUE(testing::waitUntil([&] { return endless.sentBytes() > 0; }));
+    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(testing::waitUntil([&] { return !outcomes.empty(); }));
+    EXPECT_EQ(outcomes.back(), Outcome::failed);
+    EXPECT_EQ(alerts.alerts.back().informative, "The update server did not send a valid update feed.");
+    EXPECT_LT(endless.sentBytes(), 16'000'000) << "the connection was drained past the cap";
+
+    server.answer("/slow", {200, feedOffering("1.2.0"), {}, LocalHttpServer::Pacing::trickle});
+    auto slow = updaterFor(server.url("/slow"));
+    slow->setDeadline(400ms);
+    const auto start = std::chrono::steady_clock::now();
+    checkAsUser(*slow);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(outcomes.back(), Outcome::failed);
+    expectNothingChanged(*slow);
+    EXPECT_EQ(alerts.alerts.back().informative, "The update server could not be reached. Try again later.");
+}
+
 TEST_F(SoftwareUpdaterTest, RedirectsAreFollowedOnlyOnTheSameHost) {
     serveFeed("1.2.0");
     server.answer("/moved", {301, {}, "Location: /feed\r\n"});
@@ -193,9 +218,10 @@ TEST_F(SoftwareUpdaterTest, ADownloadPageThatCannotBeOpenedIsReported) {
     ASSERT_TRUE(testing::waitUntil([&] { return !outcomes.empty(); }));
     workspace.opensURLs = false;
     updater->openAvailableUpdate();
-    EXPECT_EQ(alerts.alerts, (Alerts{{"Could not open the download page",
-                                      "Open https://example.org/download/1.2.0 in your web browser.",
-                                      AlertStyle::warning}}));
+    EXPECT_EQ(alerts.alerts,
+              (Alerts{{"Could not open the download page",
+                       "Open \u2068https://example.org/download/1.2.0\u2069 in your web browser.",
+                       AlertStyle::warning}}));
 }
 
 } // namespace

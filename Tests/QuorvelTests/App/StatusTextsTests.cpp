@@ -1,5 +1,8 @@
 #include "App/StatusTexts.h"
+#include "Model/TaskStatus.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -80,6 +83,33 @@ TEST(MenuText, TaskTitlesAreCutBeforeTheyAreEscaped) {
     const std::string name = std::string(89, 'a') + "_tail";
     EXPECT_EQ(StatusTexts::taskTitle(name, MenuHost::dbusMenu), QString(89, u'a') + QStringLiteral("__"));
     EXPECT_EQ(StatusTexts::taskTitle(name, MenuHost::qt), QString(89, u'a') + QStringLiteral("_"));
+}
+
+TaskStatus taskInProject(std::optional<std::string> project) {
+    TaskStatus task = TaskStatus::make("local-1", "Task", LightState::working, Date{0}, "local");
+    task.projectName = std::move(project);
+    return task;
+}
+
+// A project name is cut like a title, and set apart so that its direction cannot turn our words.
+TEST(RowDetail, TheProjectIsCutAndIsolated) {
+    const QString fsi(QChar(0x2068)), pdi(QChar(0x2069));
+    const auto detail = [](std::optional<std::string> project) {
+        return StatusTexts::rowDetail(taskInProject(std::move(project)), LightState::working);
+    };
+    EXPECT_EQ(detail(std::string(200, 'p')),
+              fsi + QString(90, u'p') + pdi + QStringLiteral(" \u00B7 Working"));
+    EXPECT_EQ(detail("\u202Eniamod"),
+              fsi + QStringLiteral("\u202Eniamod") + pdi + QStringLiteral(" \u00B7 Working"));
+    // Characters, not bytes or code units, are counted; the name is trimmed first.
+    EXPECT_EQ(detail("  app \t"), fsi + QStringLiteral("app") + pdi + QStringLiteral(" \u00B7 Working"));
+    EXPECT_EQ(detail(std::string(95, 'e') + "\u0301\u0301"),
+              fsi + QString(90, u'e') + pdi + QStringLiteral(" \u00B7 Working"));
+    EXPECT_EQ(detail(" \n "), "Working");
+    EXPECT_EQ(detail(std::nullopt), "Working");
+    // The marks take no room where Qt draws the menu.
+    const QFontMetrics metrics{QFont()};
+    EXPECT_EQ(metrics.horizontalAdvance(detail("app")), metrics.horizontalAdvance("app \u00B7 Working"));
 }
 
 } // namespace

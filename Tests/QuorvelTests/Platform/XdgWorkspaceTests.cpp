@@ -3,6 +3,7 @@
 #include "Support/EventLoopWait.h"
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -47,6 +48,24 @@ protected:
         return outcome;
     }
 
+    std::optional<Workspace::LinkOutcome> openLink(const QString& url) {
+        std::optional<Workspace::LinkOutcome> outcome;
+        workspace.openLink(url, [&outcome](Workspace::LinkOutcome result) { outcome = result; });
+        EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }));
+        return outcome;
+    }
+
+    // xdg-mime that knows a handler only for claude links and counts its runs.
+    void writeCountingHandlerQuery(const std::string& registeredScheme = "claude") {
+        writeTool("xdg-mime", "echo >> '" + (folder / "queries").string() +
+                                  "'\n[ \"$3\" = x-scheme-handler/" + registeredScheme +
+                                  " ] && printf 'handler.desktop\\n'\nexit 0");
+    }
+    int handlerQueries() const {
+        const auto file = folder / "queries";
+        return std::filesystem::exists(file) ? int(std::ranges::count(testing::readFile(file), '\n')) : 0;
+    }
+
     std::optional<bool> launch(const OrcaInstallation& application) {
         std::optional<bool> outcome;
         workspace.openApplication(application, [&outcome](bool succeeded) { outcome = succeeded; });
@@ -61,6 +80,10 @@ protected:
 };
 
 using Arguments = std::vector<std::string>;
+
+void runEventLoopFor(std::chrono::milliseconds duration) {
+    testing::waitUntil([] { return false; }, duration);
+}
 
 TEST_F(XdgWorkspaceTest, AnOpenedLinkWithAHandlerSucceeds) {
     writeTool("xdg-open", "exit 0");
@@ -129,6 +152,68 @@ TEST_F(XdgWorkspaceTest, AHandlerQueryThatHangsFails) {
     EXPECT_TRUE(testing::waitUntil([&] { return outcome.has_value(); }, 5s));
     EXPECT_EQ(outcome, false);
     EXPECT_EQ(argumentsOf("xdg-open"), std::nullopt);
+}
+
+TEST_F(XdgWorkspaceTest, AnUnopenedLinkSaysWhetherItHadNoHandlerOrItsHandlerFailed) {
+    using Outcome = Workspace::LinkOutcome;
+    writeTool("xdg-open", "exit 0");
+    EXPECT_EQ(openLink("claude://x"), Outcome::opened);
+    writeTool("xdg-open", "exit 1");
+    EXPECT_EQ(openLink("claude://x"), Outcome::failed);
+    writeTool("xdg-mime", "exit 0");
+    EXPECT_EQ(openLink("claude://x"), Outcome::noHandler);
+    std::filesystem::remove(bin / "xdg-mime");
+    EXPECT_EQ(openLink("claude://x"), Outcome::noHandler);
+    EXPECT_EQ(openLink("no scheme"), Outcome::noHandler);
+}
+
+TEST_F(XdgWorkspaceTest, HandlerAnswersArriveLaterAndAreKeptPerScheme) {
+    writeCountingHandlerQuery();
+    int changes = 0;
+    workspace.onHandlersChanged([&changes] { ++changes; });
+    EXPECT_EQ(workspace.hasHandler("claude://a"), std::nullopt);
+    EXPECT_EQ(workspace.hasHandler("codex://threads/1"), std::nullopt);
+    EXPECT_EQ(workspace.hasHandler("CLAUDE://b"), std::nullopt);
+    ASSERT_TRUE(testing::waitUntil([&] { return changes == 2; }));
+    EXPECT_EQ(workspace.hasHandler("claude://c"), true);
+    EXPECT_EQ(workspace.hasHandler("codex://threads/2"), false);
+    EXPECT_EQ(workspace.hasHandler("no scheme"), false);
+    runEventLoopFor(100ms);
+    EXPECT_EQ(handlerQueries(), 2);
+    EXPECT_EQ(changes, 2);
+}
+
+TEST_F(XdgWorkspaceTest, AnOldAnswerIsLookedUpAgainAndAChangeIsTold) {
+    writeCountingHandlerQuery();
+    XdgWorkspace forgetful{300ms, 10s, 0ms};
+    int changes = 0;
+    forgetful.onHandlersChanged([&changes] { ++changes; });
+    forgetful.hasHandler("codex://threads/1");
+    ASSERT_TRUE(testing::waitUntil([&] { return changes == 1; }));
+    writeCountingHandlerQuery("codex");
+    EXPECT_EQ(forgetful.hasHandler("codex://threads/1"), false); // the answer known, while asking again
+    ASSERT_TRUE(testing::waitUntil([&] { return changes == 2; }));
+    EXPECT_EQ(forgetful.hasHandler("codex://threads/1"), true);
+}
+
+TEST_F(XdgWorkspaceTest, OpeningALinkRenewsTheAnswerForItsScheme) {
+    writeCountingHandlerQuery();
+    workspace.hasHandler("claude://x");
+    ASSERT_TRUE(testing::waitUntil([&] { return workspace.hasHandler("claude://x") == true; }));
+    writeCountingHandlerQuery("none");
+    EXPECT_EQ(openLink("claude://x"), Workspace::LinkOutcome::noHandler);
+    EXPECT_EQ(workspace.hasHandler("claude://x"), false);
+}
+
+TEST_F(XdgWorkspaceTest, ALookUpThatEndsAfterTheWorkspaceIsGoneIsDropped) {
+    writeTool("xdg-mime", "sleep 0.2; printf 'claude-desktop.desktop\\n'");
+    auto shortLived = std::make_unique<XdgWorkspace>();
+    bool told = false;
+    shortLived->onHandlersChanged([&told] { told = true; });
+    shortLived->hasHandler("claude://x");
+    shortLived.reset();
+    runEventLoopFor(500ms);
+    EXPECT_FALSE(told);
 }
 
 TEST(XdgWorkspaceScheme, FollowsTheLinkSyntax) {

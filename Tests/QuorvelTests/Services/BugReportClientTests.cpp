@@ -261,6 +261,22 @@ TEST_F(BugReportClientTest, ReadsAtMostOneMegabyteOfReply) {
     EXPECT_EQ(errorCode(submitAndWait(client())), Code::invalidResponse);
 }
 
+TEST_F(BugReportClientTest, AnEndlessReplyIsDroppedAtItsCapAndASlowOneAtTheDeadline) {
+    testing::EndlessHttpServer endless;
+    const BugReportClient endlessClient(QUrl(endless.url(QString())), NetworkTransport::make(&manager));
+    EXPECT_EQ(errorCode(submitAndWait(endlessClient)), Code::invalidResponse);
+    const long long sentAtTheEnd = endless.sentBytes();
+    waitUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_LT(endless.sentBytes() - sentAtTheEnd, 1'000'000) << "the connection was drained after the cap";
+
+    respondWith({201, R"({"id":"R-9","emailSent":true})", {}, LocalHttpServer::Pacing::trickle});
+    const BugReportClient slow(QUrl(server.url(QString())),
+                               NetworkTransport::make(&manager, std::chrono::milliseconds(400)));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(errorCode(submitAndWait(slow)), Code::unavailable);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
 TEST_F(BugReportClientTest, FollowsRedirectsOnlyWithinTheSameOrigin) {
     // The same server under another host name is another origin.
     LocalHttpServer elsewhere;

@@ -1,7 +1,9 @@
 #include "Services/HeicImageReader.h"
 #include "Services/TestImages.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <libheif/heif.h>
 
 namespace quorvel {
 namespace {
@@ -19,7 +21,7 @@ TEST(HeicImageReader, ReportsEveryOrientationAndDecodesUpright) {
         ASSERT_TRUE(reader.canRead()) << orientation;
         EXPECT_EQ(reader.orientation(), orientation);
         EXPECT_EQ(reader.size(), upright.size()) << orientation;
-        const QImage image = reader.read();
+        const QImage image = reader.readScaled(upright.size());
         ASSERT_EQ(image.size(), upright.size()) << orientation;
         EXPECT_TRUE(testing::isUpright(image)) << orientation;
     }
@@ -45,9 +47,61 @@ TEST(HeicImageReader, ABrokenFileReadsAsNothing) {
                                                 "ftypheic",
                                                 12)}) {
         HeicImageReader reader(view(broken));
-        EXPECT_TRUE(reader.read().isNull());
+        EXPECT_TRUE(reader.readScaled(QSize(64, 64)).isNull());
         EXPECT_GE(reader.orientation(), 1);
         EXPECT_LE(reader.orientation(), 8);
+    }
+}
+
+// libheif's own conversion of the whole picture to RGB, to compare with.
+QImage decodedByLibheif(const QByteArray& file) {
+    heif_context* context = heif_context_alloc();
+    heif_context_read_from_memory_without_copy(context, file.constData(), static_cast<size_t>(file.size()),
+                                               nullptr);
+    heif_image_handle* handle = nullptr;
+    heif_context_get_primary_image_handle(context, &handle);
+    heif_image* image = nullptr;
+    heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGBA, nullptr);
+    int stride = 0;
+    const std::uint8_t* pixels = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+    const QImage copy = QImage(pixels, heif_image_get_primary_width(image),
+                               heif_image_get_primary_height(image), stride, QImage::Format_RGBA8888)
+                            .copy();
+    heif_image_release(image);
+    heif_image_handle_release(handle);
+    heif_context_free(context);
+    return copy;
+}
+
+int largestDifference(const QImage& a, const QImage& b) {
+    const QImage left = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage right = b.convertToFormat(QImage::Format_ARGB32);
+    int largest = 0;
+    for (int y = 0; y < left.height(); ++y)
+        for (int x = 0; x < left.width(); ++x) {
+            const QRgb p = left.pixel(x, y), q = right.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    return largest;
+}
+
+// The colours of a picture decoded straight from its HEVC data, or from libheif's planes when it has
+// transparency, are the colours libheif itself gives.
+TEST(HeicImageReader, BothWaysOfDecodingGiveLibheifsColours) {
+    QImage gradient(96, 64, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y)
+        for (int x = 0; x < gradient.width(); ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / 95, y * 255 / 63, 128));
+    QImage translucent = gradient.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width() / 2; ++x)
+            translucent.setPixel(x, y, (translucent.pixel(x, y) & 0x00ffffff) | 0x80000000);
+    for (const QImage& picture : {gradient, translucent}) {
+        const QByteArray file = testing::heicBytes(picture, 1, 95);
+        const QImage decoded = HeicImageReader(view(file)).readScaled(picture.size());
+        ASSERT_EQ(decoded.size(), picture.size());
+        EXPECT_LE(largestDifference(decoded, decodedByLibheif(file)), 3) << picture.hasAlphaChannel();
     }
 }
 

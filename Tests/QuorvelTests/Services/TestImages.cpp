@@ -4,11 +4,17 @@
 #include <QImageWriter>
 #include <QTransform>
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <libheif/heif.h>
 #include <memory>
 #include <random>
 #include <stdexcept>
+#include <vector>
+#include <zlib.h>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 namespace quorvel::testing {
 namespace {
@@ -153,6 +159,38 @@ QByteArray pngHeaderOnly(int width, int height) {
            pngChunk("IEND", {});
 }
 
+QByteArray deepFlatPng(int side, QRgba64 colour) {
+    const QByteArray header = bigEndian(static_cast<std::uint32_t>(side)) +
+                              bigEndian(static_cast<std::uint32_t>(side)) +
+                              QByteArray("\x10\x06\x00\x00\x00", 5);
+    // Filter "Sub": the first pixel as it is, every other pixel its difference to the left, all zero.
+    QByteArray row(1 + side * 8, '\0');
+    row[0] = 1;
+    const QByteArray first = bigEndian(colour.red(), 2) + bigEndian(colour.green(), 2) +
+                             bigEndian(colour.blue(), 2) + bigEndian(colour.alpha(), 2);
+    row.replace(1, 8, first);
+    z_stream stream{};
+    deflateInit(&stream, Z_DEFAULT_COMPRESSION);
+    QByteArray compressed;
+    std::vector<unsigned char> out(1 << 16);
+    for (int y = 0; y < side; ++y) {
+        stream.next_in = reinterpret_cast<Bytef*>(row.data());
+        stream.avail_in = static_cast<uInt>(row.size());
+        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
+        int status = Z_OK;
+        do {
+            stream.next_out = out.data();
+            stream.avail_out = static_cast<uInt>(out.size());
+            status = deflate(&stream, flush);
+            compressed.append(reinterpret_cast<const char*>(out.data()),
+                              static_cast<qsizetype>(out.size() - stream.avail_out));
+        } while (stream.avail_out == 0 || (flush == Z_FINISH && status != Z_STREAM_END));
+    }
+    deflateEnd(&stream);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", compressed) +
+           pngChunk("IEND", {});
+}
+
 QByteArray gifBytes() {
     static const unsigned char gif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80,
                                         0x00, 0x00, 0x00, 0x00, 0x00, 0xff, 0xff, 0xff, 0x21, 0xf9, 0x04,
@@ -181,6 +219,37 @@ QByteArray paddedJpeg(const QByteArray& jpeg, qsizetype minimumBytes) {
     return jpeg.left(2) + padding + jpeg.mid(2);
 }
 
+QByteArray progressiveJpeg(const QImage& image, bool fullChroma, int quality) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGBX8888);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* output = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &output, &size);
+    info.image_width = static_cast<JDIMENSION>(rgb.width());
+    info.image_height = static_cast<JDIMENSION>(rgb.height());
+    info.input_components = 4;
+    info.in_color_space = JCS_EXT_RGBX;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    if (fullChroma)
+        for (int c = 0; c < info.num_components; ++c)
+            info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(static_cast<int>(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char*>(output), static_cast<qsizetype>(size));
+    std::free(output);
+    return bytes;
+}
+
 int jpegLuminanceQuantizer(const QByteArray& jpeg) {
     // Segments after the start marker: FF, marker, two length bytes that count themselves, payload.
     qsizetype offset = 2;
@@ -196,7 +265,9 @@ int jpegLuminanceQuantizer(const QByteArray& jpeg) {
 }
 
 QByteArray heicBytes(const QImage& stored, int orientation, int quality) {
-    const QImage rgb = stored.convertToFormat(QImage::Format_RGB888);
+    const bool alpha = stored.hasAlphaChannel();
+    const QImage rgb = stored.convertToFormat(alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const int channels = alpha ? 4 : 3;
     const std::unique_ptr<heif_context, decltype(&heif_context_free)> context(heif_context_alloc(),
                                                                               heif_context_free);
     heif_encoder* encoderPointer = nullptr;
@@ -207,14 +278,16 @@ QByteArray heicBytes(const QImage& stored, int orientation, int quality) {
     heif_encoder_set_parameter(encoder.get(), "preset", "ultrafast");
 
     heif_image* imagePointer = nullptr;
-    require(heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB, heif_chroma_interleaved_RGB,
+    require(heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB,
+                              alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
                               &imagePointer));
     const std::unique_ptr<heif_image, decltype(&heif_image_release)> image(imagePointer, heif_image_release);
     require(heif_image_add_plane(image.get(), heif_channel_interleaved, rgb.width(), rgb.height(), 8));
     int stride = 0;
     std::uint8_t* plane = heif_image_get_plane(image.get(), heif_channel_interleaved, &stride);
     for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(plane + y * stride, rgb.constScanLine(y), static_cast<std::size_t>(rgb.width()) * 3);
+        std::memcpy(plane + y * stride, rgb.constScanLine(y),
+                    static_cast<std::size_t>(rgb.width()) * channels);
 
     const std::unique_ptr<heif_encoding_options, decltype(&heif_encoding_options_free)> options(
         heif_encoding_options_alloc(), heif_encoding_options_free);

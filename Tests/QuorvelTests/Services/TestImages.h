@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
+#include <QRgba64>
 #include <QSize>
 
 namespace quorvel::testing {
@@ -23,6 +24,9 @@ QByteArray encoded(const QImage& image, const char* format, int quality = -1);
 QByteArray paddedPng(const QByteArray& png, qsizetype totalBytes);
 // A PNG whose header claims the size but whose image data is empty: enough to read its properties.
 QByteArray pngHeaderOnly(int width, int height);
+// A square PNG of one colour at 16 bits per channel, deflated a row at a time: a large picture in a small
+// file, made without ever holding the picture.
+QByteArray deepFlatPng(int side, QRgba64 colour);
 // The smallest GIF: one transparent pixel.
 QByteArray gifBytes();
 
@@ -31,11 +35,16 @@ QByteArray withExifOrientation(const QByteArray& jpeg, int orientation);
 // The JPEG grown past `minimumBytes` with comment segments.
 QByteArray paddedJpeg(const QByteArray& jpeg, qsizetype minimumBytes);
 
+// A progressive JPEG through libjpeg, with every colour sample kept (no chroma subsampling) when
+// `fullChroma`.
+QByteArray progressiveJpeg(const QImage& image, bool fullChroma, int quality = 80);
+
 // The first entry of a JPEG's first quantisation table: 6, 10, 15 and 20 for the qualities 82, 68, 54 and 40
 // of the standard tables; -1 when there is none.
 int jpegLuminanceQuantizer(const QByteArray& jpeg);
 
-// HEIC through libheif's encoder, with the orientation written as the file's rotation and mirror.
+// HEIC through libheif's encoder, with the orientation written as the file's rotation and mirror; with
+// an alpha image when `stored` has an alpha channel.
 QByteArray heicBytes(const QImage& stored, int orientation, int quality = 80);
 // The HEIC grown to exactly `totalBytes` by a 'free' box at its end.
 QByteArray paddedHeic(const QByteArray& heic, qsizetype totalBytes);

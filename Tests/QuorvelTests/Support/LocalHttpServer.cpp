@@ -1,6 +1,12 @@
 #include "Support/LocalHttpServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace quorvel::testing {
 namespace {
@@ -51,11 +57,99 @@ void LocalHttpServer::serve(QTcpSocket* socket) {
     requests_.append(request->path);
     received_.push_back(*request);
     const Response response = responses_.value(request->path, Response{404, "not found", {}});
-    QByteArray answer = "HTTP/1.1 " + QByteArray::number(response.status) + " Canned\r\n";
-    answer += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-    answer += response.extraHeaders + "Connection: close\r\n\r\n" + response.body;
-    socket->write(answer);
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + " Canned\r\n";
+    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    socket->write(head + response.extraHeaders + "Connection: close\r\n\r\n");
+    if (response.pacing == Pacing::trickle) {
+        trickle(socket, response.body);
+        return;
+    }
+    socket->write(response.body);
     socket->disconnectFromHost();
+}
+
+void LocalHttpServer::trickle(QTcpSocket* socket, const QByteArray& body) {
+    auto* timer = new QTimer(socket);
+    timer->setProperty("sent", 0);
+    connect(timer, &QTimer::timeout, socket, [socket, timer, body] {
+        const int sent = timer->property("sent").toInt();
+        if (sent >= body.size() || socket->state() != QAbstractSocket::ConnectedState) {
+            timer->stop();
+            return;
+        }
+        socket->write(body.mid(sent, 1));
+        timer->setProperty("sent", sent + 1);
+    });
+    timer->start(20);
+}
+
+namespace {
+
+// Reads one request, its body by its Content-Length included.
+void readRequest(int connection) {
+    std::string request;
+    char buffer[16 * 1024];
+    std::size_t headEnd = std::string::npos;
+    std::size_t length = 0;
+    while (headEnd == std::string::npos || request.size() < headEnd + 4 + length) {
+        const ssize_t received = ::recv(connection, buffer, sizeof buffer, 0);
+        if (received <= 0)
+            return;
+        request.append(buffer, static_cast<std::size_t>(received));
+        if (headEnd == std::string::npos && (headEnd = request.find("\r\n\r\n")) != std::string::npos) {
+            const QByteArray head = QByteArray::fromStdString(request.substr(0, headEnd)).toLower();
+            const qsizetype field = head.indexOf("content-length:");
+            if (field >= 0)
+                length = head.mid(field + 15, head.indexOf('\r', field) - field - 15).trimmed().toULongLong();
+        }
+    }
+}
+
+} // namespace
+
+EndlessHttpServer::EndlessHttpServer() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 4);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+}
+
+EndlessHttpServer::~EndlessHttpServer() {
+    stopping_ = true;
+    ::shutdown(listener_, SHUT_RDWR);
+    thread_.join();
+    ::close(listener_);
+}
+
+QString EndlessHttpServer::url(const QString& path) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(path);
+}
+
+void EndlessHttpServer::serve() {
+    static const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    static const std::string chunk = "10000\r\n" + std::string(64 * 1024, 'x') + "\r\n";
+    while (!stopping_) {
+        const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0)
+            return;
+        readRequest(connection);
+        timeval patience{2, 0}; // a client that stops reading ends the answer
+        ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &patience, sizeof patience);
+        bool open = ::send(connection, head.data(), head.size(), MSG_NOSIGNAL) > 0;
+        while (open && !stopping_) {
+            const ssize_t sent = ::send(connection, chunk.data(), chunk.size(), MSG_NOSIGNAL);
+            open = sent > 0;
+            if (open)
+                sent_ += sent;
+        }
+        ::close(connection);
+    }
 }
 
 quint16 closedLoopbackPort() {

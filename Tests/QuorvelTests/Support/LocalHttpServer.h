@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QString>
 #include <QTcpServer>
+#include <atomic>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace quorvel::testing {
@@ -13,10 +15,13 @@ namespace quorvel::testing {
 // A one-request-per-connection HTTP/1.1 server on 127.0.0.1 with canned answers by path.
 class LocalHttpServer : public QObject {
 public:
+    // How the body goes out: at once, or one byte every 20 ms (its length announced).
+    enum class Pacing { whole, trickle };
     struct Response {
         int status = 200;
         QByteArray body;
         QByteArray extraHeaders; // complete "Name: value\r\n" lines
+        Pacing pacing = Pacing::whole;
     };
     // One request as it arrived, answered once its body (by Content-Length) is complete.
     struct Request {
@@ -37,11 +42,35 @@ public:
 
 private:
     void serve(class QTcpSocket* socket);
+    void trickle(QTcpSocket* socket, const QByteArray& body);
 
     QTcpServer server_;
     QMap<QString, Response> responses_;
     QStringList requests_;
     std::vector<Request> received_;
+};
+
+// On a thread of its own, so that it sends as fast as the network takes it whatever the test's event
+// loop does: answers every request on 127.0.0.1 with a 200 whose body never ends.
+class EndlessHttpServer {
+public:
+    EndlessHttpServer();
+    ~EndlessHttpServer();
+    EndlessHttpServer(const EndlessHttpServer&) = delete;
+    EndlessHttpServer& operator=(const EndlessHttpServer&) = delete;
+
+    QString url(const QString& path) const;
+    // Body bytes the network has taken so far.
+    long long sentBytes() const { return sent_; }
+
+private:
+    void serve();
+
+    int listener_ = -1;
+    quint16 port_ = 0;
+    std::atomic<long long> sent_{0};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
 
 // A loopback port with nothing listening on it.

@@ -4,7 +4,9 @@
 #include "Support/LocalHttpServer.h"
 #include "Support/Uuid.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -53,6 +55,23 @@ TEST_F(FeedbackDelegateTest, TheWindowIsMadeOnceAndKeepsItsFormBetweenShowings) 
     EXPECT_EQ(delegate->feedbackController.get(), first);
     EXPECT_TRUE(first->window()->isVisible());
     EXPECT_EQ(first->details()->toPlainText(), "Half written.");
+}
+
+TEST_F(FeedbackDelegateTest, TheWindowSaysOnOpeningWhenTheServiceCannotTakeReports) {
+    for (const auto& [address, token, notice] :
+         {std::tuple<QString, QString, QString>{QString(), "token",
+                                                "The Quorvel support service is not configured."},
+          {server.url(QString()), QString(), "The Quorvel support service is not configured."},
+          {"http://support.example", "token", "The support service must use HTTPS."},
+          {server.url(QString()), "token", QString()}}) {
+        create(address, token, "1.0.0");
+        delegate->showFeedback();
+        FeedbackWindowController& window = *delegate->feedbackController;
+        EXPECT_EQ(window.serviceNotice()->isHidden(), notice.isEmpty()) << address.toStdString();
+        EXPECT_EQ(window.serviceNotice()->text(), notice);
+        EXPECT_EQ(window.submitButton()->isEnabled(), notice.isEmpty());
+        window.window()->close();
+    }
 }
 
 TEST_F(FeedbackDelegateTest, WithoutAnAddressOrACredentialNothingIsSent) {

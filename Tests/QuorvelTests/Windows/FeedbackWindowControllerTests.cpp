@@ -1,10 +1,13 @@
+#include "Fakes/HeldScreenshotWorker.h"
 #include "Fakes/RecordingAlerts.h"
 #include "Services/TestImages.h"
 #include "Support/DarkPalette.h"
+#include "Support/EventLoopWait.h"
 #include "Support/WrittenFile.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
 #include "Windows/FeedbackWindowController.h"
+#include "Windows/TextLabel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,14 +48,17 @@ protected:
     std::vector<Submission> submissions;
     std::optional<std::filesystem::path> nextChoice;
     std::unique_ptr<FeedbackWindowController> controller;
+    testing::HeldScreenshotWorker* worker = nullptr;
 
     void SetUp() override {
+        auto heldWorker = std::make_unique<testing::HeldScreenshotWorker>();
+        worker = heldWorker.get();
         controller = std::make_unique<FeedbackWindowController>(
             [this](const QString& provider, const QString& details,
                    const PreparedFeedbackScreenshot& screenshot, BugReportCompletion done) {
                 submissions.push_back({provider, details, screenshot, std::move(done)});
             },
-            recorder, [this](QWidget*) { return nextChoice; });
+            recorder, [this](QWidget*) { return nextChoice; }, std::move(heldWorker));
     }
 
     std::filesystem::path writeImage(const std::string& name, const QByteArray& bytes) const {
@@ -73,6 +79,14 @@ protected:
         choose(screenshot);
     }
 
+    static void pressReturn(QWidget* target) {
+        target->setFocus();
+        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
+            return;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+    }
+
     QString lastAlertText() const { return alerts.empty() ? QString() : alerts.back().informative; }
 };
 
@@ -86,6 +100,8 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
     EXPECT_TRUE(controller->screenshotPreview()->isHidden());
     EXPECT_EQ(controller->submitButton()->text(), "Send Report");
     EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+    EXPECT_TRUE(controller->serviceNotice()->isHidden());
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
 
     QStringList texts;
     for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
@@ -96,7 +112,7 @@ TEST_F(FeedbackWindowControllerTest, OpensAsAnEmptyFormWithTheTwoAssistants) {
     EXPECT_TRUE(texts.contains("Where did it happen?"));
     EXPECT_TRUE(texts.contains("What was waiting, and what light did you see?"));
     EXPECT_TRUE(texts.contains("1. Leave the Codex or Claude Code question or approval open.\n"
-                               "2. Press Shift-Command-4 and capture the prompt and its task title.\n"
+                               "2. Press Print Screen and capture the prompt and its task title.\n"
                                "3. Attach the screenshot and tell us what Quorvel showed instead.\n"
                                "Your report is saved by Nimbrel support and emailed to the support team."));
 }
@@ -106,7 +122,9 @@ TEST_F(FeedbackWindowControllerTest, ItsTextsFollowTheDesktopFromLightToDark) {
     controller->showWindow();
     QApplication::processEvents();
     testing::DarkPalette dark;
-    for (const QLabel* label : controller->window()->findChildren<QLabel*>()) {
+    for (const TextLabel* label : controller->window()->findChildren<TextLabel*>()) {
+        if (label->textColour() == TextColour::systemRed)
+            continue;
         const QColor text = label->palette().color(QPalette::WindowText);
         EXPECT_EQ(text.rgb(), testing::DarkPalette::colours().color(QPalette::WindowText).rgb())
             << label->text().toStdString();
@@ -219,9 +237,10 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportReceipt{"R-42", true});
 
-    EXPECT_EQ(alerts, (Alerts{{"Thanks for your report",
-                               "It has been sent to Nimbrel Support for review.\n\nReference: R-42",
-                               AlertStyle::informational}}));
+    EXPECT_EQ(alerts,
+              (Alerts{{"Thanks for your report",
+                       "It has been sent to Nimbrel Support for review.\n\nReference: \u2068R-42\u2069",
+                       AlertStyle::informational}}));
     EXPECT_EQ(controller->provider()->currentIndex(), 0);
     EXPECT_TRUE(controller->details()->toPlainText().isEmpty());
     EXPECT_FALSE(controller->screenshotURL());
@@ -229,6 +248,8 @@ TEST_F(FeedbackWindowControllerTest, AReceiptThanksTheUserAndEmptiesTheForm) {
     EXPECT_TRUE(controller->screenshotPreview()->isHidden());
     EXPECT_TRUE(controller->screenshotPreview()->image().isNull());
     EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+    EXPECT_TRUE(controller->serviceNotice()->isHidden());
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
     EXPECT_TRUE(controller->submitButton()->isEnabled());
     EXPECT_FALSE(controller->window()->isVisible());
 }
@@ -241,7 +262,7 @@ TEST_F(FeedbackWindowControllerTest, AReceiptWithoutEmailSaysTheReportWasSaved) 
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].message, "Your report has been saved");
     EXPECT_EQ(alerts[0].informative, "Nimbrel Support can still review it, although the email "
-                                     "notification was delayed.\n\nReference: R-43");
+                                     "notification was delayed.\n\nReference: \u2068R-43\u2069");
 }
 
 TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingAgain) {
@@ -260,6 +281,8 @@ TEST_F(FeedbackWindowControllerTest, AFailedSendingKeepsTheFormAndAllowsSendingA
     EXPECT_EQ(controller->screenshotURL(), screenshot);
     EXPECT_FALSE(controller->screenshotPreview()->isHidden());
     EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+    EXPECT_TRUE(controller->serviceNotice()->isHidden());
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
     EXPECT_TRUE(controller->submitButton()->isEnabled());
 
     controller->sendReport();
@@ -270,13 +293,6 @@ TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheD
     fillIn("Missed question.", validScreenshot());
     controller->showWindow();
     QApplication::setActiveWindow(controller->window());
-    const auto pressReturn = [](QWidget* target) {
-        target->setFocus();
-        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
-            return;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-        QApplication::sendEvent(target, &press);
-    };
     pressReturn(controller->details());
     EXPECT_TRUE(submissions.empty());
     EXPECT_EQ(controller->details()->toPlainText().count(u'\n'), 1);
@@ -287,6 +303,23 @@ TEST_F(FeedbackWindowControllerTest, ReturnSendsTheReportButStartsANewLineInTheD
     EXPECT_EQ(submissions.size(), 1u) << "no second report while one is being sent";
 }
 
+// Every build without a support service: nobody writes a report that cannot be sent.
+TEST_F(FeedbackWindowControllerTest, AServiceThatCannotTakeReportsIsNamedAtOnceAndSendStaysUnavailable) {
+    controller->setServiceUnavailable("The Quorvel support service is not configured.");
+    controller->showWindow();
+    EXPECT_FALSE(controller->serviceNotice()->isHidden());
+    EXPECT_EQ(controller->serviceNotice()->text(), "The Quorvel support service is not configured.");
+    EXPECT_FALSE(controller->submitButton()->isEnabled());
+
+    fillIn("Missed question.", validScreenshot());
+    QApplication::setActiveWindow(controller->window());
+    pressReturn(controller->provider());
+    controller->submitButton()->click();
+    EXPECT_TRUE(submissions.empty());
+    EXPECT_FALSE(controller->submitButton()->isEnabled());
+    EXPECT_TRUE(alerts.empty());
+}
+
 TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillShown) {
     controller->showWindow();
     fillIn("Missed question.", validScreenshot());
@@ -295,6 +328,57 @@ TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillS
     ASSERT_EQ(submissions.size(), 1u);
     submissions[0].done(BugReportSubmissionError::server("Too many reports today."));
     EXPECT_EQ(lastAlertText(), "Too many reports today.");
+}
+
+// Checking and preparing a picture take their time off the main thread; the form waits for them.
+TEST_F(FeedbackWindowControllerTest, OnlyTheLatestChoiceCountsAndSendingWaitsForThePreparedScreenshot) {
+    const std::filesystem::path first = validScreenshot("first.png");
+    const std::filesystem::path second = validScreenshot("second.png");
+    worker->holding = true;
+    choose(first);
+    choose(second);
+    EXPECT_FALSE(controller->screenshotURL()) << "nothing is taken before its check";
+    EXPECT_TRUE(controller->screenshotPreview()->isHidden());
+    worker->release();
+    EXPECT_EQ(controller->screenshotURL(), second) << "the earlier check arrived late and was dropped";
+    EXPECT_EQ(controller->screenshotName(), "second.png");
+
+    controller->details()->setPlainText("Missed question.");
+    controller->sendReport();
+    EXPECT_FALSE(controller->submitButton()->isEnabled());
+    EXPECT_EQ(controller->submissionStatus()->text(), "Sending…");
+    controller->details()->setPlainText("Changed after Send.");
+    controller->sendReport();
+    EXPECT_EQ(worker->held.size(), 1u) << "one preparation at a time";
+    worker->release();
+    ASSERT_EQ(submissions.size(), 1u);
+    EXPECT_EQ(submissions[0].details, "Missed question.");
+    EXPECT_EQ(submissions[0].screenshot.fileName, "second.png");
+
+    // A failed preparation ends the sending and lets the user try again.
+    submissions[0].done(BugReportSubmissionError::unavailable());
+    alerts.clear();
+    std::filesystem::remove(second);
+    controller->sendReport();
+    worker->release();
+    EXPECT_EQ(lastAlertText(),
+              "The selected screenshot changed or is no longer safe to attach. Choose it again.");
+    EXPECT_TRUE(controller->submitButton()->isEnabled());
+    EXPECT_TRUE(controller->submissionStatus()->text().isEmpty());
+}
+
+// The real worker decodes on a thread of its own and hands the preview back to the main thread.
+TEST(FeedbackWindowControllerThreads, TheRealWorkerDeliversOnTheMainThread) {
+    TemporaryDirectory folder;
+    testing::RecordingAlerts alerts;
+    const auto path = testing::written(folder / "shot.png",
+                                       testing::encoded(testing::quarteredImage(QSize(800, 400)), "png"));
+    FeedbackWindowController controller([](auto&&...) {}, alerts, [&](QWidget*) { return path; });
+    controller.chooseScreenshot();
+    EXPECT_FALSE(controller.screenshotURL()) << "the check has not run on the main thread";
+    ASSERT_TRUE(testing::waitUntil([&] { return controller.screenshotURL().has_value(); }));
+    EXPECT_TRUE(testing::isUpright(controller.screenshotPreview()->image()));
+    EXPECT_TRUE(alerts.alerts.empty());
 }
 
 } // namespace

@@ -90,10 +90,9 @@ TEST_F(IntegrationSetupWindow, AnApprovalFailureOffersTheLoginItemsWhichOpenWith
     failure = std::make_exception_ptr(LaunchAtLoginError::needsApproval());
     controller.saveButton()->click();
     EXPECT_EQ(controller.errorLabel()->text(),
-              QStringLiteral(
-                  "macOS needs you to allow Quorvel in System Settings \u2192 General \u2192 Login Items."));
+              "Your desktop needs you to allow Quorvel in its autostart settings.");
     ASSERT_FALSE(controller.settingsButton()->isHidden());
-    EXPECT_EQ(controller.settingsButton()->text(), "Open Login Items\u2026");
+    EXPECT_EQ(controller.settingsButton()->text(), "Open Autostart Folder\u2026");
     controller.settingsButton()->click();
     EXPECT_EQ(loginItemsOpened, 1);
     EXPECT_TRUE(controller.window()->isVisible());

@@ -6,6 +6,7 @@
 #include "Windows/ScaledImageView.h"
 #include "Windows/TextLabel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -77,6 +78,31 @@ TEST_F(OnboardingWindow, TheFirstPageHasNoBackButtonAndCountsOneOfSix) {
     EXPECT_EQ(illustration->size(), QSize(580, 265));
 }
 
+// The objects of an accessible tree, depth first.
+QList<QObject*> accessibleObjects(QAccessibleInterface* node) {
+    QList<QObject*> objects{node->object()};
+    for (int index = 0; index < node->childCount(); ++index)
+        objects << accessibleObjects(node->child(index));
+    return objects;
+}
+
+TEST_F(OnboardingWindow, AssistiveToolsReadEveryPageButNotItsIllustration) {
+    int illustrated = 0;
+    for (int page = 0; page < 6; ++page) {
+        const QList<QObject*> tree =
+            accessibleObjects(QAccessible::queryAccessibleInterface(controller.window()));
+        if (controller.currentPage()->findChild<ScaledImageView*>())
+            ++illustrated;
+        for (QObject* object : tree)
+            EXPECT_EQ(qobject_cast<ScaledImageView*>(object), nullptr) << "page " << page + 1;
+        for (QLabel* label : controller.currentPage()->findChildren<QLabel*>())
+            EXPECT_TRUE(tree.contains(label)) << label->text().toStdString();
+        EXPECT_TRUE(tree.contains(controller.nextButton()));
+        forward();
+    }
+    EXPECT_EQ(illustrated, 4);
+}
+
 TEST_F(OnboardingWindow, EveryPageHasItsTitleIndicatorAndButtons) {
     const char* titles[] = {"Your AI agents are waiting on you.", "Know what needs you.",
                             "Find your way back in one click.", "Can't see Quorvel?"};
@@ -94,12 +120,42 @@ TEST_F(OnboardingWindow, EveryPageHasItsTitleIndicatorAndButtons) {
     EXPECT_TRUE(controller.loginCheckbox()->isChecked());
 }
 
-TEST_F(OnboardingWindow, TheFindPageShowsTheShortcutInLargeType) {
+TEST_F(OnboardingWindow, TheFindPageShowsTheShortcutOnKeycapsAndTheReadyPageNamesIt) {
     forward(3);
     const QStringList texts = pageTexts();
-    EXPECT_TRUE(texts.contains("\u2325  \u2318  L"));
-    EXPECT_TRUE(texts.contains("Option + Command + L"));
+    EXPECT_EQ(texts.mid(0, 4), (QStringList{"Alt", "Super", "L", "Alt + Super + L"}));
+    EXPECT_TRUE(texts.contains("If the icon gets lost in a crowded menu bar, press Alt+Super+L to open "
+                               "Quorvel. When you can see the "
+                               "icon, set the tray to always show it to keep it easy to find."));
+    QStringList spoken;
+    for (const QWidget* widget : controller.currentPage()->findChildren<QWidget*>())
+        if (!widget->accessibleName().isEmpty())
+            spoken << widget->accessibleName();
+    EXPECT_EQ(spoken, QStringList{"Alt Super L"}) << "the keycaps are read as one";
     EXPECT_TRUE(controller.currentPage()->findChildren<ScaledImageView*>().isEmpty());
+
+    forward(2);
+    EXPECT_TRUE(pageTexts().contains(
+        "Quorvel lives in your menu bar. Press Alt+Super+L whenever you need to find it."));
+}
+
+// A session that did not let the application have the shortcut (every Wayland session).
+TEST_F(OnboardingWindow, WithoutTheShortcutNoPageOffersIt) {
+    controller.prepare(true, false, true, false);
+    QStringList texts;
+    for (int page = 0; page < 6; ++page) {
+        texts << pageTexts();
+        forward();
+    }
+    EXPECT_FALSE(texts.join(u'\n').contains("Alt")) << texts.join(u'\n').toStdString();
+    EXPECT_TRUE(texts.contains("If the icon gets lost in a crowded menu bar, look for it among the "
+                               "tray\u2019s hidden icons. When you "
+                               "can see the icon, set the tray to always show it to keep it easy to find."));
+    EXPECT_TRUE(texts.contains("Quorvel lives in your menu bar."));
+
+    controller.prepare(true, false, true, true);
+    forward(3);
+    EXPECT_TRUE(pageTexts().contains("Alt + Super + L")) << "the next showing asks again";
 }
 
 TEST_F(OnboardingWindow, ContinueOnTheConnectPageWithNoAssistantShowsTheErrorAndStays) {

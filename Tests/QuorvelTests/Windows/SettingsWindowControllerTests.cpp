@@ -1,4 +1,5 @@
 #include "Fakes/RecordingWorkspace.h"
+#include "Login/AutostartError.h"
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
 #include "Windows/IntegrationSetupError.h"
@@ -126,18 +127,69 @@ TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
     EXPECT_TRUE(controller.codexSwitch()->isChecked());
     EXPECT_TRUE(controller.claudeSwitch()->isChecked());
     EXPECT_EQ(controller.integrationStatus()->text(),
-              "Claude Code needs repair. Save changes to reinstall the Quorvel hooks.");
+              "Claude Code needs repair. Click Repair to reinstall the Quorvel hooks.");
+    EXPECT_FALSE(controller.repairButton()->isHidden());
+    EXPECT_EQ(controller.repairButton()->text(), "Repair");
     EXPECT_TRUE(controller.integrationError()->isHidden());
     EXPECT_TRUE(controller.launchSwitch()->isChecked());
     EXPECT_EQ(controller.launchStatus()->text(),
-              "Quorvel opens in the menu bar when you sign in to this Mac.");
+              "Quorvel opens in the menu bar when you sign in to this computer.");
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
 
     controller.prepareForShowing({true, false, Health::needsRepair, Login::disabled});
     EXPECT_FALSE(controller.claudeSwitch()->isChecked());
     EXPECT_EQ(controller.integrationStatus()->text(), "At least one integration must stay connected.")
         << "the repair notice is only for an enabled integration";
+    EXPECT_TRUE(controller.repairButton()->isHidden());
     EXPECT_FALSE(controller.launchSwitch()->isChecked());
+}
+
+TEST_F(SettingsWindow, RepairSavesTheIntegrationsAsTheyAreAndKeepsItsButtonUntilItWorks) {
+    controller.prepareForShowing({false, true, Health::needsRepair, Login::disabled});
+    saveFailure = std::make_exception_ptr(std::runtime_error("settings.json is a link"));
+    controller.repairButton()->click();
+    EXPECT_EQ(saved, (std::vector<std::pair<bool, bool>>{{false, true}}));
+    EXPECT_EQ(controller.integrationError()->text(), "settings.json is a link");
+    EXPECT_FALSE(controller.integrationError()->isHidden());
+    EXPECT_FALSE(controller.repairButton()->isHidden());
+    EXPECT_TRUE(controller.claudeSwitch()->isChecked()) << "no switch moves";
+
+    saveFailure = nullptr;
+    controller.repairButton()->click();
+    EXPECT_EQ(saved.back(), std::make_pair(false, true));
+    EXPECT_TRUE(controller.integrationError()->isHidden());
+    EXPECT_TRUE(controller.repairButton()->isHidden());
+    EXPECT_EQ(controller.integrationStatus()->text(), "Changes saved.");
+}
+
+TEST_F(SettingsWindow, TheGeneralPageNamesTheShortcutOnlyWhereTheSessionLetsQuorvelHaveIt) {
+    EXPECT_EQ(controller.shortcutKeys()->text(), "Alt+Super+L") << "before the first showing";
+    controller.prepareForShowing({true, false, Health::disabled, Login::disabled, false});
+    EXPECT_EQ(controller.shortcutKeys()->text(), "Not available");
+    EXPECT_EQ(
+        controller.shortcutDetail()->text(),
+        "Alt+Super+L is not available in this desktop session. If the menu bar is crowded, set the tray "
+        "to always show the Quorvel icon.");
+    controller.prepareForShowing({true, false, Health::disabled, Login::disabled, true});
+    EXPECT_EQ(controller.shortcutKeys()->text(), "Alt+Super+L");
+    EXPECT_EQ(controller.shortcutDetail()->text(),
+              "Press Alt+Super+L from any app. If the menu bar is crowded, set the tray to always show the "
+              "Quorvel icon.");
+}
+
+TEST_F(SettingsWindow, TheUpdateTextSaysWhatThisBuildDoes) {
+    const auto updateText = [&](const QString& feed) {
+        BuildInfo build;
+        build.updateFeedURL = feed;
+        SettingsWindowController settings(ResourceBundle::module(), actions(), build, workspace);
+        for (const TextLabel* label : settings.tabs()->widget(1)->findChildren<TextLabel*>())
+            if (label->text().startsWith("Updates"))
+                return label->text();
+        return QString();
+    };
+    EXPECT_EQ(updateText(QString()), "Updates come through your package manager.");
+    EXPECT_EQ(updateText("https://quorvel.example/appcast.xml"),
+              "Updates are checked daily and offered for download.");
 }
 
 TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAtEveryShowing) {
@@ -145,7 +197,7 @@ TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAt
         controller.prepareForShowing({true, false, Health::disabled, Login::needsApproval});
         EXPECT_FALSE(controller.launchSwitch()->isChecked());
         EXPECT_EQ(controller.launchStatus()->text(),
-                  "macOS needs your approval before Quorvel can open at login.");
+                  "Your desktop needs your approval before Quorvel can open at login.");
         EXPECT_FALSE(controller.loginItemsButton()->isHidden());
         controller.launchSwitch()->click();
         EXPECT_EQ(controller.launchStatus()->text(), "Launch at Login updated.");
@@ -189,14 +241,16 @@ TEST_F(SettingsWindow, AFailedLaunchChangeIsTurnedBackAndOffersLoginItemsOnlyFor
     EXPECT_EQ(launchRequests, std::vector<bool>{true});
     EXPECT_FALSE(controller.launchSwitch()->isChecked());
     EXPECT_EQ(controller.launchStatus()->text(),
-              QStringLiteral(
-                  "macOS needs you to allow Quorvel in System Settings \u2192 General \u2192 Login Items."));
+              "Your desktop needs you to allow Quorvel in its autostart settings.");
     EXPECT_FALSE(controller.loginItemsButton()->isHidden());
 
-    launchFailure = std::make_exception_ptr(std::runtime_error("autostart folder is read-only"));
+    launchFailure = std::make_exception_ptr(AutostartError(
+        std::make_error_code(std::errc::not_a_directory),
+        "Quorvel could not save its autostart entry in /home/ada/.config/autostart: not a directory."));
     controller.launchSwitch()->click();
     EXPECT_FALSE(controller.launchSwitch()->isChecked());
-    EXPECT_EQ(controller.launchStatus()->text(), "autostart folder is read-only");
+    EXPECT_EQ(controller.launchStatus()->text(),
+              "Quorvel could not save its autostart entry in /home/ada/.config/autostart: not a directory.");
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
 }
 

@@ -3,6 +3,7 @@
 #include "Support/DarkPalette.h"
 #include "Support/PixelCount.h"
 #include "TestSupport.h"
+#include "Windows/AccessibilityHidden.h"
 #include "Windows/AppearanceAwareLogoImageView.h"
 #include "Windows/CardBox.h"
 #include "Windows/CheckBox.h"
@@ -17,6 +18,7 @@
 #include "Windows/ToggleSwitch.h"
 #include "Windows/WebsiteAddress.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -38,6 +40,32 @@ QImage render(QWidget& widget) {
     return picture;
 }
 
+TEST(AccessibilityHidden, AHiddenWidgetIsLeftOutOfItsParentsAccessibleChildren) {
+    QWidget window;
+    auto* page = new QWidget(&window);
+    page->setGeometry(0, 0, 200, 200);
+    auto* picture = new QWidget(page);
+    picture->setGeometry(0, 0, 200, 100);
+    auto* caption = new QLabel(QStringLiteral("Caption"), page);
+    caption->setGeometry(0, 100, 200, 100);
+    AccessibilityHidden::hide(picture);
+    window.show();
+
+    QAccessibleInterface* container = QAccessible::queryAccessibleInterface(page);
+    ASSERT_TRUE(container);
+    EXPECT_EQ(container->childCount(), 1);
+    EXPECT_EQ(container->child(0)->object(), caption);
+    EXPECT_EQ(container->indexOfChild(QAccessible::queryAccessibleInterface(picture)), -1);
+    const QPoint origin = page->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(container->childAt(origin.x() + 50, origin.y() + 50), nullptr) << "over the picture";
+    EXPECT_EQ(container->childAt(origin.x() + 50, origin.y() + 150)->object(), caption);
+
+    QWidget plain;
+    new QWidget(&plain);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(&plain)->childCount(), 1)
+        << "other containers keep theirs";
+}
+
 TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
     TextLabel* label = TextLabel::wrapping("<b>bold</b> & <a href='x'>link</a>", 13, QFont::Normal,
                                            TextColour::secondaryLabel);
@@ -48,7 +76,7 @@ TEST(TextLabel, ShowsMarkupAsPlainTextInItsNamedColourAndFollowsThePalette) {
     {
         DarkPalette dark;
         EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
-        EXPECT_EQ(Palette::secondaryLabel().red(), 236);
+        EXPECT_EQ(Palette::secondaryLabel().rgb(), DarkPalette::colours().color(QPalette::WindowText).rgb());
     }
     EXPECT_EQ(label->palette().color(QPalette::WindowText), Palette::secondaryLabel());
 }

@@ -1,3 +1,4 @@
+#include "App/StatusTexts.h"
 #include "Fakes/RecordingAlerts.h"
 #include "Fakes/RecordingWorkspace.h"
 #include "Login/LaunchAtLoginError.h"
@@ -19,8 +20,10 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QThread>
+#include <QToolTip>
 #include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -45,11 +48,7 @@ void settle(int milliseconds = 250) {
 }
 
 // The window with its frame from the screen, or the widget alone where there is no window system.
-void capture(QWidget& window, const QString& name) {
-    window.show();
-    window.raise();
-    window.activateWindow();
-    settle();
+void save(QWidget& window, const QString& name) {
     QPixmap picture;
     QScreen* screen = window.screen();
     if (QGuiApplication::platformName() == QLatin1String("xcb") && screen)
@@ -59,6 +58,36 @@ void capture(QWidget& window, const QString& name) {
         picture = window.grab();
     const QString path = QDir(screenshotFolder()).filePath(name + QStringLiteral(".png"));
     ASSERT_TRUE(picture.save(path, "PNG")) << path.toStdString();
+}
+
+// The window in front of the others.
+void capture(QWidget& window, const QString& name) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+    settle();
+    save(window, name);
+}
+
+// The tray's tooltip as Qt shows it beside an XEmbed tray icon, in the application's palette.
+void captureToolTip(const QString& text, const QString& name) {
+    QToolTip::showText(QPoint(120, 120), text);
+    settle(400);
+    QWidget* tip = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->inherits("QTipLabel") && widget->isVisible())
+            tip = widget;
+    ASSERT_NE(tip, nullptr) << "no tooltip shown";
+    save(*tip, name);
+    QToolTip::hideText();
+    settle(100);
+}
+
+void captureToolTips(const QString& prefix) {
+    const QString summary = StatusTexts::summary(
+        {{LightState::waiting, 1}, {LightState::working, 2}, {LightState::unread, 1}, {LightState::done, 3}});
+    captureToolTip(StatusTexts::toolTip(summary, true), prefix + QStringLiteral("tooltip"));
+    captureToolTip(StatusTexts::toolTip(summary, false), prefix + QStringLiteral("tooltip-no-shortcut"));
 }
 
 // Every section of the settings window, named after it.
@@ -113,35 +142,67 @@ protected:
     testing::RecordingAlerts alerts;
 };
 
+// A build with a website and an update feed, Claude Code's hooks needing repair, the login item awaiting
+// approval; then a build with neither, in a session without the shortcut.
 TEST_F(WindowScreenshots, Settings) {
-    const BuildInfo build = testing::buildOf("1.4.0", "3f9c2ab", "https://quorvel.example");
+    BuildInfo build = testing::buildOf("1.4.0", "3f9c2ab", "https://quorvel.example");
+    build.updateFeedURL = "https://quorvel.example/appcast.xml";
     SettingsWindowController settings(ResourceBundle::module(), ignoreSettings, build, workspace);
     settings.prepareForShowing({true, true, Health::needsRepair, Login::needsApproval});
     captureSections(settings, QString());
+
+    // The licence card further down, where the long licences begin.
+    auto* licences = settings.tabs()->widget(5)->findChild<QPlainTextEdit*>();
+    ASSERT_NE(licences, nullptr);
+    ASSERT_TRUE(licences->find("GNU LESSER GENERAL PUBLIC LICENSE", QTextDocument::FindCaseSensitively));
+    QTextCursor cursor = licences->textCursor();
+    cursor.clearSelection();
+    licences->setTextCursor(cursor);
+    licences->verticalScrollBar()->setValue(licences->verticalScrollBar()->value() + 8);
+    settings.selectSection(settings.sectionButtons()[5]);
+    capture(*settings.window(), "settings-licences-lgpl");
+    settings.window()->close();
+
+    SettingsWindowController plain(ResourceBundle::module(), ignoreSettings, BuildInfo{}, workspace);
+    plain.prepareForShowing({true, false, Health::disabled, Login::disabled, false});
+    plain.selectSection(plain.sectionButtons()[1]);
+    plain.showWindow();
+    capture(*plain.window(), "settings-general-no-shortcut");
+    plain.window()->close();
+}
+
+TEST_F(WindowScreenshots, ToolTips) {
+    captureToolTips(QString());
 }
 
 // Windows shown on a light desktop that then turns dark, in a build without a website (the legal links
-// disabled).
+// disabled) or a support service: once with a desktop theme's palette, once with Qt's own dark palette.
 TEST_F(WindowScreenshots, DarkAppearance) {
-    SettingsWindowController settings(ResourceBundle::module(), ignoreSettings, BuildInfo{}, workspace);
-    settings.prepareForShowing({true, false, Health::disabled, Login::disabled});
-    IntegrationSetupWindowController setup(ResourceBundle::module(), ignoreSetup, noAction);
-    setup.configure(true, true, false, false);
-    OnboardingWindowController onboarding(ResourceBundle::module(), ignoreOnboarding, noAction, noAction);
-    onboarding.prepare(true, false, true);
-    FeedbackWindowController report(ignoreReport, alerts);
+    for (const auto& [prefix, palette] :
+         {std::pair{QStringLiteral("dark-"), testing::DarkPalette::colours()},
+          std::pair{QStringLiteral("qtdark-"), testing::DarkPalette::derived()}}) {
+        SettingsWindowController settings(ResourceBundle::module(), ignoreSettings, BuildInfo{}, workspace);
+        settings.prepareForShowing({true, true, Health::needsRepair, Login::disabled});
+        IntegrationSetupWindowController setup(ResourceBundle::module(), ignoreSetup, noAction);
+        setup.configure(true, true, false, false);
+        OnboardingWindowController onboarding(ResourceBundle::module(), ignoreOnboarding, noAction, noAction);
+        onboarding.prepare(true, false, true);
+        FeedbackWindowController report(ignoreReport, alerts);
+        report.setServiceUnavailable("The Quorvel support service is not configured.");
 
-    for (QWidget* window : {settings.window(), setup.window(), onboarding.window(), report.window()})
-        window->show();
-    settle();
+        for (QWidget* window : {settings.window(), setup.window(), onboarding.window(), report.window()})
+            window->show();
+        settle();
 
-    testing::DarkPalette dark;
-    captureSections(settings, "dark-");
-    capture(*setup.window(), "dark-integration-setup");
-    setup.window()->close();
-    captureOnboarding(onboarding, "dark-");
-    capture(*report.window(), "dark-issue-report");
-    report.window()->close();
+        testing::DarkPalette dark(palette);
+        captureSections(settings, prefix);
+        capture(*setup.window(), prefix + "integration-setup");
+        setup.window()->close();
+        captureOnboarding(onboarding, prefix);
+        capture(*report.window(), prefix + "issue-report");
+        report.window()->close();
+        captureToolTips(prefix);
+    }
 }
 
 TEST_F(WindowScreenshots, IntegrationSetup) {
@@ -167,6 +228,14 @@ TEST_F(WindowScreenshots, OnboardingPages) {
     onboarding.prepare(true, true, true);
     captureOnboarding(onboarding, QString());
 
+    // A session that did not let Quorvel have its shortcut: the pages that name it.
+    onboarding.prepare(true, true, true, false);
+    forward(onboarding, 3);
+    capture(*onboarding.window(), "onboarding-4-no-shortcut");
+    forward(onboarding, 2);
+    capture(*onboarding.window(), "onboarding-6-no-shortcut");
+    onboarding.window()->close();
+
     // A login-item failure on the connect page, with the button that only it shows.
     OnboardingWindowController failing(
         ResourceBundle::module(), [](bool, bool, bool) { throw LaunchAtLoginError::needsApproval(); },
@@ -190,6 +259,11 @@ TEST_F(WindowScreenshots, IssueReport) {
     report.sendReport();
     capture(*report.window(), "issue-report-sending");
     report.window()->close();
+
+    FeedbackWindowController unconfigured(ignoreReport, alerts);
+    unconfigured.setServiceUnavailable("The Quorvel support service is not configured.");
+    capture(*unconfigured.window(), "issue-report-unconfigured");
+    unconfigured.window()->close();
 }
 
 } // namespace

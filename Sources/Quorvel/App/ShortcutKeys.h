@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quorvel {
+
+// The keys that open the tray menu from any application, written the way Linux desktops write them.
+namespace ShortcutKeys {
+
+// "Alt+Super+L".
+QString combination();
+// The keys one by one, for keycaps: "Alt", "Super", "L".
+QStringList keys();
+// What a screen reader says for the keycaps: "Alt Super L".
+QString spoken();
+
+} // namespace ShortcutKeys
+} // namespace quorvel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Model/TaskStatus.h"
+#include "Support/Date.h"
+#include "Support/FileIO.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+// Quorvel's own read marks of unscheduled Codex tasks, per lower-case thread id. They stand in for the
+// Codex desktop app's unread flags where those are unknown (no desktop app writes them).
+struct CodexReadMarks {
+    std::map<std::string, Date> readAt;
+
+    // "Library/Application Support/Quorvel/codex-read-marks.json" in the home folder.
+    static std::filesystem::path defaultURL(const std::filesystem::path& home = FileIO::homeDirectory());
+    // No marks when the file is missing; StatusError::invalidRecord for a link, a non-regular file or one
+    // above 1,000,000 bytes; the decoder's and the file system's errors as they come.
+    static CodexReadMarks load(const std::filesystem::path& file);
+    static CodexReadMarks decode(std::string_view bytes);
+    void save(const std::filesystem::path& file) const;
+
+    // A Codex task whose mark is at or after its updatedAt.
+    bool hasRead(const TaskStatus& task) const;
+    // Marks a Codex task read up to the later of `at` and its updatedAt, in whole seconds.
+    void markRead(const TaskStatus& task, Date at);
+
+    bool operator==(const CodexReadMarks&) const = default;
+};
+
+} // namespace quorvel
