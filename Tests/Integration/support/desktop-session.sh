@@ -52,15 +52,7 @@ fail() {
     exit 1
 }
 
-# wait_until SECONDS COMMAND...: runs the command every 50 ms until it succeeds; false after SECONDS.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
+source "$support/wait-until.sh"
 
 wait_until 10 grep -qs "^[0-9]" "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"

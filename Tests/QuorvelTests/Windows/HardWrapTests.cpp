@@ -76,7 +76,9 @@ TEST(HardWrap, TheBundledLicencesKeepEveryWordAndLoseTheirRaggedLines) {
         ASSERT_FALSE(text.contains("could not be loaded")) << licence.name.toStdString();
         const QString joined = HardWrap::joined(text);
         EXPECT_EQ(words(joined), words(text)) << licence.name.toStdString();
-        EXPECT_LT(joined.count(u'\n'), text.count(u'\n') * 3 / 4) << licence.name.toStdString();
+        if (text.count(u'\n') > 8) { // a note of a paragraph or two has no ragged lines to lose
+            EXPECT_LT(joined.count(u'\n'), text.count(u'\n') * 3 / 4) << licence.name.toStdString();
+        }
     }
     const QString card = LicenceTexts::compose(ResourceBundle::module());
     EXPECT_TRUE(card.contains("\n                    GNU GENERAL PUBLIC LICENSE\n"));
