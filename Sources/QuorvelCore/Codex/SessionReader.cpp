@@ -72,7 +72,7 @@ NameMap threadNames(const std::filesystem::path& home) {
 }
 
 struct Candidate {
-    std::filesystem::path path;
+    std::string path; // a std::filesystem::path is made only where the file is read
     std::int64_t modified;
     FileKey key;
 };
@@ -88,10 +88,11 @@ std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions,
         if (!info || !info->isRegular())
             return true;
         if (now - Date::fromUnix(info->modifiedUnixSeconds()) < recentSeconds)
-            candidates.push_back({entry.path(), info->modifiedNanoseconds, FileKey::of(*info)});
+            candidates.push_back({entry.pathText(), info->modifiedNanoseconds, FileKey::of(*info)});
         return true;
     };
-    DirectoryWalker::walkEntries(sessions, visit, cache ? &cache->listings : nullptr);
+    DirectoryWalker::walkEntries(sessions, visit, cache ? &cache->listings : nullptr,
+                                 DirectoryWalker::windowStart(now, recentSeconds));
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modified > b.modified; });
     return candidates;
@@ -104,7 +105,7 @@ std::string taskName(const NameMap& threadNames, const std::string& threadID, co
         if (!name.empty())
             return std::string(name);
     }
-    auto name = cache ? cache->conversationNames.value(file.path.string(), file.key,
+    auto name = cache ? cache->conversationNames.value(file.path, file.key,
                                                        [&] { return conversationName(file.path); })
                       : conversationName(file.path);
     if (name)
@@ -220,7 +221,7 @@ namespace {
 std::optional<SessionMeta> cachedSessionMeta(const Candidate& file, Cache* cache) {
     if (cache == nullptr)
         return sessionMeta(file.path);
-    return cache->sessionMetas.value(file.path.string(), file.key, [&] { return sessionMeta(file.path); });
+    return cache->sessionMetas.value(file.path, file.key, [&] { return sessionMeta(file.path); });
 }
 
 // The desktop app's project for the thread; without one, the last component of the session's folder.
@@ -237,7 +238,7 @@ TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, con
     };
     if (cache == nullptr)
         return parseTail(name);
-    TaskStatus task = cache->histories.value(file.path.string(), file.key, [&] { return parseTail({}); });
+    TaskStatus task = cache->histories.value(file.path, file.key, [&] { return parseTail({}); });
     task.id = "codex-" + threadID;
     task.name = TaskStatus::shownName(name);
     return task;
@@ -245,13 +246,13 @@ TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, con
 
 } // namespace
 
-void Cache::beginPass(Date readMoment) {
-    listings.beginPass(readMoment);
-    sessionMetas.beginPass(readMoment);
-    conversationNames.beginPass(readMoment);
-    histories.beginPass(readMoment);
-    threadNames.beginPass(readMoment);
-    projectNames.beginPass(readMoment);
+void Cache::beginPass(Date readMoment, FileStatusCache* files) {
+    listings.beginPass(readMoment, files);
+    sessionMetas.beginPass(readMoment, files);
+    conversationNames.beginPass(readMoment, files);
+    histories.beginPass(readMoment, files);
+    threadNames.beginPass(readMoment, files);
+    projectNames.beginPass(readMoment, files);
 }
 
 void Cache::endPass() {
@@ -265,7 +266,7 @@ void Cache::endPass() {
 
 std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit, Cache* cache) {
     const std::filesystem::path sessions = home / "sessions";
-    if (!FileInfo::ifExists(sessions))
+    if (!infoIfExists(cache ? cache->listings.files() : nullptr, sessions))
         return {};
     const NameMap projects =
         cachedFileResult(cache ? &cache->projectNames : nullptr, CodexGlobalState::path(home),

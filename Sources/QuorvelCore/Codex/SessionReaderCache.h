@@ -22,7 +22,7 @@ struct Cache {
     FileResultCache<NameMap> threadNames;
     FileResultCache<NameMap> projectNames;
 
-    void beginPass(Date readMoment);
+    void beginPass(Date readMoment, FileStatusCache* files = nullptr);
     void endPass();
 };
 
