@@ -1,5 +1,6 @@
 #include "Claude/ClaudeDesktopSessionIndex.h"
 
+#include "Support/DirectoryListing.h"
 #include "Support/DirectoryWalker.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
@@ -19,19 +20,21 @@ bool isDesktopSessionID(std::string_view text) {
            Uuid::isUuidText(text.substr(desktopSessionPrefix.size()));
 }
 
-std::optional<std::string> readSessionFile(const std::filesystem::path& path) {
+std::optional<std::string> readSessionFile(const std::filesystem::path& path, FileStatusCache* files) {
     try {
         return FileIO::readBounded(path, maxSessionFileBytes);
     } catch (const std::exception&) {
+        askAgainNextPass(files);
         return std::nullopt;
     }
 }
 
-void addSessionFile(Snapshot& snapshot, JsonParser& parser, const std::filesystem::path& path) {
-    FileInfo info = FileInfo::of(path);
+void addSessionFile(Snapshot& snapshot, JsonParser& parser, const DirectoryWalker::Entry& entry,
+                    FileStatusCache* files) {
+    const FileInfo info = entry.info();
     if (!info.isRegular() || info.size > maxSessionFileBytes)
         return;
-    auto bytes = readSessionFile(path);
+    auto bytes = readSessionFile(entry.path(), files);
     if (!bytes)
         return;
     auto object = parser.tryParseObject(*bytes);
@@ -50,22 +53,25 @@ void addSessionFile(Snapshot& snapshot, JsonParser& parser, const std::filesyste
 
 } // namespace
 
-Snapshot snapshot(const std::filesystem::path& root) {
+Snapshot snapshot(const std::filesystem::path& root, DirectoryListingCache* listings) {
     Snapshot result;
-    std::error_code error;
-    if (!std::filesystem::exists(root, error))
+    FileStatusCache* files = listings ? listings->files() : nullptr;
+    if (!DirectoryListing::existsOrFalse(root, files))
         return result;
     JsonParser parser;
     std::size_t examined = 0;
-    DirectoryWalker::walkWhile(root, [&](const std::filesystem::path& path) {
-        if (path.extension() != ".json")
+    DirectoryWalker::walkEntries(
+        root,
+        [&](const DirectoryWalker::Entry& entry) {
+            if (entry.path().extension() != ".json")
+                return true;
+            if (examined == maxExaminedEntries)
+                return false;
+            ++examined;
+            addSessionFile(result, parser, entry, files);
             return true;
-        if (examined == maxExaminedEntries)
-            return false;
-        ++examined;
-        addSessionFile(result, parser, path);
-        return true;
-    });
+        },
+        listings);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Support/Date.h"
+#include "Support/DirectoryListingCache.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -27,8 +28,9 @@ struct Snapshot {
 };
 
 // Reads the ".json" files below `root` (at most maxExaminedEntries of them). A missing root gives an
-// empty snapshot; throws std::system_error when an examined entry's properties cannot be read.
-Snapshot snapshot(const std::filesystem::path& root);
+// empty snapshot; throws std::system_error when an examined entry's properties cannot be read. With a
+// cache whose pass has a FileStatusCache, folders and entries are asked about through it.
+Snapshot snapshot(const std::filesystem::path& root, DirectoryListingCache* listings = nullptr);
 
 } // namespace ClaudeDesktopSessionIndex
 

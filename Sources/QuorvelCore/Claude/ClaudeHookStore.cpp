@@ -120,7 +120,8 @@ ClaudeHookStore::transition(std::string_view eventName, simdjson::dom::object ev
     return std::nullopt;
 }
 
-std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now, Cache* cache) const {
+std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now, Cache* cache,
+                                                       ResultLifetime* lifetime) const {
     std::vector<ClaudeHookRecord> records;
     JsonParser parser;
     for (const std::string& name :
@@ -128,8 +129,11 @@ std::vector<ClaudeHookRecord> ClaudeHookStore::loadAll(Date now, Cache* cache) c
         const std::filesystem::path file = directory / name;
         ClaudeHookRecord record =
             cachedFileResult(cache ? &cache->records : nullptr, file, [&] { return load(file, parser); });
-        if (now - record.updatedAt < recentInterval)
-            records.push_back(std::move(record));
+        if (!(now - record.updatedAt < recentInterval))
+            continue; // and stays out as `now` moves on
+        if (lifetime)
+            lifetime->endsBy(record.updatedAt + recentInterval);
+        records.push_back(std::move(record));
     }
     return records;
 }

@@ -5,6 +5,7 @@
 #include "Support/FileIO.h"
 #include "Support/Json.h"
 #include "Support/RecordFolderCache.h"
+#include "Support/ResultLifetime.h"
 
 #include <filesystem>
 #include <optional>
@@ -40,8 +41,9 @@ struct ClaudeHookStore {
     using Cache = RecordFolderCache<ClaudeHookRecord>;
 
     // The records updated less than 24 hours before `now` (future ones included), in listing order.
-    // The first bad ".json" entry fails the whole call.
-    std::vector<ClaudeHookRecord> loadAll(Date now, Cache* cache = nullptr) const;
+    // The first bad ".json" entry fails the whole call. With a lifetime, notes when a record leaves.
+    std::vector<ClaudeHookRecord> loadAll(Date now, Cache* cache = nullptr,
+                                          ResultLifetime* lifetime = nullptr) const;
 
 private:
     struct Transition {

@@ -28,7 +28,8 @@ struct Candidate {
     FileKey key;
 };
 
-std::optional<Candidate> candidate(const DirectoryWalker::Entry& entry, Date now) {
+// Transcripts changed too long ago stay out as `now` moves on; those dated too far ahead come in.
+std::optional<Candidate> candidate(const DirectoryWalker::Entry& entry, Date now, ResultLifetime* lifetime) {
     if (DirectoryListing::pathExtension(entry.name()) != "jsonl")
         return std::nullopt;
     FileInfo info = entry.info();
@@ -36,17 +37,25 @@ std::optional<Candidate> candidate(const DirectoryWalker::Entry& entry, Date now
         return std::nullopt;
     Date modifiedAt = Date::fromUnix(info.modifiedUnixSeconds());
     double age = now - modifiedAt;
-    if (age < -futureToleranceSeconds || age >= recentSeconds)
+    if (age >= recentSeconds)
         return std::nullopt;
+    if (age < -futureToleranceSeconds) {
+        if (lifetime)
+            lifetime->endsBy(modifiedAt - futureToleranceSeconds);
+        return std::nullopt;
+    }
+    if (lifetime)
+        lifetime->endsBy(modifiedAt + recentSeconds);
     return Candidate{entry.pathText(), modifiedAt, FileKey::of(info)};
 }
 
-std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Date now, Cache* cache) {
+std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Date now, Cache* cache,
+                                         ResultLifetime* lifetime) {
     std::vector<Candidate> candidates;
     DirectoryWalker::walkEntries(
         folder,
         [&](const DirectoryWalker::Entry& entry) {
-            if (auto found = candidate(entry, now))
+            if (auto found = candidate(entry, now, lifetime))
                 candidates.push_back(std::move(*found));
             return true;
         },
@@ -57,10 +66,10 @@ std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Da
 }
 
 std::map<std::string, ClaudeHookRecord> hookRecordsBySession(const ClaudeHookStore& store, Date now,
-                                                             Cache* cache) {
+                                                             Cache* cache, ResultLifetime* lifetime) {
     std::map<std::string, ClaudeHookRecord> records;
     try {
-        for (ClaudeHookRecord& record : store.loadAll(now, cache ? &cache->hookRecords : nullptr))
+        for (ClaudeHookRecord& record : store.loadAll(now, cache ? &cache->hookRecords : nullptr, lifetime))
             records.insert_or_assign(record.sessionID, std::move(record));
     } catch (const std::exception&) {
         records.clear();
@@ -68,10 +77,12 @@ std::map<std::string, ClaudeHookRecord> hookRecordsBySession(const ClaudeHookSto
     return records;
 }
 
-std::optional<ClaudeDesktopSessionIndex::Snapshot> desktopSnapshot(const std::filesystem::path& root) {
+std::optional<ClaudeDesktopSessionIndex::Snapshot> desktopSnapshot(const std::filesystem::path& root,
+                                                                   Cache* cache) {
     try {
-        return ClaudeDesktopSessionIndex::snapshot(root);
+        return ClaudeDesktopSessionIndex::snapshot(root, cache ? &cache->listings : nullptr);
     } catch (const std::exception&) {
+        askAgainNextPass(cache ? cache->listings.files() : nullptr);
         return std::nullopt;
     }
 }
@@ -122,14 +133,13 @@ std::optional<TaskStatus> cachedTranscriptTask(const Candidate& candidate, Cache
 
 std::vector<TaskStatus> load(const std::filesystem::path& home, const ClaudeHookStore& hookStore, Date now,
                              const std::filesystem::path& desktopSessionsRoot, std::int64_t limit,
-                             Cache* cache) {
+                             Cache* cache, ResultLifetime* lifetime) {
     std::filesystem::path folder = home / "projects";
-    std::error_code error;
-    if (!std::filesystem::exists(folder, error))
+    if (!DirectoryListing::existsOrFalse(folder, cache ? cache->listings.files() : nullptr))
         return {};
-    std::vector<Candidate> candidates = recentTranscripts(folder, now, cache);
-    auto hookRecords = hookRecordsBySession(hookStore, now, cache);
-    auto snapshot = desktopSnapshot(desktopSessionsRoot);
+    std::vector<Candidate> candidates = recentTranscripts(folder, now, cache, lifetime);
+    auto hookRecords = hookRecordsBySession(hookStore, now, cache, lifetime);
+    auto snapshot = desktopSnapshot(desktopSessionsRoot, cache);
 
     std::vector<TaskStatus> tasks;
     std::set<std::string> seen;

@@ -2,6 +2,7 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/FileIO.h"
+#include "Support/ResultLifetime.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -43,11 +44,12 @@ std::filesystem::path defaultDesktopSessionsRoot(const std::filesystem::path& ho
 // session (from its newest transcript), with hook records at least as new as the transcript and the
 // desktop app's session ids applied; at most `limit` tasks. Throws std::system_error when a
 // transcript's properties or contents cannot be read.
-// With a cache, transcripts whose version is unchanged since the cache saw them are not read again.
+// With a cache, transcripts whose version is unchanged since the cache saw them are not read again. With
+// a lifetime, notes when a transcript or a hook record enters or leaves the day's window.
 struct Cache;
 std::vector<TaskStatus> load(const std::filesystem::path& home, const ClaudeHookStore& hookStore, Date now,
                              const std::filesystem::path& desktopSessionsRoot, std::int64_t limit,
-                             Cache* cache = nullptr);
+                             Cache* cache = nullptr, ResultLifetime* lifetime = nullptr);
 
 } // namespace ClaudeSessionReader
 

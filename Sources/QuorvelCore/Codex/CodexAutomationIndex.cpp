@@ -1,12 +1,13 @@
 #include "Codex/CodexAutomationIndex.h"
 
+#include "Support/DirectoryListing.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
 
-#include <dirent.h>
-#include <memory>
+#include <cerrno>
+#include <system_error>
 #include <vector>
 
 namespace quorvel::CodexAutomationIndex {
@@ -106,48 +107,58 @@ std::optional<std::string_view> firstMatch(std::string_view text) {
     return std::nullopt;
 }
 
-struct DirectoryCloser {
-    void operator()(DIR* directory) const { closedir(directory); }
-};
-
 // The first `limit` entries of the listing that are not hidden; nothing when the folder cannot be listed.
-std::vector<std::string> visibleEntries(const std::filesystem::path& folder, std::size_t limit) {
+std::vector<std::string> visibleEntries(const std::filesystem::path& folder, std::size_t limit,
+                                        DirectoryListingCache* listings) {
     std::vector<std::string> names;
-    std::unique_ptr<DIR, DirectoryCloser> directory(opendir(folder.c_str()));
-    if (!directory)
-        return names;
-    while (names.size() < limit) {
-        const dirent* entry = readdir(directory.get());
-        if (!entry)
-            break;
-        if (entry->d_name[0] != '.')
-            names.emplace_back(entry->d_name);
+    try {
+        if (!DirectoryListing::exists(folder, listings ? listings->files() : nullptr))
+            return names;
+        for (std::string& name : DirectoryListing::entryNames(folder, listings)) {
+            if (names.size() == limit)
+                break;
+            if (!name.starts_with('.'))
+                names.push_back(std::move(name));
+        }
+    } catch (const std::system_error&) {
+        names.clear();
     }
     return names;
 }
 
-std::optional<std::string> automationTarget(const std::filesystem::path& automationFolder) {
+// lstat of the path; throws std::system_error as lstat would, ENOENT included.
+FileInfo infoOf(const std::filesystem::path& path, FileStatusCache* files) {
+    const std::optional<FileInfo> info = infoIfExists(files, path);
+    if (!info)
+        throw std::system_error(ENOENT, std::generic_category(), path.string());
+    return *info;
+}
+
+std::optional<std::string> automationTarget(const std::filesystem::path& automationFolder,
+                                            FileStatusCache* files) {
     auto file = automationFolder / "automation.toml";
     try {
-        auto info = FileInfo::of(file);
-        if (!info.isRegular() || info.size > maxFileBytes)
+        const std::optional<FileInfo> info = infoIfExists(files, file);
+        if (!info || !info->isRegular() || info->size > maxFileBytes)
             return std::nullopt;
         return targetThreadID(FileIO::readBounded(file, maxFileBytes));
     } catch (const std::exception&) {
+        askAgainNextPass(files); // a failure that may not happen again
         return std::nullopt;
     }
 }
 
 } // namespace
 
-std::set<std::string> load(const std::filesystem::path& codexHome) {
+std::set<std::string> load(const std::filesystem::path& codexHome, DirectoryListingCache* listings) {
+    FileStatusCache* files = listings ? listings->files() : nullptr;
     auto folder = codexHome / "automations";
     std::set<std::string> targets;
-    for (const auto& name : visibleEntries(folder, maxEntries)) {
+    for (const auto& name : visibleEntries(folder, maxEntries, listings)) {
         auto entry = folder / name;
-        if (!FileInfo::of(entry).isDirectory())
+        if (!infoOf(entry, files).isDirectory())
             continue;
-        if (auto target = automationTarget(entry))
+        if (auto target = automationTarget(entry, files))
             targets.insert(*target);
     }
     return targets;

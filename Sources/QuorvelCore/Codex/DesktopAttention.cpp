@@ -129,6 +129,11 @@ std::optional<Record> recordOfLine(std::string_view line) {
     return recordOfText(Unicode::repairedUtf8(line));
 }
 
+// The next midnight (UTC) after `date`, at which both day folders change.
+Date nextDayFolderChange(Date date) {
+    return Date::fromUnix((std::floor(date.unixSeconds() / 86'400) + 1) * 86'400);
+}
+
 std::string dayFolder(Date date) {
     const auto unixSeconds = static_cast<std::time_t>(std::floor(date.unixSeconds()));
     std::tm day{};
@@ -258,7 +263,10 @@ std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache
     return recordsOf(logFiles(directory, now, cache), cache);
 }
 
-OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, Cache* cache) {
+OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, Cache* cache,
+                              ResultLifetime* lifetime) {
+    if (lifetime)
+        lifetime->endsBy(nextDayFolderChange(now));
     const std::vector<Candidate> files = logFiles(directory, now, cache);
     if (cache == nullptr)
         return openRequests(recordsOf(files, nullptr), now);
@@ -267,8 +275,11 @@ OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, 
         return *open;
     const std::vector<Record> records = recordsOf(files, cache);
     Date newest = Date::distantPast();
-    for (const Record& record : records)
+    for (const Record& record : records) {
         newest = std::max(newest, record.date);
+        if (lifetime && record.date > now)
+            lifetime->endsBy(record.date);
+    }
     OpenRequests open = openRequests(records, now);
     // Made from every record (none left out as later than `now`), it holds for any time from `newest` on.
     if (newest <= now)

@@ -5,6 +5,7 @@
 #include "Support/DirectoryListingCache.h"
 #include "Support/FileIO.h"
 #include "Support/FileResultCache.h"
+#include "Support/ResultLifetime.h"
 
 #include <filesystem>
 #include <map>
@@ -59,8 +60,10 @@ struct Cache {
 std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache* cache = nullptr);
 
 // The requests of those records still open at `now`: openRequests(load(directory, now), now), taken from
-// the cache while the files are unchanged and none of their records is dated after `now`.
-OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, Cache* cache = nullptr);
+// the cache while the files are unchanged and none of their records is dated after `now`. With a
+// lifetime, notes when the day folders change (midnight UTC) and when a record dated after `now` comes in.
+OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, Cache* cache = nullptr,
+                              ResultLifetime* lifetime = nullptr);
 
 // The records of whole log lines, in line order. Never fails.
 std::vector<Record> parse(std::string_view bytes);

@@ -42,10 +42,11 @@ NameMap projectNames(const std::filesystem::path& home) {
     return {};
 }
 
-std::set<std::string> scheduledThreads(const std::filesystem::path& home) {
+std::set<std::string> scheduledThreads(const std::filesystem::path& home, Cache* cache) {
     try {
-        return CodexAutomationIndex::load(home);
+        return CodexAutomationIndex::load(home, cache ? &cache->listings : nullptr);
     } catch (const std::exception&) {
+        askAgainNextPass(cache ? cache->listings.files() : nullptr);
         return {};
     }
 }
@@ -78,8 +79,9 @@ struct Candidate {
 };
 
 // Regular session files below "sessions" changed less than a day before `now`, newest first; files
-// with equal dates keep the walk's order.
-std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions, Date now, Cache* cache) {
+// with equal dates keep the walk's order. Older ones stay out as `now` moves on.
+std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions, Date now, Cache* cache,
+                                          ResultLifetime* lifetime) {
     std::vector<Candidate> candidates;
     auto visit = [&](const DirectoryWalker::Entry& entry) {
         if (DirectoryListing::pathExtension(entry.name()) != "jsonl")
@@ -87,8 +89,12 @@ std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions,
         const std::optional<FileInfo> info = entry.infoIfExists(); // nothing when moved away since listed
         if (!info || !info->isRegular())
             return true;
-        if (now - Date::fromUnix(info->modifiedUnixSeconds()) < recentSeconds)
+        const Date modifiedAt = Date::fromUnix(info->modifiedUnixSeconds());
+        if (now - modifiedAt < recentSeconds) {
             candidates.push_back({entry.pathText(), info->modifiedNanoseconds, FileKey::of(*info)});
+            if (lifetime)
+                lifetime->endsBy(modifiedAt + recentSeconds);
+        }
         return true;
     };
     DirectoryWalker::walkEntries(sessions, visit, cache ? &cache->listings : nullptr,
@@ -264,20 +270,21 @@ void Cache::endPass() {
     projectNames.endPass();
 }
 
-std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit, Cache* cache) {
+std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit, Cache* cache,
+                             ResultLifetime* lifetime) {
     const std::filesystem::path sessions = home / "sessions";
     if (!infoIfExists(cache ? cache->listings.files() : nullptr, sessions))
         return {};
     const NameMap projects =
         cachedFileResult(cache ? &cache->projectNames : nullptr, CodexGlobalState::path(home),
                          [&] { return projectNames(home); });
-    const std::set<std::string> scheduled = scheduledThreads(home);
+    const std::set<std::string> scheduled = scheduledThreads(home, cache);
     const NameMap names = cachedFileResult(cache ? &cache->threadNames : nullptr,
                                            home / "session_index.jsonl", [&] { return threadNames(home); });
 
     std::vector<TaskStatus> tasks;
     std::set<std::string, std::less<>> seen;
-    for (const Candidate& candidate : recentSessionFiles(sessions, now, cache)) {
+    for (const Candidate& candidate : recentSessionFiles(sessions, now, cache, lifetime)) {
         if (static_cast<std::int64_t>(tasks.size()) >= limit)
             break;
         std::optional<SessionMeta> meta;

@@ -2,6 +2,7 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/Date.h"
+#include "Support/ResultLifetime.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -21,10 +22,11 @@ inline constexpr std::int64_t unlimited = std::numeric_limits<std::int64_t>::max
 // changed in the 24 hours before `now`, newest file first, at most `limit` of them. A file moved away
 // between the listing and its reading is left out. Throws
 // std::system_error when a recent session file cannot be examined or read.
-// With a cache, files whose version is unchanged since the cache saw them are not read again.
+// With a cache, files whose version is unchanged since the cache saw them are not read again. With a
+// lifetime, notes when a file leaves the day's window.
 struct Cache;
 std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit,
-                             Cache* cache = nullptr);
+                             Cache* cache = nullptr, ResultLifetime* lifetime = nullptr);
 
 // Runs the history state machine over the lines of `data`. Never fails: lines that do not decode
 // are skipped.

@@ -9,6 +9,10 @@ void validate(const std::filesystem::path& path, std::uint64_t limit) {
     FileChecks::requireRegularFile(path, limit);
 }
 
+void validate(const FileInfo& info, std::uint64_t limit) {
+    FileChecks::requireRegularFile(info, limit);
+}
+
 std::string tail(const std::filesystem::path& path, std::uint64_t limit) {
     validate(path, tailFileLimit);
     const BoundedReader reader{

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Support/FileInfo.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -14,6 +16,8 @@ inline constexpr std::uint64_t tailFileLimit = 64'000'000;
 // A regular file, not a symbolic link, of at most `limit` bytes; otherwise StatusError::invalidRecord.
 // A file whose attributes cannot be read (a missing one too) throws std::system_error.
 void validate(const std::filesystem::path& path, std::uint64_t limit);
+// The same of what lstat told of the file.
+void validate(const FileInfo& info, std::uint64_t limit);
 
 // The last `limit` bytes of the file cut to whole lines: a first line cut by the window's start and a
 // last line without its line feed are dropped; bytes holding no line feed come back whole.

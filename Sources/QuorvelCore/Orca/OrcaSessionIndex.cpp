@@ -81,11 +81,19 @@ std::optional<EntryFields> readEntryFields(std::string_view key, object entry) {
     return EntryFields{*agentType, *sessionID, *tabID, *worktreeID, *receivedAt, *providerSession};
 }
 
-// The index of the sessions observed at most maxAge before `now` and at most maxFutureSkew after it.
-OrcaSessionIndex recentOnly(std::vector<OrcaSessionReference> sessions, Date now) {
+// The index of the sessions observed at most maxAge before `now` and at most maxFutureSkew after it. Older
+// ones stay out as `now` moves on.
+OrcaSessionIndex recentOnly(std::vector<OrcaSessionReference> sessions, Date now,
+                            ResultLifetime* lifetime = nullptr) {
     std::erase_if(sessions, [&](const OrcaSessionReference& session) {
         const double age = now - session.observedAt;
-        return age < -OrcaSessionIndex::maxFutureSkew || age > OrcaSessionIndex::maxAge;
+        const bool ahead = age < -OrcaSessionIndex::maxFutureSkew;
+        const bool old = age > OrcaSessionIndex::maxAge;
+        if (lifetime && ahead)
+            lifetime->endsBy(session.observedAt - OrcaSessionIndex::maxFutureSkew);
+        else if (lifetime && !old)
+            lifetime->endsBy(session.observedAt + OrcaSessionIndex::maxAge);
+        return ahead || old;
     });
     return OrcaSessionIndex{std::move(sessions)};
 }
@@ -123,15 +131,17 @@ std::filesystem::path OrcaSessionIndex::statusFile(const std::filesystem::path& 
     return root / "agent-hooks" / "last-status.json";
 }
 
-OrcaSessionIndex OrcaSessionIndex::load(const std::filesystem::path& root, Date now, StatusFileCache* cache) {
+OrcaSessionIndex OrcaSessionIndex::load(const std::filesystem::path& root, Date now, StatusFileCache* cache,
+                                        ResultLifetime* lifetime) {
     const auto file = statusFile(root);
-    if (!FileInfo::ifExists(file))
+    const std::optional<FileInfo> info = infoIfExists(cache ? cache->files() : nullptr, file);
+    if (!info)
         return {};
-    OrcaLocalFile::validate(file, statusFileLimit);
+    OrcaLocalFile::validate(*info, statusFileLimit);
     return recentOnly(
         cachedFileResult(cache, file,
                          [&] { return decodeAllAges(FileIO::readBounded(file, statusFileLimit)).sessions; }),
-        now);
+        now, lifetime);
 }
 
 OrcaSessionIndex OrcaSessionIndex::decode(std::string_view bytes, Date now) {

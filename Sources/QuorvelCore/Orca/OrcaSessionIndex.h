@@ -5,6 +5,7 @@
 #include "Support/Date.h"
 #include "Support/FileIO.h"
 #include "Support/FileResultCache.h"
+#include "Support/ResultLifetime.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -37,9 +38,10 @@ struct OrcaSessionIndex {
     using StatusFileCache = FileResultCache<std::vector<OrcaSessionReference>>;
 
     // No status file gives an empty index. A file that is a link, not regular or too large is
-    // StatusError::invalidRecord; file errors are std::system_error.
+    // StatusError::invalidRecord; file errors are std::system_error. With a lifetime, notes when a
+    // session ages out or one observed ahead of `now` comes in.
     static OrcaSessionIndex load(const std::filesystem::path& root, Date now,
-                                 StatusFileCache* cache = nullptr);
+                                 StatusFileCache* cache = nullptr, ResultLifetime* lifetime = nullptr);
     // Bad JSON (a bare value at the top included) is JsonParseError; JSON of another version or shape is
     // StatusError::invalidRecord. Entries that break a rule are skipped.
     static OrcaSessionIndex decode(std::string_view bytes, Date now);
@@ -53,9 +55,11 @@ struct OrcaSessionIndex {
     // link, ends in ".jsonl", changed within a day and describes that very session; in index order.
     // Never throws: any failure just yields no task for that session.
     // With a cache, transcripts whose version is unchanged since the cache saw them are not read again.
+    // With a lifetime, notes when a transcript leaves the day's window.
     using TranscriptCache = FileResultCache<std::optional<TaskStatus>>;
     std::vector<TaskStatus> transcriptTasks(const std::filesystem::path& home, Date now,
-                                            TranscriptCache* cache = nullptr) const;
+                                            TranscriptCache* cache = nullptr,
+                                            ResultLifetime* lifetime = nullptr) const;
 
     // Attaches to each task its newest Orca session (else the retained one, keyed by lower-cased task
     // id), merges tasks whose ids differ only in letter case, orders them newest first and keeps all

@@ -5,6 +5,7 @@
 #include "Support/DirectoryListing.h"
 #include "Support/FileDescriptor.h"
 #include "Support/FileInfo.h"
+#include "Support/FileStatusCache.h"
 #include "Support/Uuid.h"
 
 #include <algorithm>
@@ -62,10 +63,12 @@ struct ReadableTranscript {
 };
 
 // The transcript file of a reference when it may be read: under home, a ".jsonl" file reached through
-// no link, changed within the last day.
-// `base`: the home folder standardized, with a final "/".
+// no link, changed within the last day (and out for good once older).
+// `base`: the home folder standardized, with a final "/". The lookup goes through every folder of the
+// path, which no watch keeps: `files` asks it again before it trusts the pass.
 std::optional<ReadableTranscript> readableTranscript(const OrcaSessionReference& reference,
-                                                     const std::string& base, Date now) {
+                                                     const std::string& base, Date now,
+                                                     FileStatusCache* files, ResultLifetime* lifetime) {
     if (!reference.transcriptPath)
         return std::nullopt;
     const std::string file = standardized(*reference.transcriptPath);
@@ -73,11 +76,18 @@ std::optional<ReadableTranscript> readableTranscript(const OrcaSessionReference&
         return std::nullopt;
     if (DirectoryListing::pathExtension(std::filesystem::path(file).filename().string()) != "jsonl")
         return std::nullopt;
-    const std::optional<FileInfo> info = file.starts_with('/') ? infoReachedWithoutLinks(file) : std::nullopt;
+    if (!file.starts_with('/'))
+        return std::nullopt;
+    const std::optional<FileInfo> info = infoReachedWithoutLinks(file);
+    if (files)
+        files->keepByAskingAgain([file] { return infoReachedWithoutLinks(file); }, info);
     if (!info)
         return std::nullopt;
-    if (now - Date::fromUnix(info->modifiedUnixSeconds()) >= transcriptMaxAge)
+    const Date modifiedAt = Date::fromUnix(info->modifiedUnixSeconds());
+    if (now - modifiedAt >= transcriptMaxAge)
         return std::nullopt;
+    if (lifetime)
+        lifetime->endsBy(modifiedAt + transcriptMaxAge);
     return ReadableTranscript{file, FileKey::of(*info)};
 }
 
@@ -118,8 +128,9 @@ std::optional<TaskStatus> parsedTranscript(const std::filesystem::path& file,
 }
 
 std::optional<TaskStatus> transcriptTask(const OrcaSessionReference& reference, const std::string& base,
-                                         Date now, OrcaSessionIndex::TranscriptCache* cache) {
-    const auto file = readableTranscript(reference, base, now);
+                                         Date now, OrcaSessionIndex::TranscriptCache* cache,
+                                         ResultLifetime* lifetime) {
+    const auto file = readableTranscript(reference, base, now, cache ? cache->files() : nullptr, lifetime);
     if (!file)
         return std::nullopt;
     auto parse = [&] { return parsedTranscript(file->path, reference); };
@@ -178,17 +189,19 @@ std::vector<TaskStatus> keepingPerProviderLimit(std::vector<TaskStatus> tasks, s
 } // namespace
 
 std::vector<TaskStatus> OrcaSessionIndex::transcriptTasks(const std::filesystem::path& home, Date now,
-                                                          TranscriptCache* cache) const {
+                                                          TranscriptCache* cache,
+                                                          ResultLifetime* lifetime) const {
     std::string base = standardized(home);
     if (!base.ends_with('/'))
         base += '/';
     std::vector<TaskStatus> tasks;
     for (const auto& reference : sessions) {
         try {
-            if (auto task = transcriptTask(reference, base, now, cache))
+            if (auto task = transcriptTask(reference, base, now, cache, lifetime))
                 tasks.push_back(std::move(*task));
         } catch (const std::exception&) {
-            // An unreadable transcript yields no task.
+            // An unreadable transcript yields no task, until it can be read.
+            askAgainNextPass(cache ? cache->files() : nullptr);
         }
     }
     return tasks;

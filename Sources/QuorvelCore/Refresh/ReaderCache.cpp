@@ -24,6 +24,7 @@ ReaderCache::ReaderCache(std::unique_ptr<FolderWatch> watch)
     : files(watch ? std::make_unique<FileStatusCache>(std::move(watch)) : nullptr) {}
 
 void ReaderCache::beginPass(Date readMoment) {
+    lifetime = {};
     if (files)
         files->beginPass(readMoment);
     forEachCache(*this, [&](auto& cache) { cache.beginPass(readMoment, files.get()); });

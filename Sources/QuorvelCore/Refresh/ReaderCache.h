@@ -12,6 +12,7 @@
 #include "Orca/OrcaSessionIndex.h"
 #include "Support/FileResultCache.h"
 #include "Support/FileStatusCache.h"
+#include "Support/ResultLifetime.h"
 
 #include <memory>
 
@@ -36,6 +37,8 @@ struct ReaderCache {
     FileResultCache<CodexAutomationReadState> codexAutomationReadState;
     FileResultCache<ClaudeReadState> claudeReadState;
     FileResultCache<CodexReadMarks> codexReadMarks;
+    // How long the last pass's results hold while no file changes.
+    ResultLifetime lifetime;
 
     // `readMoment`: when the pass reads its files (see FileKey::isRacy).
     void beginPass(Date readMoment);

@@ -18,6 +18,8 @@ struct RefreshEnvironment {
     std::filesystem::path codexHome() const;
     // CLAUDE_CONFIG_DIR when set, else ".claude" in the home folder.
     std::filesystem::path claudeHome() const;
+
+    bool operator==(const RefreshEnvironment&) const = default;
 };
 
 } // namespace quorvel

@@ -62,7 +62,8 @@ std::vector<TaskStatus> orcaCodexTasks(const RefreshEnvironment& environment, co
                                        const OrcaReadState& orcaState, Date now, ReaderCache* cache) {
     const auto home = OrcaSessionIndex::root(environment.home) / "codex-runtime-home" / "home";
     std::vector<TaskStatus> tasks = loadOr(std::vector<TaskStatus>{}, [&] {
-        return SessionReader::load(home, now, SessionReader::unlimited, cache ? &cache->orcaCodex : nullptr);
+        return SessionReader::load(home, now, SessionReader::unlimited, cache ? &cache->orcaCodex : nullptr,
+                                   cache ? &cache->lifetime : nullptr);
     });
     std::erase_if(tasks, [&](const TaskStatus& task) {
         return index.matches(task.id).empty() && !orcaState.ownership.contains(Uuid::lowercased(task.id));
@@ -86,6 +87,7 @@ bool isEnabledProvider(const TaskStatus& task, bool codexEnabled, bool claudeEna
 
 RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
                                     const RefreshEnvironment& environment, Date now, ReaderCache* cache) {
+    ResultLifetime* lifetime = cache ? &cache->lifetime : nullptr;
     std::vector<std::string> warnings;
     std::vector<TaskStatus> tasks;
     try {
@@ -100,14 +102,14 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
         std::vector<TaskStatus> codexTasks;
         try {
             codexTasks = SessionReader::load(codexHome, now, SessionReader::unlimited,
-                                             cache ? &cache->codex : nullptr);
+                                             cache ? &cache->codex : nullptr, lifetime);
         } catch (const std::exception&) {
             return failureSnapshot(environment);
         }
         try {
             const auto open =
                 DesktopAttention::loadOpenRequests(DesktopAttention::defaultDirectory(environment.home), now,
-                                                   cache ? &cache->attention : nullptr);
+                                                   cache ? &cache->attention : nullptr, lifetime);
             append(tasks, DesktopAttention::applying(open, std::move(codexTasks)));
         } catch (const std::exception&) {
             append(tasks, std::move(codexTasks));
@@ -123,7 +125,7 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
                               environment.claudeHome(),
                               ClaudeHookStore(ClaudeHookStore::defaultDirectory(environment.home)), now,
                               ClaudeSessionReader::defaultDesktopSessionsRoot(environment.home),
-                              ClaudeSessionReader::unlimited, cache ? &cache->claude : nullptr));
+                              ClaudeSessionReader::unlimited, cache ? &cache->claude : nullptr, lifetime));
         } catch (const std::exception&) {
             warnings.emplace_back(claudeStatusWarning);
         }
@@ -131,7 +133,7 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
 
     const auto orcaRoot = OrcaSessionIndex::root(environment.home);
     const OrcaSessionIndex index = loadOr(OrcaSessionIndex{}, [&] {
-        return OrcaSessionIndex::load(orcaRoot, now, cache ? &cache->orcaStatus : nullptr);
+        return OrcaSessionIndex::load(orcaRoot, now, cache ? &cache->orcaStatus : nullptr, lifetime);
     });
     const OrcaReadState orcaState = loadOr(OrcaReadState{}, [&] {
         return cachedState(cache ? &cache->orcaReadState : nullptr,
@@ -142,7 +144,7 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
         append(tasks, orcaCodexTasks(environment, index, orcaState, now, cache));
 
     std::vector<TaskStatus> orcaTasks =
-        index.transcriptTasks(environment.home, now, cache ? &cache->orcaTranscripts : nullptr);
+        index.transcriptTasks(environment.home, now, cache ? &cache->orcaTranscripts : nullptr, lifetime);
     std::erase_if(orcaTasks, [&](const TaskStatus& task) {
         return !isEnabledProvider(task, codexEnabled, claudeEnabled);
     });
@@ -183,10 +185,25 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
 
 RefreshSnapshot RefreshWorker::load(bool codexEnabled, bool claudeEnabled,
                                     const RefreshEnvironment& environment, Date now) {
-    cache_.beginPass(readClock_());
+    const Date readMoment = readClock_();
+    Request request{codexEnabled, claudeEnabled, environment};
+    if (lastPassHolds(request, now, readMoment)) {
+        ++reused_;
+        RefreshSnapshot snapshot = last_->snapshot;
+        snapshot.claudeHealth = claudeHealth(environment);
+        return snapshot;
+    }
+    cache_.beginPass(readMoment);
     RefreshSnapshot snapshot = loadRefreshSnapshot(codexEnabled, claudeEnabled, environment, now, &cache_);
     cache_.endPass();
+    if (cache_.files)
+        last_ = LastPass{std::move(request), now, snapshot};
     return snapshot;
+}
+
+bool RefreshWorker::lastPassHolds(const Request& request, Date now, Date readMoment) {
+    return last_ && last_->request == request && cache_.lifetime.holds(last_->now, now) &&
+           cache_.files->lastPassHolds(readMoment);
 }
 
 } // namespace quorvel

@@ -5,7 +5,9 @@
 #include "Refresh/RefreshSnapshot.h"
 #include "Support/Date.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace quorvel {
 
@@ -21,7 +23,10 @@ RefreshSnapshot loadRefreshSnapshot(bool codexEnabled, bool claudeEnabled,
                                     ReaderCache* cache = nullptr);
 
 // The refresh with a cache of parse results that lives from one tick to the next, so that files that
-// did not change are not parsed again. Gives exactly what loadRefreshSnapshot gives.
+// did not change are not parsed again. Gives exactly what loadRefreshSnapshot gives. With a watch, a
+// refresh that would learn nothing new from the files and crosses no moment at which a rule of time
+// decides otherwise gives the last refresh's tasks, warnings and read states again without reading
+// anything; the hook health, which hangs on more than the watched folders, is checked every time.
 class RefreshWorker {
 public:
     // `readClock`: the real time at which a refresh reads its files, which decides whether a file that
@@ -36,10 +41,27 @@ public:
     RefreshSnapshot load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
                          Date now);
     const ReaderCache& cache() const { return cache_; }
+    // How many refreshes gave the last one's results again.
+    std::uint64_t reused() const { return reused_; }
 
 private:
+    struct Request {
+        bool codexEnabled = false;
+        bool claudeEnabled = false;
+        RefreshEnvironment environment;
+        bool operator==(const Request&) const = default;
+    };
+    struct LastPass {
+        Request request;
+        Date now;
+        RefreshSnapshot snapshot;
+    };
+    bool lastPassHolds(const Request& request, Date now, Date readMoment);
+
     std::function<Date()> readClock_;
     ReaderCache cache_;
+    std::optional<LastPass> last_;
+    std::uint64_t reused_ = 0;
 };
 
 } // namespace quorvel

@@ -85,19 +85,29 @@ FolderListing listed(const std::filesystem::path& directory, DirectoryListingCac
 
 } // namespace
 
+// A link to a folder is known to lead there while that folder is watched through the link's path.
 bool exists(const std::filesystem::path& path, FileStatusCache* files) {
     if (files) {
         try {
             const std::optional<FileInfo> info = files->infoIfExists(path);
             if (!info)
                 return false;
-            if (!info->isSymlink())
+            if (!info->isSymlink() || files->watchesFolder(path.string()))
                 return true;
         } catch (const std::system_error&) {
             // Asked again below, which tells which failures mean absence.
         }
+        files->askAgainNextPass();
     }
     return DirectoryListing::exists(path);
+}
+
+bool existsOrFalse(const std::filesystem::path& path, FileStatusCache* files) {
+    try {
+        return exists(path, files);
+    } catch (const std::system_error&) {
+        return false;
+    }
 }
 
 std::vector<std::string> entryNames(const std::filesystem::path& directory, DirectoryListingCache* cache) {

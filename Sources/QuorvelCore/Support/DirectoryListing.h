@@ -14,6 +14,8 @@ namespace quorvel::DirectoryListing {
 bool exists(const std::filesystem::path& path);
 // As exists, asking lstat through `files` when given.
 bool exists(const std::filesystem::path& path, FileStatusCache* files);
+// As exists, but false for any failure.
+bool existsOrFalse(const std::filesystem::path& path, FileStatusCache* files);
 
 // The names of the folder's direct entries, hidden ones included, in the order the file system lists
 // them ("." and ".." left out). Throws std::system_error. With a cache, an unchanged folder is not

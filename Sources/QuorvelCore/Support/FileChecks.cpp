@@ -8,9 +8,13 @@ namespace quorvel::FileChecks {
 
 FileInfo requireRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes) {
     FileInfo info = FileInfo::of(path);
+    requireRegularFile(info, maxBytes);
+    return info;
+}
+
+void requireRegularFile(const FileInfo& info, std::uint64_t maxBytes) {
     if (!info.isRegular() || info.size > maxBytes)
         throw StatusError::invalidRecord();
-    return info;
 }
 
 // The real user: the account that ran the process, whatever identity it may have taken on.

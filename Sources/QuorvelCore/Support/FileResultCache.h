@@ -15,6 +15,8 @@ class FileStatusCache;
 
 // lstat of `path` as FileInfo::ifExists does, answered from `files` while it knows the answer.
 std::optional<FileInfo> infoIfExists(FileStatusCache* files, const std::filesystem::path& path);
+// FileStatusCache::askAgainNextPass, when there is a cache.
+void askAgainNextPass(FileStatusCache* files);
 
 // What identifies one version of a file's contents: a file that keeps its key is not read again.
 struct FileKey {
@@ -45,12 +47,12 @@ struct FileKey {
 template <typename Value> class FileResultCache {
 public:
     // Returns the cached value for (path, key) or computes, stores and returns it. A computation that
-    // throws stores nothing.
+    // throws stores nothing, and the next pass tries again.
     template <typename Compute>
     const Value& value(const std::string& path, const FileKey& key, Compute&& compute) {
         if (const Value* cached = find(path, key))
             return *cached;
-        Value computed = compute();
+        Value computed = computedAfresh(compute);
         ++misses_;
         auto& entry = entries_[path];
         entry = Entry{key, std::move(computed), pass_, !key.isRacy(readMoment_)};
@@ -84,6 +86,15 @@ public:
     std::uint64_t misses() const { return misses_; }
 
 private:
+    template <typename Compute> Value computedAfresh(Compute& compute) {
+        try {
+            return compute();
+        } catch (...) {
+            askAgainNextPass(files_);
+            throw;
+        }
+    }
+
     struct Entry {
         FileKey key;
         Value value;
@@ -98,21 +109,20 @@ private:
     std::uint64_t misses_ = 0;
 };
 
+// The version of the file at `path` when it is a regular file. A link's own version says nothing of its
+// target's, which the watch does not see either: the pass that follows one keeps nothing of it.
+std::optional<FileKey> regularFileVersion(FileStatusCache* files, const std::filesystem::path& path);
+
 // The value computed from the file at `path`: from the cache while the file keeps its version,
-// computed afresh without a cache or for anything but a regular file (a link's own version says
-// nothing of its target's).
+// computed afresh without a cache or for anything but a regular file.
 template <typename Value, typename Compute>
 Value cachedFileResult(FileResultCache<Value>* cache, const std::filesystem::path& path, Compute&& compute) {
     if (cache == nullptr)
         return compute();
-    std::optional<FileInfo> info;
-    try {
-        info = infoIfExists(cache->files(), path);
-    } catch (const std::system_error&) {
-    }
-    if (!info || !info->isRegular())
+    const std::optional<FileKey> version = regularFileVersion(cache->files(), path);
+    if (!version)
         return compute();
-    return cache->value(path.string(), FileKey::of(*info), compute);
+    return cache->value(path.string(), *version, compute);
 }
 
 } // namespace quorvel

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ namespace quorvel {
 // watched (the per-user watch limit, file systems without events) are asked at every pass. A folder
 // reached by its path rather than through a watched parent is looked up once a pass, so that a folder
 // above it that was moved or replaced (or a link re-pointed) brings a sweep.
+//
+// A pass whose every answer the cache kept (lastPassHolds) would be followed by one that learns nothing
+// new as long as no event forgets any of it: its readers' results may then be reused without a pass.
 class FileStatusCache {
 public:
     static constexpr double sweepInterval = 60;
@@ -45,6 +49,7 @@ public:
         bool followLink_ = false; // reached by its path, not through a watched parent
         std::optional<int> watch_;
         std::optional<Identity> identity_; // of the folder watched
+        bool missing_ = false;             // nothing at the path, as its parent knows
         std::uint64_t checkedAtSweep_ = 0; // the sweep at which the watch was last added or refused
         std::uint64_t usedInPass_ = 0;
         struct KnownInfo {
@@ -76,6 +81,21 @@ public:
     // The next pass asks the file system everything again.
     void requestSweep() { sweepRequested_ = true; }
 
+    // Whether a pass at `readMoment` would learn nothing that the last pass did not: the last pass kept
+    // every answer it got, no event since forgot any of them, no sweep is due, every folder reached by
+    // its path still leads to the folder watched, and the answers kept by asking again are the same.
+    // Takes the watch's events as beginPass does; asks nothing else of the file system but those few
+    // questions.
+    bool lastPassHolds(Date readMoment);
+    // The pass learnt something that the watch cannot keep (a link it followed, a failure that may not
+    // happen again): the next pass must ask again.
+    void askAgainNextPass() { passKept_ = false; }
+    // The answer to a question that no watch keeps (a lookup through every folder of a path), kept by
+    // asking `ask` again before the pass is said to hold. A file changed within a second of the pass's
+    // read moment may change again unseen (FileKey::isRacy): such an answer is not kept.
+    void keepByAskingAgain(std::function<std::optional<FileInfo>()> ask,
+                           const std::optional<FileInfo>& answer);
+
     // The record of the folder at `path`, reached through a final symbolic link only when
     // `followLink` (a folder reached by its path, not as an entry of a watched folder); kept while
     // passes ask about it.
@@ -90,8 +110,8 @@ public:
         }
         folder.listingKnown_ = false;
         const bool watched = watch(folder);
-        keepListing(folder, list(), watched);
-        ++statistics_.asked;
+        passKept_ = passKept_ && watched;
+        keepListing(folder, fromFileSystem(list), watched);
         return folder.listing_;
     }
 
@@ -104,10 +124,10 @@ public:
             ++statistics_.answered;
             return folder.listed_[position].info;
         }
-        std::optional<FileInfo> info = stat();
-        ++statistics_.asked;
+        std::optional<FileInfo> info = fromFileSystem(stat);
         if (known)
             folder.listed_[position] = {true, info};
+        passKept_ = passKept_ && known;
         return info;
     }
 
@@ -121,11 +141,15 @@ public:
                 return found->second;
             }
         }
-        const bool watched = watch(folder);
-        std::optional<FileInfo> info = stat();
-        ++statistics_.asked;
+        const bool watched = watchOrFindMissing(folder);
+        if (!watched && folder.missing_) {
+            ++statistics_.answered;
+            return std::nullopt;
+        }
+        std::optional<FileInfo> info = fromFileSystem(stat);
         if (watched)
             folder.entries_.insert_or_assign(name, info);
+        passKept_ = passKept_ && watched;
         return info;
     }
 
@@ -135,26 +159,56 @@ public:
         if (!folder.watch_ || !folder.listingKnown_ || position >= folder.listed_.size())
             return false;
         const Folder::KnownInfo& known = folder.listed_[position];
-        return known.known && known.info && !known.info->isDirectory() && known.info->modifiedNanoseconds <= moment;
+        return known.known && known.info && !known.info->isDirectory() &&
+               known.info->modifiedNanoseconds <= moment;
     }
 
     // lstat of `path`, through the record of its parent folder; as FileInfo::ifExists.
     std::optional<FileInfo> infoIfExists(const std::filesystem::path& path);
+    // Whether the folder reached by `path` (a final link followed) is watched: while it is, the path is
+    // known to lead to it (see folder()).
+    bool watchesFolder(const std::string& path) { return watch(folder(path, true)); }
 
     Statistics statistics() const;
 
 private:
+    // The file system's answer; a question that failed is asked again by the next pass.
+    template <typename Ask> auto fromFileSystem(Ask&& ask) {
+        try {
+            auto answer = ask();
+            ++statistics_.asked;
+            return answer;
+        } catch (...) {
+            passKept_ = false;
+            throw;
+        }
+    }
+
     // Watches the folder unless it was watched or refused since the last sweep; whether it is watched.
     bool watch(Folder& folder);
+    // As watch; a folder that nothing is at is known missing (Folder::missing_) while its parent, watched
+    // or known missing itself, knows nothing of that name, and tried again as soon as it does.
+    bool watchOrFindMissing(Folder& folder);
     void unwatch(Folder& folder);
     void keepListing(Folder& folder, FolderListing listing, bool watched);
     void forgetContents(Folder& folder);
+    void forgetListing(Folder& folder);
     void forgetEntry(Folder& folder, const std::string& name);
     void forgetOwnInfo(const Folder& folder);
+    void forgetBelow(const Folder& folder);
+    void takeEvents();
     void apply(const FolderWatch::Event& event);
     void addedOrRemovedFolder(const std::string& path);
     static std::optional<Folder::Identity> identityOf(const Folder& folder);
+    // Whether the folder, reached by its path, now leads elsewhere than to the folder watched.
+    static bool ledElsewhere(const Folder& folder);
+    bool sweepDue(Date readMoment) const;
     void sweep();
+
+    struct Recheck {
+        std::function<std::optional<FileInfo>()> ask;
+        std::optional<FileInfo> answer;
+    };
 
     std::unique_ptr<FolderWatch> watch_;
     std::unordered_map<std::string, Folder> folders_;
@@ -163,6 +217,11 @@ private:
     Date readMoment_;
     std::optional<Date> lastSweep_;
     bool sweepRequested_ = true;
+    bool passKept_ = false;            // whether this pass kept every answer it got
+    bool lastPassKept_ = false;        // the same of the last pass that ended
+    std::uint64_t forgotten_ = 0;      // how often something known was forgotten
+    std::uint64_t forgottenAtEnd_ = 0; // forgotten_ when the last pass ended
+    std::vector<Recheck> rechecks_;    // of this pass, or the last one once it ended
     Statistics statistics_;
 };
 

@@ -1,6 +1,7 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeReadState.h"
 #include "Codex/CodexReadMarks.h"
+#include "Codex/DesktopAttention.h"
 #include "CodexHistoryGenerator.h"
 #include "Model/StatusStore.h"
 #include "Orca/OrcaSessionIndex.h"
@@ -108,10 +109,13 @@ protected:
             .write(TaskStatus::make(id, "Nightly", LightState::working, now - 10, "Local status"));
     }
 
-    void orcaStatus(const std::vector<std::pair<std::string, fs::path>>& claudeSessions) {
+    // `receivedAt`: when Orca heard of each session, 100 s before `now` for those not given.
+    void orcaStatus(const std::vector<std::pair<std::string, fs::path>>& claudeSessions,
+                    const std::vector<double>& receivedAt = {}) {
         nlohmann::json entries = nlohmann::json::object();
         int pane = 0;
         for (const auto& [sessionID, transcript] : claudeSessions) {
+            const double heardAt = std::size_t(pane) < receivedAt.size() ? receivedAt[pane] : nowUnix - 100;
             const std::string tab = sessionUuid(900 + pane);
             const std::string key = tab + ":" + sessionUuid(800 + pane++);
             entries[key] = {
@@ -121,7 +125,7 @@ protected:
                  {{"key", "session_id"}, {"id", sessionID}, {"transcriptPath", transcript.string()}}},
                 {"tabId", tab},
                 {"worktreeId", "wt"},
-                {"receivedAt", (nowUnix - 100) * 1000}};
+                {"receivedAt", heardAt * 1000}};
         }
         writeFile(OrcaSessionIndex::statusFile(OrcaSessionIndex::root(home.path())),
                   nlohmann::json({{"version", 2}, {"entries", entries}}).dump());
@@ -310,6 +314,62 @@ TEST_F(RefreshCacheEquivalenceTest, CachedRefreshesMatchFreshOnesAsFilesChange) 
     EXPECT_EQ(worker.cache().codexReadMarks.size(), 1u);
 }
 
+// With a watch and no file changing, the worker gives its last results again until the first moment at
+// which a rule of time decides otherwise: a transcript, session, hook record or Orca session that leaves
+// its window or arrives from the future, a Codex desktop request dated later, the day's log folders.
+TEST_F(RefreshCacheEquivalenceTest, ResultsGivenAgainFollowEveryRuleOfTime) {
+    localRecord("build-1");
+    claudeTranscript(sessionUuid(1), 86'400 - 100); // leaves at +100
+    claudeTranscript(sessionUuid(2), -260);         // comes in at +200
+    // A session whose last hook record (leaving at +300) is newer than its transcript's lines.
+    const fs::path hooked = home / ".claude/projects/-home-me-app" / (sessionUuid(4) + ".jsonl");
+    writeFile(hooked, finishedTranscript(sessionUuid(4), nowUnix - 86'400 + 250));
+    ClaudeHookStore(ClaudeHookStore::defaultDirectory(home.path()))
+        .ingest(nlohmann::json({{"session_id", sessionUuid(4)},
+                                {"hook_event_name", "PermissionRequest"},
+                                {"cwd", "/home/me/app"},
+                                {"transcript_path", hooked.string()}})
+                    .dump(),
+                now - 86'400 + 300);
+    fixtures::setModificationTime(hooked, nowUnix - 50);
+    codexSession(sessionUuid(5), 86'400 - 400);
+    codexSession(sessionUuid(6), 50);
+    codexSession(sessionUuid(7), 50);
+    // Orca's sessions: one leaving at +500, one coming in at +600, one whose transcript, which only
+    // Orca reads, leaves at +700.
+    const fs::path orcaOnly = home / "orca-only" / (sessionUuid(9) + ".jsonl");
+    writeFile(orcaOnly, finishedTranscript(sessionUuid(9), nowUnix - 86'400 + 690));
+    fixtures::setModificationTime(orcaOnly, nowUnix - 86'400 + 700);
+    orcaStatus({{sessionUuid(3), claudeTranscript(sessionUuid(3), 100, "orca")},
+                {sessionUuid(8), claudeTranscript(sessionUuid(8), 100, "orca")},
+                {sessionUuid(9), orcaOnly}},
+               {nowUnix - 604'800 + 500, nowUnix + 660, nowUnix - 100});
+    const fs::path logs = DesktopAttention::defaultDirectory(home.path());
+    auto approval = [](double unix, int thread) {
+        return fixtures::isoTimestamp(unix) +
+               " info [electron-message-handler] [desktop-notifications] show approval conversationId=" +
+               sessionUuid(thread) + " requestId=r" + std::to_string(thread) + " kind=commandExecution\n";
+    };
+    writeFile(logs / "2025/12/05/codex-desktop-main-t0-1.log", approval(nowUnix - 10, 6)); // until midnight
+    writeFile(logs / "2025/12/06/codex-desktop-main-t0-1.log", approval(nowUnix + 800, 7));
+
+    const double midnight = 65'600; // 2025-12-07T00:00:00Z
+    std::vector<double> offsets = {0, 1, 3};
+    for (const double boundary : {100.0, 200.0, 300.0, 400.0, 500.0, 600.0, 700.0, 800.0, midnight})
+        for (const double near : {-2.5, -1.5, -0.5, 0.0, 0.5, 1.5, 2.5})
+            offsets.push_back(boundary + near);
+    std::sort(offsets.begin(), offsets.end());
+    offsets.push_back(50); // a clock set back
+    offsets.push_back(midnight + 86'400 * 8);
+    const RefreshSnapshot first = watchingWorker.load(true, true, environment, now);
+    for (const double offset : offsets)
+        expectSame(watchingWorker.load(true, true, environment, now + offset),
+                   loadRefreshSnapshot(true, true, environment, now + offset),
+                   "at +" + std::to_string(offset) + " s");
+    EXPECT_GT(watchingWorker.reused(), 10u);
+    EXPECT_NE(ids(first), ids(loadRefreshSnapshot(true, true, environment, now + midnight)));
+}
+
 // A file that changed within a second of the moment a tick read it may change again with the same
 // size and times (file times are coarse), so the next tick reads it again instead of trusting the cache.
 TEST_F(RefreshWorkerTest, FilesChangedWithinASecondOfATickAreNotTrustedOnTheNext) {
@@ -317,21 +377,27 @@ TEST_F(RefreshWorkerTest, FilesChangedWithinASecondOfATickAreNotTrustedOnTheNext
     codexSession(sessionUuid(1), 100);
     localRecord("build-1");
     // The same with a folder watch: an event makes a tick look at a file again, but only this rule tells
-    // whether what a tick read can be trusted.
+    // whether what a tick read can be trusted. (A new local record each tick keeps the watching worker
+    // from giving its last results again.)
     for (const bool watching : {false, true}) {
         auto worker = [&](std::function<Date()> readClock) {
             return RefreshWorker(std::move(readClock),
                                  watching ? std::make_unique<InotifyFolderWatch>() : nullptr);
         };
+        int records = 0;
+        auto load = [&](RefreshWorker& worker, int tick) {
+            localRecord("build-" + std::to_string(++records));
+            worker.load(true, true, environment, now + tick);
+        };
         RefreshWorker justAfter = worker([] { return quorvel::testing::wallClock(); });
         for (int tick = 0; tick < 3; ++tick)
-            justAfter.load(true, true, environment, now + tick);
+            load(justAfter, tick);
         EXPECT_EQ(justAfter.cache().claude.transcripts.hits(), 0u) << watching;
         EXPECT_EQ(justAfter.cache().codex.histories.hits(), 0u) << watching;
 
         RefreshWorker later = worker([] { return quorvel::testing::wallClock() + 1.5; });
         for (int tick = 0; tick < 3; ++tick)
-            later.load(true, true, environment, now + tick);
+            load(later, tick);
         EXPECT_EQ(later.cache().claude.transcripts.hits(), 2u) << watching;
         EXPECT_EQ(later.cache().codex.histories.hits(), 2u) << watching;
     }
