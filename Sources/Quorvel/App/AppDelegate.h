@@ -197,6 +197,7 @@ private:
     void addActivityWindowMenu(TaskMenu* menu);
     void addSettingsItems(TaskMenu* menu);
     void fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date now);
+    void fillTaskMenuRowTexts(TaskMenuRow& row, const RowContentKey& content);
     void animateWorkingRows();
     QIcon updateMenuItemIcon() const;
     // The row image around a state icon drawn already.

@@ -180,21 +180,19 @@ void AppDelegate::updateTaskMenuRows(const std::vector<TaskStatus>& rows, Date n
 void AppDelegate::fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date now) {
     const LightState state = task.visibleState(now, readState);
     const TaskProvider provider = task.provider();
-    const auto host = menuHost(item.get());
-    row.title->setText(StatusTexts::taskTitle(task.name, host));
     const bool marksRead = marksReadWhenChosen(task, state);
-    row.title->setEnabled(openDestination(task).has_value() || marksRead);
-    row.title->setData(QVariant::fromValue(task));
+    RowContentKey content{task, state, marksRead, openDestination(task).has_value() || marksRead,
+                          menuHost(item.get())};
+    if (row.content != content) {
+        fillTaskMenuRowTexts(row, content);
+        row.content = std::move(content);
+    }
     const RowImageKey titleImage{provider, task.isOrcaTask(), state, SystemColours::currentAppearance(),
                                  MenuIcons::screenRatio()};
     if (row.titleImage != titleImage) {
         row.title->setIcon(taskSourceIcons(provider, task.isOrcaTask(), state));
         row.titleImage = titleImage;
     }
-    AccessibleMenuItem::setDescription(row.title,
-                                       StatusTexts::rowImageDescription(provider, task.isOrcaTask(), state));
-    row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state, marksRead)));
-    row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, state), host));
     RowImageKey detailImage = titleImage;
     detailImage.provider = task.isOrcaTask() ? std::optional(provider) : std::nullopt;
     detailImage.state.reset();
@@ -202,10 +200,23 @@ void AppDelegate::fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date
         row.detail->setIcon(detailIcon(task));
         row.detailImage = detailImage;
     }
-    row.detail->setToolTip(task.isOrcaTask() ? QStringLiteral("Orca \u00B7 ") + StatusTexts::appName(provider)
-                                             : QString());
     if (state == LightState::working)
         workingMenuItems.push_back({row.title, provider, task.isOrcaTask()});
+}
+
+void AppDelegate::fillTaskMenuRowTexts(TaskMenuRow& row, const RowContentKey& content) {
+    const TaskStatus& task = content.task;
+    const TaskProvider provider = task.provider();
+    row.title->setText(StatusTexts::taskTitle(task.name, content.host));
+    row.title->setEnabled(content.enabled);
+    row.title->setData(QVariant::fromValue(task));
+    AccessibleMenuItem::setDescription(
+        row.title, StatusTexts::rowImageDescription(provider, task.isOrcaTask(), content.state));
+    row.title->setToolTip(
+        StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, content.state, content.marksReadWhenChosen)));
+    row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, content.state), content.host));
+    row.detail->setToolTip(task.isOrcaTask() ? QStringLiteral("Orca \u00B7 ") + StatusTexts::appName(provider)
+                                             : QString());
 }
 
 // The working rows' icons at the amber lamp's phase. Only an open menu pulses: a closed one, which

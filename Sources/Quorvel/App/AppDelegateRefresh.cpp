@@ -68,12 +68,16 @@ void AppDelegate::applyRefreshSnapshot(RefreshSnapshot snapshot) {
 // The file may have changed since the worker read it (a task opened in Orca meanwhile).
 void AppDelegate::applyOrcaReadState() {
     const auto url = OrcaReadState::defaultURL(platform_.home);
+    std::optional<OrcaReadState> stored;
     try {
-        readState.orca = OrcaReadState::load(url);
+        stored = OrcaReadState::load(url);
+        readState.orca = *stored;
     } catch (const std::exception&) {
         // The snapshot's stays.
     }
     readState.orca.remember(tasks, platform_.clock->now());
+    if (stored == readState.orca)
+        return;
     try {
         readState.orca.save(url);
     } catch (const std::exception&) {
@@ -82,12 +86,13 @@ void AppDelegate::applyOrcaReadState() {
 }
 
 void AppDelegate::markFocusedClaudeCompletionRead() {
-    const auto frontmost = platform_.frontmostApplication->bundleIdentifier();
-    if (!frontmost || *frontmost != QLatin1String(claudeDesktopIdentifier))
-        return;
     const Date now = platform_.clock->now();
     const auto candidate = ClaudeFocusedCompletion::unreadCandidate(tasks, readState, now);
     if (!candidate)
+        return;
+    // Asked only when there is something to mark: it is a round trip to the display server.
+    const auto frontmost = platform_.frontmostApplication->bundleIdentifier();
+    if (!frontmost || *frontmost != QLatin1String(claudeDesktopIdentifier))
         return;
     readState.claude.markRead(*candidate, now);
     try {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "App/StatusTexts.h"
 #include "Model/LightState.h"
+#include "Model/TaskStatus.h"
 #include "Platform/SystemColours.h"
 
 #include <QtGlobal>
@@ -22,6 +24,18 @@ struct RowImageKey {
     bool operator==(const RowImageKey&) const = default;
 };
 
+// What a row's texts, tooltips and descriptions were made from: they are made again only when this
+// changes.
+struct RowContentKey {
+    TaskStatus task;
+    LightState state = LightState::unknown;
+    bool marksReadWhenChosen = false;
+    bool enabled = false;
+    StatusTexts::MenuHost host = StatusTexts::MenuHost::qt;
+
+    bool operator==(const RowContentKey&) const = default;
+};
+
 // One of the 30 pre-built task rows of the menu: the task's title, its detail line and a separator.
 struct TaskMenuRow {
     QAction* title = nullptr;
@@ -29,6 +43,7 @@ struct TaskMenuRow {
     QAction* divider = nullptr;
     std::optional<RowImageKey> titleImage;
     std::optional<RowImageKey> detailImage;
+    std::optional<RowContentKey> content;
 };
 
 // A row whose task is working: its icon pulses with the amber lamp.
