@@ -245,6 +245,7 @@ void measure(const RefreshEnvironment& environment, int ticks) {
         {"lstat_asked_per_active_tick", askedPerActiveTick},
         {"transcripts_parsed_per_active_tick", parsedPerActiveTick},
         {"tasks", snapshot.tasks.size()},
+        {"reused", worker.reused()},
         {"equal_to_uncached", equal}};
     std::cout << output.dump() << "\n";
 }
