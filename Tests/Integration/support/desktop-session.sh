@@ -40,7 +40,9 @@ finish_session() {
 }
 trap finish_session EXIT
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 "${session_screen:-1024x768x24}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves and drops any client still
+# connecting, so a short-lived xprop could take the window manager's connection down with it.
+Xvfb -noreset -displayfd 3 -nolisten tcp -screen 0 "${session_screen:-1024x768x24}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 started_pids+=($!)
 
 fail() {
