@@ -6,10 +6,7 @@
 source "$(dirname "$0")/support/desktop-session.sh" "$@"
 
 python=/usr/bin/python3
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus-address" 2>"$work/dbus.log" &
-started_pids+=($!)
-wait_until 10 test -s "$work/bus-address" || fail "the session bus did not start"
-export DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$work/bus-address")"
+start_session_bus
 
 "$python" "$support/status-notifier-watcher.py" "$work/items" >"$work/watcher.log" 2>&1 &
 started_pids+=($!)
