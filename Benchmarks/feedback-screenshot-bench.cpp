@@ -139,7 +139,8 @@ void makeProgressiveJpeg(const fs::path& path, int side) {
 Measurement inTheWindow(const fs::path& path) {
     struct Alerts final : quorvel::AlertPresenter {
         int shown = 0;
-        void show(const QString&, const QString&, quorvel::AlertStyle) override { ++shown; }
+        using AlertPresenter::show;
+        void show(const QString&, const QString&, quorvel::AlertStyle, Dismissed) override { ++shown; }
     } alerts;
     bool sent = false;
     long long sentBytes = 0;

@@ -92,11 +92,11 @@ private:
     std::mt19937 random_{7};
 };
 
-void writeHookRecords(const std::vector<Session>& claude, double now) {
+void writeHookRecords(const std::vector<Session>& claude, double now, bool atRest) {
     const ClaudeHookStore store(ClaudeHookStore::defaultDirectory());
     for (std::size_t i = 0; i < claude.size(); i += 3) {
         const nlohmann::json event = {{"session_id", claude[i].id},
-                                      {"hook_event_name", i % 2 ? "Stop" : "PermissionRequest"},
+                                      {"hook_event_name", i % 2 || atRest ? "Stop" : "PermissionRequest"},
                                       {"cwd", "/home/dev/project"},
                                       {"transcript_path", claude[i].path.string()}};
         store.ingest(event.dump(), Date::fromUnix(now - 120));
@@ -144,19 +144,30 @@ void writeDesktopLogs(const fs::path& home, const std::vector<Session>& codex, S
     writeDated(file, log, now - 10);
 }
 
-void writeStateFiles(const std::vector<Session>& claude, const std::vector<Session>& codex, double now) {
+void writeStateFiles(const std::vector<Session>& claude, const std::vector<Session>& codex, double now,
+                     bool atRest) {
     ClaudeReadState claudeRead;
-    for (std::size_t i = 0; i < claude.size(); i += 2)
+    for (std::size_t i = 0; i < claude.size(); i += atRest ? 1 : 2)
         claudeRead.readAt[claude[i].id] = Date::fromUnix(std::ceil(now - 60));
     claudeRead.save(ClaudeReadState::defaultURL());
     CodexAutomationReadState automations;
     automations.readAt[codex.front().id] = Date::fromUnix(std::ceil(now - 60));
     automations.save(CodexAutomationReadState::defaultURL());
     OrcaReadState{}.save(OrcaReadState::defaultURL());
+    if (atRest)
+        return;
     const StatusStore store(StatusStore::defaultDirectory());
     for (int i = 0; i < 5; ++i)
         store.write(TaskStatus::make("build-" + std::to_string(i), "Nightly build " + std::to_string(i),
                                      LightState::working, Date::fromUnix(now - 30), "Local status"));
+}
+
+// The Codex desktop app's read flags, with no thread unread.
+void writeCodexNothingUnread(const fs::path& codexHome) {
+    const nlohmann::json state = {
+        {"electron-thread-read-state-v1",
+         {{"version", 1}, {"unreadByIdentity", {{"me", {{"local:me", nlohmann::json::array()}}}}}}}};
+    FileIO::writePrivateFile(codexHome / ".codex-global-state.json", state.dump());
 }
 
 void writeCodexIndex(const fs::path& codexHome, const std::vector<Session>& codex) {
@@ -186,10 +197,13 @@ void RefreshCorpus::generate(const std::filesystem::path& home, Date now) const 
         generator.codex(codexHome, 20'000 + i % 50'000, 90'000 + i * 1200.0);
     }
     writeCodexIndex(codexHome, codex);
-    writeHookRecords(claude, generator.now());
-    writeOrcaStatus(claude, codex, generator.sessions(), generator.now());
+    writeHookRecords(claude, generator.now(), atRest);
+    if (atRest)
+        writeCodexNothingUnread(codexHome);
+    else
+        writeOrcaStatus(claude, codex, generator.sessions(), generator.now());
     writeDesktopLogs(home, codex, generator.sessions(), generator.now());
-    writeStateFiles(claude, codex, generator.now());
+    writeStateFiles(claude, codex, generator.now(), atRest);
 }
 
 std::vector<std::filesystem::path> recentClaudeTranscripts(const std::filesystem::path& claudeHome,

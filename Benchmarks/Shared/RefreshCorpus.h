@@ -9,8 +9,11 @@
 namespace quorvel::bench {
 
 // Writes a heavy, realistic home folder for the refresh: recent and old Claude Code transcripts and
-// Codex histories, hook records, read states, Orca's status file and the Codex desktop logs.
+// Codex histories, hook records, read states, Orca's status file and the Codex desktop logs. At rest,
+// every task is finished and read (no local records, hook records of finished turns only, every
+// Claude and Codex task marked read, no Orca panes), so that a tray program shows nothing that pulses.
 struct RefreshCorpus {
+    bool atRest = false;
     int recentClaudeTranscripts = 150;
     int recentCodexHistories = 100;
     int olderFilesEach = 2000;

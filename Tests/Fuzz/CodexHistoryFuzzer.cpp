@@ -1,5 +1,5 @@
 // Codex session histories: the state machine over their lines, and the readers of a history file's
-// thread id, conversation name and tail.
+// thread id and folder, conversation name and tail.
 #include "Codex/SessionReader.h"
 #include "FuzzSupport.h"
 #include "Support/FileIO.h"
@@ -27,8 +27,14 @@ void checkParse(std::string_view input) {
 void checkFileReaders(std::string_view input) {
     const auto file = fuzzing::emptyScratchFolder() / "rollout.jsonl";
     FileIO::writeAtomically(file, input);
-    if (const auto id = SessionReader::sessionID(file))
-        require(Uuid::isUuidText(*id) && input.find(*id) != input.npos, "a thread id is a UUID of the file");
+    const auto meta = SessionReader::sessionMeta(file);
+    require(SessionReader::sessionID(file) == (meta ? std::optional(meta->id) : std::nullopt),
+            "the thread id is the first line's");
+    if (meta) {
+        require(Uuid::isUuidText(meta->id) && input.find(meta->id) != input.npos,
+                "a thread id is a UUID of the file");
+        require(!meta->cwd || meta->cwd->starts_with('/'), "a session's folder is an absolute path");
+    }
     if (const auto name = SessionReader::conversationName(file)) {
         require(!name->empty() && Unicode::graphemeCount(*name, 161) <= 160,
                 "a name holds 1 to 160 characters");

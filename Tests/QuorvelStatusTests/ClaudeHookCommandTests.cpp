@@ -3,7 +3,10 @@
 #include "Support/Json.h"
 
 #include <atomic>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
 #include <thread>
 
 using namespace quorvel::testing;
@@ -156,4 +159,51 @@ TEST_F(ClaudeHookCommand, ConcurrentWritersNeverExposeAPartialRecord) {
     EXPECT_EQ(badReads, 0);
     EXPECT_GT(reads, 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(eventsDirectory()), {}), 1);
+}
+
+// `claude -p` starts the StopFailure and SessionEnd helpers at the same moment. Each helper reads the
+// previous record and writes the next; run together, they must end as either order run alone would:
+// failed. The events are the client's own (session id replaced per round).
+TEST_F(ClaudeHookCommand, ConcurrentStopFailureAndSessionEndNeverLoseTheFailure) {
+    std::vector<nlohmann::json> recorded;
+    std::istringstream lines(
+        readFile(fixturesDirectory() / "clients-2026-12/claude/claude-p-error.hook-events.jsonl"));
+    for (std::string line; std::getline(lines, line);)
+        recorded.push_back(nlohmann::json::parse(line));
+    ASSERT_EQ(recorded.size(), 3u);
+    ASSERT_EQ(recorded[1]["hook_event_name"], "StopFailure");
+    ASSERT_EQ(recorded[2]["hook_event_name"], "SessionEnd");
+
+    constexpr int rounds = 100;
+    std::map<std::string, int> outcomes;
+    for (int round = 0; round < rounds; ++round) {
+        char id[40];
+        std::snprintf(id, sizeof id, "c4257770-a788-44b1-94cc-%012d", round);
+        auto payload = [&](std::size_t index) {
+            nlohmann::json copy = recorded[index];
+            copy["session_id"] = id;
+            return copy.dump();
+        };
+        ASSERT_EQ(run({"claude-hook"}, payload(0)).exitStatus, 0);
+        std::atomic<int> ready = 0;
+        int statuses[2] = {-1, -1};
+        std::vector<std::thread> helpers;
+        for (int helper = 0; helper < 2; ++helper) {
+            helpers.emplace_back([&, helper] {
+                const std::string input = payload(static_cast<std::size_t>(helper) + 1);
+                ++ready;
+                while (ready < 2) {
+                }
+                statuses[helper] = run({"claude-hook"}, input).exitStatus;
+            });
+        }
+        for (std::thread& helper : helpers)
+            helper.join();
+        ASSERT_EQ(statuses[0], 0);
+        ASSERT_EQ(statuses[1], 0);
+        const std::string record = readFile(eventsDirectory() / (std::string(id) + ".json"));
+        const auto state = nlohmann::json::parse(record)["state"].get<std::string>();
+        ++outcomes[state];
+    }
+    EXPECT_EQ(outcomes, (std::map<std::string, int>{{"failed", rounds}}));
 }

@@ -21,7 +21,8 @@ struct CodexCommand : StatusProcess, ::testing::Test {
     TemporaryDirectory codexHome;
     const double now = static_cast<double>(std::time(nullptr));
 
-    // A session whose file changed `age` seconds ago, named by its first user message.
+    // A session in /home/user/project whose file changed `age` seconds ago, named by its first user
+    // message.
     void session(int number, std::string_view name, double age, bool finished) {
         std::string lines =
             sessionMetaLine(now - age - 60, threadID(number)) +
@@ -63,10 +64,10 @@ TEST_F(CodexCommand, PrintsTheVisibleStateNameAndProjectOfRecentTasksNewestFirst
     const ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
     EXPECT_EQ(result.standardError, "");
-    EXPECT_EQ(result.standardOutput, "Working\tRunning task\t\n"
-                                     "Finished \u00b7 unread\tUnread task\t\n"
+    EXPECT_EQ(result.standardOutput, "Working\tRunning task\tproject\n"
+                                     "Finished \u00b7 unread\tUnread task\tproject\n"
                                      "Finished \u00b7 read\tRead task\tQuorvel\n"
-                                     "Unknown / disconnected\tStalled task\t\n");
+                                     "Unknown / disconnected\tStalled task\tproject\n");
 }
 
 TEST_F(CodexCommand, OpenDesktopApprovalMakesATaskWaitForTheUser) {
@@ -84,8 +85,8 @@ TEST_F(CodexCommand, OpenDesktopApprovalMakesATaskWaitForTheUser) {
                   threadID(4) + " requestId=7 kind=commandExecution\n");
     const ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Needs your attention\tRunning task\t\n"
-                                     "Finished \u00b7 unread\tFinished task\t\n");
+    EXPECT_EQ(result.standardOutput, "Needs your attention\tRunning task\tproject\n"
+                                     "Finished \u00b7 unread\tFinished task\tproject\n");
 }
 
 TEST_F(CodexCommand, UnreadableReadStateStillPrintsTheTasks) {
@@ -94,7 +95,7 @@ TEST_F(CodexCommand, UnreadableReadStateStillPrintsTheTasks) {
     writeFile(home / "Library/Application Support/Quorvel/codex-automation-read-state.json", "[");
     const ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tFinished task\t\n");
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tFinished task\tproject\n");
 }
 
 TEST_F(CodexCommand, QuorvelsOwnCodexMarksCountOnlyWithoutTheDesktopFlags) {
@@ -104,20 +105,20 @@ TEST_F(CodexCommand, QuorvelsOwnCodexMarksCountOnlyWithoutTheDesktopFlags) {
               json({{"readAt", {{threadID(2), isoTimestamp(now + 60).substr(0, 19) + "Z"}}}}).dump());
     ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\t\n"
-                                     "Finished \u00b7 read\tMarked task\t\n");
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\tproject\n"
+                                     "Finished \u00b7 read\tMarked task\tproject\n");
 
     globalState(threadID(2)); // the desktop app's flags, where it keeps them, rule
     result = codex();
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 read\tUnmarked task\t\n"
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 read\tUnmarked task\tproject\n"
                                      "Finished \u00b7 unread\tMarked task\tQuorvel\n");
 
     std::filesystem::remove(codexHome / ".codex-global-state.json");
     writeFile(home / "Library/Application Support/Quorvel/codex-read-marks.json", "[");
     result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\t\n"
-                                     "Finished \u00b7 unread\tMarked task\t\n");
+    EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\tproject\n"
+                                     "Finished \u00b7 unread\tMarked task\tproject\n");
 }
 
 TEST_F(CodexCommand, HomeWithoutRecentSessionsPrintsNothing) {
@@ -136,7 +137,7 @@ TEST_F(CodexCommand, WithoutCodexHomeReadsTheDotCodexFolder) {
     const ProcessResult result = runProcess(
         {"/usr/bin/env", "-u", "CODEX_HOME", "HOME=" + home.path().string(), QUORVEL_STATUS_BINARY, "codex"});
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "Unknown / disconnected\tHome\t\n");
+    EXPECT_EQ(result.standardOutput, "Unknown / disconnected\tHome\tproject\n");
 }
 
 TEST_F(CodexCommand, ExtraArgumentsAreAUsageError) {

@@ -111,6 +111,7 @@ QTimer* AppDelegate::startRepeating(int interval, void (AppDelegate::*tick)()) {
 // The first refresh runs before the refresh timer exists, so the menu is filled before its first tick.
 void AppDelegate::startTimers() {
     animationTimer = startRepeating(animationInterval, &AppDelegate::advanceLampAnimation);
+    updateAnimationTimer();
     refresh();
     timer = startRepeating(refreshInterval, &AppDelegate::refresh);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "App/AppPlatform.h"
+#include "App/LampIcon.h"
 #include "App/TaskMenuRow.h"
 #include "Claude/ClaudeIntegrationHealth.h"
 #include "Model/ActivityWindow.h"
@@ -15,6 +16,7 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,6 +24,7 @@
 #include <vector>
 
 class QAction;
+class QActionGroup;
 class QIcon;
 class QMenu;
 class QTimer;
@@ -105,7 +108,8 @@ public:
     // and nothing on this computer opens it.
     bool marksReadWhenChosen(const TaskStatus& task, LightState visibleState);
     void openOrcaTask(const TaskStatus& task);
-    void showClaudeResult(const QString& title, const QString& message);
+    // A modal alert; it returns at once, and `dismissed` runs when the user has closed the alert.
+    void showClaudeResult(const QString& title, const QString& message, std::function<void()> dismissed = {});
 
     // Sounds.
     void playSoundsForTransitions(Date now);
@@ -183,11 +187,18 @@ private:
     void startTimers();
     QTimer* startRepeating(int interval, void (AppDelegate::*tick)());
     void applyOrcaReadState();
-    void buildMenu(const std::vector<TaskStatus>& rows, Date now);
+    // Whether a lamp of menuBarStatuses pulses (working, waiting, failed or unread).
+    bool lampsPulse() const;
+    // Starts the animation timer while a lamp pulses and stops it while none does.
+    void updateAnimationTimer();
+    void buildMenu();
+    void updateMenuCommands();
     void addTaskMenuRows(QMenu* menu);
-    void addActivityWindowMenu(QMenu* menu);
-    void addSettingsItems(QMenu* menu);
-    void fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task, Date now);
+    void addActivityWindowMenu(TaskMenu* menu);
+    void addSettingsItems(TaskMenu* menu);
+    void fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date now);
+    void animateWorkingRows();
+    QIcon updateMenuItemIcon() const;
     // The row image around a state icon drawn already.
     QImage taskSourceImage(TaskProvider provider, bool isOrcaTask, LightState state,
                            const QImage& stateIcon) const;
@@ -217,7 +228,14 @@ private:
     std::unique_ptr<MenuIcons> icons_;
     std::unique_ptr<TaskMenuStyle> menuStyle_;
     std::unique_ptr<TaskMenu> menu_;
+    QAction* diagnosticMenuItem_ = nullptr;
+    QActionGroup* activityWindowChoices_ = nullptr;
+    QAction* playSoundsItem_ = nullptr;
     mutable std::optional<std::optional<QImage>> orcaAppIcon_;
+    // What the tray item was last given.
+    std::optional<LampIcon> shownLamps_;
+    QString shownToolTip_;
+    QString shownAccessibilityLabel_;
     bool appearanceChangePending_ = false;
     bool refreshRequested_ = false;
 };

@@ -7,7 +7,6 @@
 #include "Platform/ResourceBundle.h"
 #include "Platform/SystemColours.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 
 namespace quorvel {
@@ -16,7 +15,7 @@ namespace {
 constexpr int orcaLogoSize = 16;
 
 qreal screenRatio() {
-    return qGuiApp ? qGuiApp->devicePixelRatio() : 1;
+    return MenuIcons::screenRatio();
 }
 } // namespace
 

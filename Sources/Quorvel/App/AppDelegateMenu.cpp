@@ -1,3 +1,4 @@
+#include "App/AccessibleMenuItem.h"
 #include "App/AppDelegate.h"
 #include "App/MenuIcons.h"
 #include "App/SettingsKeys.h"
@@ -11,8 +12,8 @@
 #include "Platform/SettingsStore.h"
 #include "Platform/StatusItem.h"
 
+#include <QActionGroup>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 #include <algorithm>
@@ -58,6 +59,9 @@ std::vector<TaskStatus> AppDelegate::visibleRows(Date now) const {
     return visible;
 }
 
+// The menu is built once. After that its items change in place, open or closed, and only where what
+// they show changed: a tray host then hears of nothing when nothing changed, and no event can ever reach
+// a menu that is gone. An open menu changes only its rows; the rest follows once it has closed.
 void AppDelegate::redraw() {
     const Date now = platform_.clock->now();
     std::vector<LightState> states;
@@ -66,79 +70,90 @@ void AppDelegate::redraw() {
             states.push_back(task.visibleState(now, readState));
     menuBarStatuses = LightStates::menuBarStatuses(states);
     renderStatusButton();
+    updateAnimationTimer();
     const auto rows = visibleRows(now);
-    if (menuIsOpen && menu_) {
-        // An open menu is never replaced: its rows change in place.
-        menu_->changeItems([&] {
-            emptyStateMenuItem->setVisible(rows.empty());
-            updateTaskMenuRows(rows, now);
-        });
-        return;
-    }
-    buildMenu(rows, now);
+    if (!menu_)
+        buildMenu();
+    menu_->changeItems([&] {
+        if (!menuIsOpen)
+            updateMenuCommands();
+        emptyStateMenuItem->setVisible(rows.empty());
+        updateTaskMenuRows(rows, now);
+    });
 }
 
-void AppDelegate::buildMenu(const std::vector<TaskStatus>& rows, Date now) {
-    auto menu = std::make_unique<TaskMenu>();
+void AppDelegate::buildMenu() {
+    menu_ = std::make_unique<TaskMenu>();
+    TaskMenu* menu = menu_.get();
     menu->setStyle(menuStyle_.get());
     menu->setToolTipsVisible(true);
-    connect(menu.get(), &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
-    connect(menu.get(), &QMenu::aboutToHide, this, &AppDelegate::menuDidClose);
-    workingMenuItems.clear();
-    taskMenuRows.clear();
-    emptyStateMenuItem = nullptr;
-    updateMenuItem = nullptr;
+    connect(menu, &QMenu::aboutToShow, this, &AppDelegate::menuWillOpen);
+    connect(menu, &QMenu::aboutToHide, this, &AppDelegate::menuDidClose);
 
-    const auto host = menuHost(item.get());
-    addLabel(menu.get(), StatusTexts::menuText(
-                             QStringLiteral("Quorvel by Nimbrel \u00B7 ") + appVersionDescription(), host));
-    addUpdateMenuItem(menu.get());
+    addLabel(menu,
+             StatusTexts::menuText(QStringLiteral("Quorvel by Nimbrel \u00B7 ") + appVersionDescription(),
+                                   menuHost(item.get())));
+    addUpdateMenuItem(menu);
     menu->addSeparator();
-    if (diagnostic)
-        addLabel(menu.get(), StatusTexts::menuText(QString::fromStdString(*diagnostic), host));
-    emptyStateMenuItem = addLabel(menu.get(), StatusTexts::emptyStateText(codexEnabled, claudeEnabled));
-    emptyStateMenuItem->setVisible(rows.empty());
-    addTaskMenuRows(menu.get());
-    updateTaskMenuRows(rows, now);
+    diagnosticMenuItem_ = addLabel(menu, QString());
+    emptyStateMenuItem = addLabel(menu, QString());
+    addTaskMenuRows(menu);
     menu->addSeparator();
-    addActivityWindowMenu(menu.get());
-    addSettingsItems(menu.get());
-
+    addActivityWindowMenu(menu);
+    addSettingsItems(menu);
     if (item)
-        item->setMenu(menu.get());
-    std::swap(menu_, menu);
-    // The old menu may still be delivering its last signal.
-    if (menu)
-        menu.release()->deleteLater();
+        item->setMenu(menu);
+}
+
+// What a rebuilt menu would show around the rows: the diagnostic line, the empty state's text and the
+// settings' marks.
+void AppDelegate::updateMenuCommands() {
+    diagnosticMenuItem_->setText(
+        diagnostic ? StatusTexts::menuText(QString::fromStdString(*diagnostic), menuHost(item.get()))
+                   : QString());
+    diagnosticMenuItem_->setVisible(diagnostic.has_value());
+    emptyStateMenuItem->setText(StatusTexts::emptyStateText(codexEnabled, claudeEnabled));
+    for (QAction* choice : activityWindowChoices_->actions())
+        if (choice->data().toInt() == ActivityWindows::rawValue(activityWindow))
+            choice->setChecked(true);
+    playSoundsItem_->setChecked(soundsEnabled);
 }
 
 void AppDelegate::addTaskMenuRows(QMenu* menu) {
     for (int index = 0; index < visibleRowLimit; ++index) {
-        TaskMenuRow row{menu->addAction(QString()), addLabel(menu, QString()), menu->addSeparator()};
+        TaskMenuRow row;
+        row.title = menu->addAction(QString());
+        row.detail = addLabel(menu, QString());
+        row.divider = menu->addSeparator();
+        for (QAction* action : {row.title, row.detail, row.divider})
+            action->setVisible(false);
+        // Before anybody asks: an item's accessible interface is made once.
+        AccessibleMenuItem::setDescription(row.title, QString());
         connect(row.title, &QAction::triggered, this, [this, title = row.title] { openTask(title->data()); });
         taskMenuRows.push_back(row);
     }
 }
 
-void AppDelegate::addActivityWindowMenu(QMenu* menu) {
-    QMenu* windows = menu->addMenu(QStringLiteral("Show active chats from"));
+// A single choice: its items are drawn (and exported) as radio buttons.
+void AppDelegate::addActivityWindowMenu(TaskMenu* menu) {
+    TaskMenu* windows = menu->addSubmenu(QStringLiteral("Show active chats from"));
+    activityWindowChoices_ = new QActionGroup(windows);
     for (ActivityWindow window : ActivityWindows::allCases) {
         QAction* choice = windows->addAction(fromUtf8(ActivityWindows::label(window)));
         choice->setCheckable(true);
-        choice->setChecked(window == activityWindow);
+        choice->setActionGroup(activityWindowChoices_);
         choice->setData(ActivityWindows::rawValue(window));
         connect(choice, &QAction::triggered, this, [this, choice] { changeActivityWindow(choice->data()); });
     }
 }
 
-void AppDelegate::addSettingsItems(QMenu* menu) {
+void AppDelegate::addSettingsItems(TaskMenu* menu) {
     connect(menu->addAction(QStringLiteral("Report an issue\u2026")), &QAction::triggered, this,
             [this] { showFeedback(); });
-    QMenu* sounds = menu->addMenu(QStringLiteral("Sounds"));
-    QAction* playSounds = sounds->addAction(QStringLiteral("Play sounds"));
-    playSounds->setCheckable(true);
-    playSounds->setChecked(soundsEnabled);
-    connect(playSounds, &QAction::triggered, this, [this] { toggleSounds(); });
+    TaskMenu* sounds = menu->addSubmenu(QStringLiteral("Sounds"));
+    playSoundsItem_ = sounds->addAction(QStringLiteral("Play sounds"));
+    playSoundsItem_->setCheckable(true);
+    connect(playSoundsItem_, &QAction::triggered, this, [this] { toggleSounds(); });
     QAction* settings = menu->addAction(QStringLiteral("Settings\u2026"));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, [this] { showSettings(); });
@@ -147,10 +162,12 @@ void AppDelegate::addSettingsItems(QMenu* menu) {
     connect(quitItem, &QAction::triggered, this, [this] { quit(); });
 }
 
+// Qt's setters leave an item alone when the value is the same; icons, which Qt cannot compare, are set
+// only when what they are drawn from changed. A working row's pulse is drawn by the animation.
 void AppDelegate::updateTaskMenuRows(const std::vector<TaskStatus>& rows, Date now) {
     workingMenuItems.clear();
     for (std::size_t index = 0; index < taskMenuRows.size(); ++index) {
-        const TaskMenuRow& row = taskMenuRows[index];
+        TaskMenuRow& row = taskMenuRows[index];
         const bool shown = index < rows.size();
         row.title->setVisible(shown);
         row.detail->setVisible(shown);
@@ -160,7 +177,7 @@ void AppDelegate::updateTaskMenuRows(const std::vector<TaskStatus>& rows, Date n
     }
 }
 
-void AppDelegate::fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task, Date now) {
+void AppDelegate::fillTaskMenuRow(TaskMenuRow& row, const TaskStatus& task, Date now) {
     const LightState state = task.visibleState(now, readState);
     const TaskProvider provider = task.provider();
     const auto host = menuHost(item.get());
@@ -168,14 +185,38 @@ void AppDelegate::fillTaskMenuRow(const TaskMenuRow& row, const TaskStatus& task
     const bool marksRead = marksReadWhenChosen(task, state);
     row.title->setEnabled(openDestination(task).has_value() || marksRead);
     row.title->setData(QVariant::fromValue(task));
-    row.title->setIcon(taskSourceIcons(provider, task.isOrcaTask(), state));
+    const RowImageKey titleImage{provider, task.isOrcaTask(), state, SystemColours::currentAppearance(),
+                                 MenuIcons::screenRatio()};
+    if (row.titleImage != titleImage) {
+        row.title->setIcon(taskSourceIcons(provider, task.isOrcaTask(), state));
+        row.titleImage = titleImage;
+    }
+    AccessibleMenuItem::setDescription(row.title,
+                                       StatusTexts::rowImageDescription(provider, task.isOrcaTask(), state));
     row.title->setToolTip(StatusTexts::plainToolTip(StatusTexts::rowToolTip(task, state, marksRead)));
     row.detail->setText(StatusTexts::menuText(StatusTexts::rowDetail(task, state), host));
-    row.detail->setIcon(detailIcon(task));
+    RowImageKey detailImage = titleImage;
+    detailImage.provider = task.isOrcaTask() ? std::optional(provider) : std::nullopt;
+    detailImage.state.reset();
+    if (row.detailImage != detailImage) {
+        row.detail->setIcon(detailIcon(task));
+        row.detailImage = detailImage;
+    }
     row.detail->setToolTip(task.isOrcaTask() ? QStringLiteral("Orca \u00B7 ") + StatusTexts::appName(provider)
                                              : QString());
     if (state == LightState::working)
         workingMenuItems.push_back({row.title, provider, task.isOrcaTask()});
+}
+
+// The working rows' icons at the amber lamp's phase. Only an open menu pulses: a closed one, which
+// nobody sees, catches up as it opens.
+void AppDelegate::animateWorkingRows() {
+    if (workingMenuItems.empty())
+        return;
+    menu_->changeItems([this] {
+        for (const auto& row : workingMenuItems)
+            row.item->setIcon(taskSourceIcons(row.provider, row.isOrcaTask, LightState::working));
+    });
 }
 
 QMenu* AppDelegate::menu() const {
@@ -190,9 +231,13 @@ QString AppDelegate::appVersionDescription() const {
     return description;
 }
 
+QIcon AppDelegate::updateMenuItemIcon() const {
+    return QIcon(QPixmap::fromImage(icons_->updateIcon(MenuIcons::screenRatio())));
+}
+
 void AppDelegate::addUpdateMenuItem(QMenu* menu) {
     updateMenuItem = menu->addAction(QString());
-    updateMenuItem->setIcon(QIcon(QPixmap::fromImage(icons_->updateIcon(qGuiApp->devicePixelRatio()))));
+    updateMenuItem->setIcon(updateMenuItemIcon());
     connect(updateMenuItem, &QAction::triggered, this, [this] { showAvailableUpdate(); });
     refreshUpdateMenuItem();
 }
@@ -247,10 +292,11 @@ void AppDelegate::toggleSounds() {
 
 void AppDelegate::menuWillOpen() {
     menuIsOpen = true;
+    animateWorkingRows();
 }
 
-// Qt hides the menu before it delivers the chosen action: the rebuild waits for the next turn of the
-// event loop, so the chosen row and its task are still there.
+// Qt hides the menu before it delivers the chosen action: the update waits for the next turn of the
+// event loop, so the chosen row still holds its task.
 void AppDelegate::menuDidClose() {
     menuIsOpen = false;
     QTimer::singleShot(0, this, [this] {

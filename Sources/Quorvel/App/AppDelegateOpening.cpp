@@ -107,20 +107,23 @@ void AppDelegate::openOrcaTask(const TaskStatus& task) {
 void AppDelegate::finishOrcaOpen(const TaskStatus& task, std::exception_ptr navigationError, bool appOpened) {
     if (!appOpened) {
         showOrcaFailure(nullptr);
-    } else if (navigationError) {
-        showOrcaFailure(navigationError);
-    } else {
-        readState.orca.markRead(task);
-        try {
-            readState.orca.save(OrcaReadState::defaultURL(platform_.home));
-        } catch (const std::exception&) {
-            diagnostic = orcaReadStateNotSaved;
-        }
-        redraw();
+        return;
     }
+    if (navigationError) {
+        showOrcaFailure(navigationError);
+        return;
+    }
+    readState.orca.markRead(task);
+    try {
+        readState.orca.save(OrcaReadState::defaultURL(platform_.home));
+    } catch (const std::exception&) {
+        diagnostic = orcaReadStateNotSaved;
+    }
+    redraw();
     openingOrcaTask = false;
 }
 
+// The Orca road stays taken while its alert is open.
 void AppDelegate::showOrcaFailure(std::exception_ptr error) {
     QString message = orcaGenericFailure;
     try {
@@ -130,12 +133,18 @@ void AppDelegate::showOrcaFailure(std::exception_ptr error) {
         message = QString::fromUtf8(navigation.what());
     } catch (...) {
     }
-    showClaudeResult(orcaFailureTitle, message + orcaFailureEnding);
+    QPointer<AppDelegate> self(this);
+    showClaudeResult(orcaFailureTitle, message + orcaFailureEnding, [self] {
+        if (self)
+            self->openingOrcaTask = false;
+    });
 }
 
-void AppDelegate::showClaudeResult(const QString& title, const QString& message) {
+void AppDelegate::showClaudeResult(const QString& title, const QString& message,
+                                   std::function<void()> dismissed) {
     const bool failure = title.contains(QLatin1String("Could not"));
-    platform_.alerts->show(title, message, failure ? AlertStyle::warning : AlertStyle::informational);
+    platform_.alerts->show(title, message, failure ? AlertStyle::warning : AlertStyle::informational,
+                           std::move(dismissed));
 }
 
 } // namespace quorvel

@@ -8,6 +8,7 @@
 
 #include <QIcon>
 #include <QMenu>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -48,38 +49,66 @@ QString AppDelegate::statusSummary() const {
     return StatusTexts::summary(menuBarStatuses);
 }
 
+// Only what changed reaches the tray: the same lamps, tooltip and label are not sent again.
 void AppDelegate::renderStatusButton() {
     if (!item)
         return;
+    const LampIcon lamps = lampIcon(menuBarStatuses, redPulsePhase, amberPulsePhase, bluePulsePhase);
+    if (shownLamps_ != lamps) {
+        item->setIcon(lamps.trayIcon());
+        shownLamps_ = lamps;
+    }
     const QString summary = statusSummary();
-    item->setIcon(trayIcon());
-    item->setToolTip(StatusTexts::toolTip(summary, globalMenuShortcutAvailable));
-    item->setAccessibilityLabel(StatusTexts::accessibilityLabel(summary));
+    const QString toolTip = StatusTexts::toolTip(summary, globalMenuShortcutAvailable);
+    if (shownToolTip_ != toolTip) {
+        item->setToolTip(toolTip);
+        shownToolTip_ = toolTip;
+    }
+    const QString label = StatusTexts::accessibilityLabel(summary);
+    if (shownAccessibilityLabel_ != label) {
+        item->setAccessibilityLabel(label);
+        shownAccessibilityLabel_ = label;
+    }
+}
+
+bool AppDelegate::lampsPulse() const {
+    return std::any_of(menuBarStatuses.begin(), menuBarStatuses.end(),
+                       [](const MenuBarStatus& status) { return isAnimated(status.state); });
+}
+
+// A tick that would do nothing does not wake the program; the phases stay where they are, so the lamps
+// go on from there.
+void AppDelegate::updateAnimationTimer() {
+    if (!animationTimer)
+        return;
+    const bool pulsing = lampsPulse();
+    if (pulsing && !animationTimer->isActive())
+        animationTimer->start();
+    else if (!pulsing && animationTimer->isActive())
+        animationTimer->stop();
 }
 
 void AppDelegate::advanceLampAnimation() {
-    if (std::none_of(menuBarStatuses.begin(), menuBarStatuses.end(),
-                     [](const MenuBarStatus& status) { return isAnimated(status.state); }))
+    if (!lampsPulse())
         return;
     amberPulsePhase = advanced(amberPulsePhase, amberStep);
     redPulsePhase = advanced(redPulsePhase, redStep);
     bluePulsePhase = advanced(bluePulsePhase, blueStep);
     renderStatusButton();
-    if (workingMenuItems.empty())
-        return;
-    menu_->changeItems([this] {
-        for (const auto& row : workingMenuItems)
-            row.item->setIcon(taskSourceIcons(row.provider, row.isOrcaTask, LightState::working));
-    });
+    if (menuIsOpen)
+        animateWorkingRows();
 }
 
 void AppDelegate::systemAppearanceDidChange() {
     renderStatusButton();
+    if (updateMenuItem)
+        updateMenuItem->setIcon(updateMenuItemIcon());
     if (!menuIsOpen || !menu_) {
         redraw();
     } else {
         const Date now = platform_.clock->now();
         menu_->changeItems([&] { updateTaskMenuRows(visibleRows(now), now); });
+        animateWorkingRows();
         menu_->update();
     }
     if (settingsController && settingsController->window())

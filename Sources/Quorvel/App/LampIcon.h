@@ -23,6 +23,9 @@ struct LampIcon {
     double bluePulsePhase = 0;
     Appearance appearance = Appearance::light;
 
+    // Equal lamps draw the same picture.
+    bool operator==(const LampIcon&) const = default;
+
     // Fill alpha of a lit lamp: red pulses down to 0.05, amber and blue to 0.15.
     static double redAlpha(double phase);
     static double pulseAlpha(double phase);

@@ -7,6 +7,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
@@ -155,8 +156,12 @@ QImage MenuIcons::rowImage(const std::optional<QImage>& providerMark, const QIma
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (providerMark)
         painter.drawImage(QRectF(0, 1, providerIconSize, providerIconSize), *providerMark);
-    painter.drawImage(QRectF(24, 0, stateIconSize, stateIconSize), stateIcon);
+    painter.drawImage(QRectF(stateIconRect), stateIcon);
     return image;
+}
+
+qreal MenuIcons::screenRatio() {
+    return qGuiApp ? qGuiApp->devicePixelRatio() : 1;
 }
 
 QImage MenuIcons::updateIcon(qreal devicePixelRatio) const {

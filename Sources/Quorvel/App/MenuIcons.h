@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <optional>
 
@@ -19,6 +20,8 @@ public:
     static constexpr QSize rowImageSize{42, 18};
     static constexpr int stateIconSize = 18;
     static constexpr int providerIconSize = 16;
+    // Where a row image holds its state icon.
+    static constexpr QRect stateIconRect{24, 0, stateIconSize, stateIconSize};
     // The provider mark after an Orca row's detail text.
     static constexpr int trailingMarkSize = 11;
 
@@ -29,9 +32,11 @@ public:
     static QColor stateColour(LightState state, double amberPulsePhase);
     // The Codex mark, or a rounded square with "A" (Claude Code) or "L" (local).
     QImage providerIcon(TaskProvider provider, bool subdued, qreal devicePixelRatio) const;
-    // The provider mark at (0, 1, 16, 16) and the state icon at (24, 0, 18, 18), 42 x 18 points.
+    // The provider mark at (0, 1, 16, 16) and the state icon at stateIconRect, 42 x 18 points.
     static QImage rowImage(const std::optional<QImage>& providerMark, const QImage& stateIcon,
                            qreal devicePixelRatio);
+    // The device pixel ratio the images are drawn at: the screen's.
+    static qreal screenRatio();
     // The "arrow down in a circle" of the update item, in the label colour.
     QImage updateIcon(qreal devicePixelRatio) const;
 

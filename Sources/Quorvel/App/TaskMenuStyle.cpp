@@ -2,6 +2,7 @@
 
 #include "App/MenuIcons.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
@@ -35,16 +36,68 @@ const QStyleOptionMenuItem* taskRow(QStyle::ControlElement element, const QStyle
 
 constexpr int textFlags = Qt::AlignVCenter | Qt::AlignLeft | Qt::TextShowMnemonic | Qt::TextSingleLine;
 
+// A row's pictures, handed out as they are. QIcon's own engine files a copy of every picture it hands
+// out in Qt's global pixmap cache, keyed by the picture: the pulsing rows get new pictures 12.5 times a
+// second, and the cache would fill with pictures nobody asks for again (10 MB of them) and grow the heap.
+class RowIconEngine final : public QIconEngine {
+public:
+    explicit RowIconEngine(QList<QPixmap> pixmaps) : pixmaps_(std::move(pixmaps)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override { return fitting(size); }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal) override {
+        return fitting(size);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1;
+        QPixmap shown = fitting((QSizeF(rect.size()) * ratio).toSize());
+        shown.setDevicePixelRatio(ratio);
+        const QSize points = (QSizeF(shown.size()) / ratio).toSize();
+        painter->drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - points.width()) / 2,
+                                                          (rect.height() - points.height()) / 2),
+                                  points),
+                            shown);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return fitting(size).size(); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const QPixmap& pixmap : pixmaps_)
+            sizes << pixmap.size();
+        return sizes;
+    }
+    bool isNull() override { return pixmaps_.isEmpty(); }
+    QIconEngine* clone() const override { return new RowIconEngine(pixmaps_); }
+    QString key() const override { return QStringLiteral("QuorvelMenuRow"); }
+
+private:
+    // The picture of exactly `pixels`, else the smallest larger one (or the largest) scaled to fit.
+    QPixmap fitting(QSize pixels) const {
+        const QPixmap* best = nullptr;
+        for (const QPixmap& pixmap : pixmaps_) {
+            if (pixmap.size() == pixels)
+                return pixmap;
+            const bool covers = pixmap.width() >= pixels.width() && pixmap.height() >= pixels.height();
+            const bool bestCovers =
+                best && best->width() >= pixels.width() && best->height() >= pixels.height();
+            if (!best || (covers && (!bestCovers || pixmap.width() < best->width())) ||
+                (!covers && !bestCovers && pixmap.width() > best->width()))
+                best = &pixmap;
+        }
+        if (!best)
+            return {};
+        return best->scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+
+    QList<QPixmap> pixmaps_;
+};
+
 } // namespace
 
 QIcon TaskMenuStyle::rowIcon(const QImage& rowImage, const QImage& smallImage,
                              const std::optional<QImage>& trailingMark) {
-    QIcon icon;
-    icon.addPixmap(withRatio(rowImage));
-    icon.addPixmap(withRatio(smallImage));
+    QList<QPixmap> pixmaps{withRatio(rowImage), withRatio(smallImage)};
     if (trailingMark)
-        icon.addPixmap(withRatio(*trailingMark));
-    return icon;
+        pixmaps << withRatio(*trailingMark);
+    return QIcon(new RowIconEngine(std::move(pixmaps)));
 }
 
 std::optional<QPixmap> TaskMenuStyle::rowPixmap(const QIcon& icon) {
@@ -80,11 +133,13 @@ void TaskMenuStyle::drawControl(ControlElement element, const QStyleOption* opti
     const QRect rect = item->rect;
     const QPixmap image = *rowPixmap(item->icon);
     const QSize imageSize = MenuIcons::rowImageSize;
-    const int imageTop = rect.top() + (rect.height() - imageSize.height()) / 2;
-    painter->drawPixmap(QRect(QPoint(rect.left() + leftMargin, imageTop), imageSize), image);
-
+    const QPoint imageOrigin(rect.left() + leftMargin, rect.top() + (rect.height() - imageSize.height()) / 2);
     const bool enabled = item->state & State_Enabled;
     const bool selected = enabled && (item->state & State_Selected);
+    if (selected)
+        drawStateIconBacking(painter, item->palette, imageOrigin);
+    painter->drawPixmap(QRect(imageOrigin, imageSize), image);
+
     const QPalette::ColorGroup group = enabled ? QPalette::Normal : QPalette::Disabled;
     painter->save();
     painter->setFont(item->font);
@@ -103,6 +158,26 @@ void TaskMenuStyle::drawControl(ControlElement element, const QStyleOption* opti
                              side);
         painter->drawPixmap(markRect, *mark);
     }
+}
+
+// The state icons keep their colours on the highlight, where the blue of an unread row would all but
+// vanish: they sit on a disc of the highlighted text's colour, which the highlight is made to show.
+void TaskMenuStyle::drawStateIconBacking(QPainter* painter, const QPalette& palette, QPoint imageOrigin) {
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(palette.color(QPalette::Normal, QPalette::HighlightedText));
+    painter->drawEllipse(MenuIcons::stateIconRect.translated(imageOrigin));
+    painter->restore();
+}
+
+int TaskMenuStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                             QStyleHintReturn* returnData) const {
+    // A menu taller than the screen scrolls in one column, rather than breaking into columns that run
+    // off the screen.
+    if (hint == SH_Menu_Scrollable)
+        return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
 }
 
 QSize TaskMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,

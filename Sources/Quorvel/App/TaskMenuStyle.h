@@ -9,8 +9,9 @@
 namespace quorvel {
 
 // Where Qt draws the menu itself, task rows show their 42 x 18 image at full size with the text after
-// it, and an Orca row's detail line ends with its provider mark. Rows are plain actions whose icon
-// carries these images, so a menu exported over D-Bus still shows a 16-pixel state icon.
+// it, and an Orca row's detail line ends with its provider mark. A selected row's state icon sits on a
+// disc that keeps it visible on the highlight. A menu taller than the screen scrolls. Rows are plain actions
+// whose icon carries these images, so a menu exported over D-Bus still shows a 16-pixel state icon.
 class TaskMenuStyle final : public QProxyStyle {
 public:
     static constexpr int leftMargin = 6;
@@ -29,6 +30,11 @@ public:
                      const QWidget* widget = nullptr) const override;
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget = nullptr) const override;
+    int styleHint(StyleHint hint, const QStyleOption* option = nullptr, const QWidget* widget = nullptr,
+                  QStyleHintReturn* returnData = nullptr) const override;
+
+private:
+    static void drawStateIconBacking(QPainter* painter, const QPalette& palette, QPoint imageOrigin);
 };
 
 } // namespace quorvel

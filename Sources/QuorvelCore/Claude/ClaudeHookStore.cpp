@@ -3,6 +3,7 @@
 #include "Model/StatusError.h"
 #include "Support/DirectoryListing.h"
 #include "Support/FileIO.h"
+#include "Support/FolderLock.h"
 #include "Support/Json.h"
 #include "Support/Locations.h"
 #include "Support/Unicode.h"
@@ -54,27 +55,33 @@ void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
     const std::string_view cwd = requiredAbsolutePath(event, "cwd");
     const std::string_view transcriptPath = requiredAbsolutePath(event, "transcript_path");
 
-    const std::filesystem::path file = directory / (std::string(sessionID) + ".json");
-    const std::optional<ClaudeHookRecord> previous = loadPrevious(file);
-    const std::optional<Transition> next = transition(eventName, event, previous);
-    if (!next)
+    // Whether the event maps to a state does not depend on the previous record.
+    if (!transition(eventName, event, std::nullopt))
         return;
 
+    // Claude Code starts the helpers of some events at the same moment (StopFailure and SessionEnd), and
+    // SessionEnd maps from the previous record: reading the previous record and writing the new one is
+    // one critical section between helpers, so that they end as if they had run one after the other.
+    FileIO::createPrivateDirectories(directory);
+    const FolderLock lock(directory);
+    const std::filesystem::path file = directory / (std::string(sessionID) + ".json");
+    const std::optional<ClaudeHookRecord> previous = loadPrevious(file);
+    const Transition next = *transition(eventName, event, previous);
+
     // A repeated finish or failure keeps the time it first happened.
-    const bool keepsTime = previous && previous->state == next->state &&
-                           (next->state == LightState::done || next->state == LightState::failed);
+    const bool keepsTime = previous && previous->state == next.state &&
+                           (next.state == LightState::done || next.state == LightState::failed);
     const ClaudeHookRecord record{std::string(sessionID),
-                                  next->state,
+                                  next.state,
                                   keepsTime ? previous->updatedAt : now,
                                   std::string(cwd),
                                   std::string(transcriptPath),
-                                  next->attentionPending};
+                                  next.attentionPending};
     // Never write a record that loadAll would refuse: the previous record stays instead.
     if (!Iso8601::isRepresentable(record.updatedAt))
         throw StatusError::invalidRecord();
     const std::string bytes = JsonText::compact(record.toJson());
     FileIO::requireWithinReadCap(bytes, maxRecordBytes);
-    FileIO::createPrivateDirectories(directory);
     FileIO::writeAtomically(file, bytes, 0600);
 }
 

@@ -31,9 +31,9 @@ struct ClaudeHookStore {
     defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // Validates one hook event and, when the event table maps it to a state, writes the session's
-    // record. Throws StatusError::invalidRecord for a bad event or one whose record would be larger than
-    // maxRecordBytes (nothing written), JsonParseError for
-    // broken JSON and std::system_error for file failures.
+    // record, holding a FolderLock on the directory from reading the previous record to the write. Throws
+    // StatusError::invalidRecord for a bad event or one whose record would be larger than maxRecordBytes
+    // (nothing written), JsonParseError for broken JSON and std::system_error for file failures.
     void ingest(std::string_view payload, Date now) const;
 
     // The decoded record files, kept from one refresh to the next while a file keeps its version.

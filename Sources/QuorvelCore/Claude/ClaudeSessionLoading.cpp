@@ -23,7 +23,7 @@ constexpr double futureToleranceSeconds = 60;
 constexpr double recentSeconds = 86'400;
 
 struct Candidate {
-    std::filesystem::path path;
+    std::string path; // a std::filesystem::path is made only where the file is read
     Date modifiedAt;
     FileKey key;
 };
@@ -38,7 +38,7 @@ std::optional<Candidate> candidate(const DirectoryWalker::Entry& entry, Date now
     double age = now - modifiedAt;
     if (age < -futureToleranceSeconds || age >= recentSeconds)
         return std::nullopt;
-    return Candidate{entry.path(), modifiedAt, FileKey::of(info)};
+    return Candidate{entry.pathText(), modifiedAt, FileKey::of(info)};
 }
 
 std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Date now, Cache* cache) {
@@ -50,7 +50,7 @@ std::vector<Candidate> recentTranscripts(const std::filesystem::path& folder, Da
                 candidates.push_back(std::move(*found));
             return true;
         },
-        cache ? &cache->listings : nullptr);
+        cache ? &cache->listings : nullptr, DirectoryWalker::windowStart(now, recentSeconds));
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modifiedAt > b.modifiedAt; });
     return candidates;
@@ -114,7 +114,7 @@ std::optional<TaskStatus> transcriptTask(const std::filesystem::path& path) {
 std::optional<TaskStatus> cachedTranscriptTask(const Candidate& candidate, Cache* cache) {
     if (cache == nullptr)
         return transcriptTask(candidate.path);
-    return cache->transcripts.value(candidate.path.string(), candidate.key,
+    return cache->transcripts.value(candidate.path, candidate.key,
                                     [&] { return transcriptTask(candidate.path); });
 }
 

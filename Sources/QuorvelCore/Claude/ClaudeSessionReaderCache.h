@@ -15,10 +15,10 @@ struct Cache {
     FileResultCache<std::optional<TaskStatus>> transcripts;
     ClaudeHookStore::Cache hookRecords;
 
-    void beginPass(Date readMoment) {
-        listings.beginPass(readMoment);
-        transcripts.beginPass(readMoment);
-        hookRecords.beginPass(readMoment);
+    void beginPass(Date readMoment, FileStatusCache* files = nullptr) {
+        listings.beginPass(readMoment, files);
+        transcripts.beginPass(readMoment, files);
+        hookRecords.beginPass(readMoment, files);
     }
     void endPass() {
         listings.endPass();

@@ -10,10 +10,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <system_error>
 #include <unordered_map>
 
 namespace quorvel::DesktopAttention {
@@ -148,16 +150,19 @@ struct Candidate {
     FileKey key;
 };
 
-void collectCandidates(const std::filesystem::path& folder, std::vector<Candidate>& candidates) {
-    for (const std::string& name : DirectoryListing::entryNames(folder)) {
+void collectCandidates(const std::filesystem::path& folder, std::vector<Candidate>& candidates,
+                       DirectoryListingCache* listings) {
+    for (const std::string& name : DirectoryListing::entryNames(folder, listings)) {
         if (!isLogFileName(name))
             continue;
         std::filesystem::path path = folder / name;
-        const FileInfo info = FileInfo::of(path);
-        if (!info.isRegular())
+        const std::optional<FileInfo> info = infoIfExists(listings ? listings->files() : nullptr, path);
+        if (!info)
+            throw std::system_error(ENOENT, std::generic_category(), path.string());
+        if (!info->isRegular())
             continue;
-        candidates.push_back({std::move(path), info.modifiedNanoseconds, name.substr(0, name.find("-t0-")),
-                              FileKey::of(info)});
+        candidates.push_back({std::move(path), info->modifiedNanoseconds, name.substr(0, name.find("-t0-")),
+                              FileKey::of(*info)});
     }
 }
 
@@ -194,14 +199,16 @@ std::vector<Record> parse(std::string_view bytes) {
 
 namespace {
 
-std::vector<Candidate> logFiles(const std::filesystem::path& directory, Date now) {
-    if (!FileInfo::ifExists(directory))
+std::vector<Candidate> logFiles(const std::filesystem::path& directory, Date now, Cache* cache) {
+    DirectoryListingCache* listings = cache ? &cache->listings : nullptr;
+    FileStatusCache* files = cache ? cache->listings.files() : nullptr;
+    if (!infoIfExists(files, directory))
         return {};
     std::vector<Candidate> candidates;
     for (const double offset : {-86'400.0, 0.0}) {
         const std::filesystem::path folder = directory / dayFolder(now + offset);
-        if (DirectoryListing::exists(folder))
-            collectCandidates(folder, candidates);
+        if (DirectoryListing::exists(folder, files))
+            collectCandidates(folder, candidates, listings);
     }
     return chosenFiles(std::move(candidates));
 }
@@ -248,11 +255,11 @@ const OpenRequests* unchangedSummary(const std::vector<std::pair<std::string, Fi
 } // namespace
 
 std::vector<Record> load(const std::filesystem::path& directory, Date now, Cache* cache) {
-    return recordsOf(logFiles(directory, now), cache);
+    return recordsOf(logFiles(directory, now, cache), cache);
 }
 
 OpenRequests loadOpenRequests(const std::filesystem::path& directory, Date now, Cache* cache) {
-    const std::vector<Candidate> files = logFiles(directory, now);
+    const std::vector<Candidate> files = logFiles(directory, now, cache);
     if (cache == nullptr)
         return openRequests(recordsOf(files, nullptr), now);
     auto fileVersions = versions(files);

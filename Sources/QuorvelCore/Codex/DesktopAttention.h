@@ -2,6 +2,7 @@
 
 #include "Model/TaskStatus.h"
 #include "Support/Date.h"
+#include "Support/DirectoryListingCache.h"
 #include "Support/FileIO.h"
 #include "Support/FileResultCache.h"
 
@@ -38,11 +39,18 @@ struct Cache {
         Date newestRecord;
         OpenRequests open;
     };
+    DirectoryListingCache listings;
     FileResultCache<std::vector<Record>> logs;
     std::optional<Summary> summary;
 
-    void beginPass(Date readMoment) { logs.beginPass(readMoment); }
-    void endPass() { logs.endPass(); }
+    void beginPass(Date readMoment, FileStatusCache* files = nullptr) {
+        listings.beginPass(readMoment, files);
+        logs.beginPass(readMoment, files);
+    }
+    void endPass() {
+        listings.endPass();
+        logs.endPass();
+    }
 };
 
 // The records of yesterday's and today's (UTC) log files of the newest scope, newest file first.

@@ -10,6 +10,7 @@
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
+#include "Support/PathText.h"
 #include "Support/Unicode.h"
 #include "Support/Uuid.h"
 
@@ -71,7 +72,7 @@ NameMap threadNames(const std::filesystem::path& home) {
 }
 
 struct Candidate {
-    std::filesystem::path path;
+    std::string path; // a std::filesystem::path is made only where the file is read
     std::int64_t modified;
     FileKey key;
 };
@@ -87,10 +88,11 @@ std::vector<Candidate> recentSessionFiles(const std::filesystem::path& sessions,
         if (!info || !info->isRegular())
             return true;
         if (now - Date::fromUnix(info->modifiedUnixSeconds()) < recentSeconds)
-            candidates.push_back({entry.path(), info->modifiedNanoseconds, FileKey::of(*info)});
+            candidates.push_back({entry.pathText(), info->modifiedNanoseconds, FileKey::of(*info)});
         return true;
     };
-    DirectoryWalker::walkEntries(sessions, visit, cache ? &cache->listings : nullptr);
+    DirectoryWalker::walkEntries(sessions, visit, cache ? &cache->listings : nullptr,
+                                 DirectoryWalker::windowStart(now, recentSeconds));
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.modified > b.modified; });
     return candidates;
@@ -103,7 +105,7 @@ std::string taskName(const NameMap& threadNames, const std::string& threadID, co
         if (!name.empty())
             return std::string(name);
     }
-    auto name = cache ? cache->conversationNames.value(file.path.string(), file.key,
+    auto name = cache ? cache->conversationNames.value(file.path, file.key,
                                                        [&] { return conversationName(file.path); })
                       : conversationName(file.path);
     if (name)
@@ -158,7 +160,7 @@ std::string detail::tail(const std::filesystem::path& file, std::uint64_t limit)
         .read(file);
 }
 
-std::optional<std::string> sessionID(const std::filesystem::path& file) {
+std::optional<SessionMeta> sessionMeta(const std::filesystem::path& file) {
     const std::string head = FileIO::readPrefix(file, sessionIDBytes);
     std::optional<std::string_view> firstLine;
     forEachLine(head, [&](std::string_view line) {
@@ -175,7 +177,17 @@ std::optional<std::string> sessionID(const std::filesystem::path& file) {
     const auto id = payload ? JsonValue::string(*payload, "id") : std::nullopt;
     if (!id || !Uuid::isUuidText(*id))
         return std::nullopt;
-    return std::string(*id);
+    SessionMeta meta{std::string(*id), std::nullopt};
+    if (const auto cwd = JsonValue::string(*payload, "cwd"); cwd && cwd->starts_with('/'))
+        meta.cwd = std::string(*cwd);
+    return meta;
+}
+
+std::optional<std::string> sessionID(const std::filesystem::path& file) {
+    std::optional<SessionMeta> meta = sessionMeta(file);
+    if (!meta)
+        return std::nullopt;
+    return std::move(meta->id);
 }
 
 std::optional<std::string> conversationName(const std::filesystem::path& file) {
@@ -205,11 +217,18 @@ std::optional<std::string> conversationName(const std::filesystem::path& file) {
 
 namespace {
 
-// The id and the parsed history of one session file, from the cache when the file is unchanged.
-std::optional<std::string> cachedSessionID(const Candidate& file, Cache* cache) {
+// The first line and the parsed history of one session file, from the cache when the file is unchanged.
+std::optional<SessionMeta> cachedSessionMeta(const Candidate& file, Cache* cache) {
     if (cache == nullptr)
-        return sessionID(file.path);
-    return cache->sessionIDs.value(file.path.string(), file.key, [&] { return sessionID(file.path); });
+        return sessionMeta(file.path);
+    return cache->sessionMetas.value(file.path, file.key, [&] { return sessionMeta(file.path); });
+}
+
+// The desktop app's project for the thread; without one, the last component of the session's folder.
+std::optional<std::string> projectName(const NameMap& projects, const SessionMeta& meta) {
+    if (const auto project = projects.find(meta.id); project != projects.end())
+        return project->second;
+    return meta.cwd ? PathText::lastComponent(*meta.cwd) : std::nullopt;
 }
 
 TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, const std::string& name,
@@ -219,7 +238,7 @@ TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, con
     };
     if (cache == nullptr)
         return parseTail(name);
-    TaskStatus task = cache->histories.value(file.path.string(), file.key, [&] { return parseTail({}); });
+    TaskStatus task = cache->histories.value(file.path, file.key, [&] { return parseTail({}); });
     task.id = "codex-" + threadID;
     task.name = TaskStatus::shownName(name);
     return task;
@@ -227,19 +246,19 @@ TaskStatus parsedHistory(const Candidate& file, const std::string& threadID, con
 
 } // namespace
 
-void Cache::beginPass(Date readMoment) {
-    listings.beginPass(readMoment);
-    for (auto* files : {&sessionIDs, &conversationNames})
-        files->beginPass(readMoment);
-    histories.beginPass(readMoment);
-    threadNames.beginPass(readMoment);
-    projectNames.beginPass(readMoment);
+void Cache::beginPass(Date readMoment, FileStatusCache* files) {
+    listings.beginPass(readMoment, files);
+    sessionMetas.beginPass(readMoment, files);
+    conversationNames.beginPass(readMoment, files);
+    histories.beginPass(readMoment, files);
+    threadNames.beginPass(readMoment, files);
+    projectNames.beginPass(readMoment, files);
 }
 
 void Cache::endPass() {
     listings.endPass();
-    for (auto* files : {&sessionIDs, &conversationNames})
-        files->endPass();
+    sessionMetas.endPass();
+    conversationNames.endPass();
     histories.endPass();
     threadNames.endPass();
     projectNames.endPass();
@@ -247,7 +266,7 @@ void Cache::endPass() {
 
 std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::int64_t limit, Cache* cache) {
     const std::filesystem::path sessions = home / "sessions";
-    if (!FileInfo::ifExists(sessions))
+    if (!infoIfExists(cache ? cache->listings.files() : nullptr, sessions))
         return {};
     const NameMap projects =
         cachedFileResult(cache ? &cache->projectNames : nullptr, CodexGlobalState::path(home),
@@ -261,13 +280,13 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::i
     for (const Candidate& candidate : recentSessionFiles(sessions, now, cache)) {
         if (static_cast<std::int64_t>(tasks.size()) >= limit)
             break;
-        std::optional<std::string> threadID;
+        std::optional<SessionMeta> meta;
         std::optional<TaskStatus> parsed;
         try {
-            threadID = cachedSessionID(candidate, cache);
-            if (!threadID || !seen.insert(*threadID).second)
+            meta = cachedSessionMeta(candidate, cache);
+            if (!meta || !seen.insert(meta->id).second)
                 continue;
-            parsed = parsedHistory(candidate, *threadID, taskName(names, *threadID, candidate, cache), cache);
+            parsed = parsedHistory(candidate, meta->id, taskName(names, meta->id, candidate, cache), cache);
         } catch (const std::system_error& error) {
             // Codex archives a thread by moving its file away; one gone since the listing is left out.
             if (error.code() != std::errc::no_such_file_or_directory)
@@ -275,9 +294,8 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::i
             continue;
         }
         TaskStatus task = std::move(*parsed);
-        if (const auto project = projects.find(*threadID); project != projects.end())
-            task.projectName = project->second;
-        task.isScheduled = scheduled.contains(Uuid::lowercased(*threadID));
+        task.projectName = projectName(projects, *meta);
+        task.isScheduled = scheduled.contains(Uuid::lowercased(meta->id));
         tasks.push_back(std::move(task));
     }
     return tasks;

@@ -30,8 +30,19 @@ std::vector<TaskStatus> load(const std::filesystem::path& home, Date now, std::i
 // are skipped.
 TaskStatus parse(std::string_view data, std::string_view id, std::string_view name);
 
-// The thread id of a session file's first ("session_meta") line, as written. Throws
-// std::system_error when the file cannot be opened or read.
+// What a session file's first ("session_meta") line says: the thread id as written, and the folder the
+// session runs in when that is an absolute path.
+struct SessionMeta {
+    std::string id;
+    std::optional<std::string> cwd;
+    bool operator==(const SessionMeta&) const = default;
+};
+
+// Nothing when the first line is not a session_meta line with a UUID id. Throws std::system_error when
+// the file cannot be opened or read.
+std::optional<SessionMeta> sessionMeta(const std::filesystem::path& file);
+
+// The thread id of sessionMeta; throws likewise.
 std::optional<std::string> sessionID(const std::filesystem::path& file);
 
 // A name from the first user message of a session file (at most 160 characters); nothing on any
@@ -40,6 +51,9 @@ std::optional<std::string> conversationName(const std::filesystem::path& file);
 
 // Tool calls that Codex holds until the user approves them.
 bool requestsEscalatedPermission(std::optional<std::string_view> input);
+// A function call's JSON "arguments" asking to run outside the sandbox: an object whose
+// "sandbox_permissions" is the text "require_escalated" (the form of today's exec_command).
+bool requestsEscalatedSandbox(std::optional<std::string_view> arguments);
 bool requestsKnownNestedApproval(std::optional<std::string_view> input);
 bool requestsFileChangeApproval(std::string_view name, std::optional<std::string_view> input);
 bool isKnownNestedApprovalCompletion(std::optional<simdjson::dom::object> item);

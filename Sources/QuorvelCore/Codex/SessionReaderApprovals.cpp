@@ -62,6 +62,14 @@ bool requestsEscalatedPermission(std::optional<std::string_view> input) {
     return false;
 }
 
+bool requestsEscalatedSandbox(std::optional<std::string_view> arguments) {
+    if (!arguments || arguments->find("require_escalated") == std::string_view::npos)
+        return false;
+    JsonParser parser;
+    const std::optional<simdjson::dom::object> object = parser.tryParseObject(*arguments);
+    return object && JsonValue::string(*object, "sandbox_permissions") == "require_escalated";
+}
+
 bool requestsKnownNestedApproval(std::optional<std::string_view> input) {
     if (!input)
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Codex/SessionReader.h"
 #include "Model/TaskStatus.h"
 #include "Support/DirectoryListingCache.h"
 #include "Support/FileResultCache.h"
@@ -15,13 +16,13 @@ using NameMap = std::map<std::string, std::string, std::less<>>;
 // What `load` learnt from each file at its current version, kept between refreshes.
 struct Cache {
     DirectoryListingCache listings;
-    FileResultCache<std::optional<std::string>> sessionIDs;
+    FileResultCache<std::optional<SessionMeta>> sessionMetas;
     FileResultCache<TaskStatus> histories; // parsed without a name
     FileResultCache<std::optional<std::string>> conversationNames;
     FileResultCache<NameMap> threadNames;
     FileResultCache<NameMap> projectNames;
 
-    void beginPass(Date readMoment);
+    void beginPass(Date readMoment, FileStatusCache* files = nullptr);
     void endPass();
 };
 

@@ -70,6 +70,11 @@ private:
         if (payloadType == "task_started") {
             endTurn(ts, LightState::working);
         } else if (payloadType == "task_complete") {
+            // Today's clients end a turn that failed with a task_complete carrying the error.
+            if (JsonValue::object(payload, "error")) {
+                endTurn(ts, LightState::failed);
+                return;
+            }
             task_.lastTurnBoundaryAt = ts;
             completeTurn(payload);
         } else if (payloadType == "turn_aborted") {
@@ -105,13 +110,18 @@ private:
 
     void startToolCall(object payload) {
         const std::string_view tool = toolName(JsonValue::string(payload, "name").value_or(""));
-        const std::optional<std::string_view> input = JsonValue::string(payload, "input");
+        // A custom tool call carries free "input", a function call JSON "arguments": the detectors read
+        // whichever the call has.
+        const std::optional<std::string_view> arguments = JsonValue::string(payload, "arguments");
+        std::optional<std::string_view> input = JsonValue::string(payload, "input");
+        if (!input)
+            input = arguments;
         const bool isExec = tool == "exec";
         const bool nested = isExec && requestsKnownNestedApproval(input);
         const bool needsUser =
             std::find(userRequestTools.begin(), userRequestTools.end(), tool) != userRequestTools.end() ||
             (isExec && requestsEscalatedPermission(input)) || nested ||
-            requestsFileChangeApproval(tool, input);
+            requestsFileChangeApproval(tool, input) || requestsEscalatedSandbox(arguments);
         if (!needsUser)
             return;
         const std::string key(tool == "request_user_input_async"

@@ -63,14 +63,12 @@ struct ReadableTranscript {
 
 // The transcript file of a reference when it may be read: under home, a ".jsonl" file reached through
 // no link, changed within the last day.
+// `base`: the home folder standardized, with a final "/".
 std::optional<ReadableTranscript> readableTranscript(const OrcaSessionReference& reference,
-                                                     const std::filesystem::path& home, Date now) {
+                                                     const std::string& base, Date now) {
     if (!reference.transcriptPath)
         return std::nullopt;
     const std::string file = standardized(*reference.transcriptPath);
-    std::string base = standardized(home);
-    if (!base.ends_with('/'))
-        base += '/';
     if (!file.starts_with(base))
         return std::nullopt;
     if (DirectoryListing::pathExtension(std::filesystem::path(file).filename().string()) != "jsonl")
@@ -119,10 +117,9 @@ std::optional<TaskStatus> parsedTranscript(const std::filesystem::path& file,
     return task;
 }
 
-std::optional<TaskStatus> transcriptTask(const OrcaSessionReference& reference,
-                                         const std::filesystem::path& home, Date now,
-                                         OrcaSessionIndex::TranscriptCache* cache) {
-    const auto file = readableTranscript(reference, home, now);
+std::optional<TaskStatus> transcriptTask(const OrcaSessionReference& reference, const std::string& base,
+                                         Date now, OrcaSessionIndex::TranscriptCache* cache) {
+    const auto file = readableTranscript(reference, base, now);
     if (!file)
         return std::nullopt;
     auto parse = [&] { return parsedTranscript(file->path, reference); };
@@ -158,17 +155,22 @@ std::unordered_map<std::string, const OrcaSessionReference*> newestSessions(cons
     return newest;
 }
 
+// Sorts pointers rather than the tasks themselves: the refresh runs this on every tick.
 std::vector<TaskStatus> keepingPerProviderLimit(std::vector<TaskStatus> tasks, std::size_t limit) {
-    std::ranges::sort(tasks, [](const TaskStatus& a, const TaskStatus& b) {
-        return a.updatedAt != b.updatedAt ? a.updatedAt > b.updatedAt : a.id < b.id;
+    std::vector<TaskStatus*> order;
+    order.reserve(tasks.size());
+    for (TaskStatus& task : tasks)
+        order.push_back(&task);
+    std::ranges::sort(order, [](const TaskStatus* a, const TaskStatus* b) {
+        return a->updatedAt != b->updatedAt ? a->updatedAt > b->updatedAt : a->id < b->id;
     });
     std::array<std::size_t, 3> counts{};
     std::vector<TaskStatus> kept;
-    for (auto& task : tasks) {
-        const auto provider = task.provider();
+    for (TaskStatus* task : order) {
+        const auto provider = task->provider();
         const auto count = ++counts[static_cast<std::size_t>(provider)];
         if (provider == TaskProvider::local || count <= limit)
-            kept.push_back(std::move(task));
+            kept.push_back(std::move(*task));
     }
     return kept;
 }
@@ -177,10 +179,13 @@ std::vector<TaskStatus> keepingPerProviderLimit(std::vector<TaskStatus> tasks, s
 
 std::vector<TaskStatus> OrcaSessionIndex::transcriptTasks(const std::filesystem::path& home, Date now,
                                                           TranscriptCache* cache) const {
+    std::string base = standardized(home);
+    if (!base.ends_with('/'))
+        base += '/';
     std::vector<TaskStatus> tasks;
     for (const auto& reference : sessions) {
         try {
-            if (auto task = transcriptTask(reference, home, now, cache))
+            if (auto task = transcriptTask(reference, base, now, cache))
                 tasks.push_back(std::move(*task));
         } catch (const std::exception&) {
             // An unreadable transcript yields no task.
@@ -194,33 +199,44 @@ OrcaSessionIndex::applying(std::vector<TaskStatus> tasks,
                            const std::map<std::string, OrcaSessionReference>& retained,
                            std::size_t limit) const {
     const auto newest = newestSessions(*this);
-    std::unordered_map<std::string, TaskStatus> byKey;
-    for (TaskStatus& task : tasks) {
-        const std::string key = Uuid::lowercased(task.id);
+    // Each id's kept task, by position: the tasks stay where they are until the kept ones are taken.
+    std::unordered_map<std::string, std::size_t> byKey;
+    std::vector<bool> kept(tasks.size(), false);
+    for (std::size_t position = 0; position < tasks.size(); ++position) {
+        TaskStatus& task = tasks[position];
+        std::string key = Uuid::lowercased(task.id);
         if (const auto best = newest.find(key); best != newest.end())
             task.orcaSession = *best->second;
-        else if (const auto kept = retained.find(key); kept != retained.end())
-            task.orcaSession = kept->second;
+        else if (const auto owned = retained.find(key); owned != retained.end())
+            task.orcaSession = owned->second;
 
-        const std::string placeholder = placeholderName(task, key);
         const auto existing = byKey.find(key);
-        if (existing != byKey.end() && existing->second.updatedAt >= task.updatedAt) {
-            auto& earlier = existing->second;
+        if (existing == byKey.end()) {
+            byKey.emplace(std::move(key), position);
+            kept[position] = true;
+            continue;
+        }
+        TaskStatus& earlier = tasks[existing->second];
+        const std::string placeholder = placeholderName(task, existing->first);
+        if (earlier.updatedAt >= task.updatedAt) {
             if (earlier.name == placeholder)
                 earlier.name = task.name;
             if (task.orcaSession)
                 earlier.orcaSession = task.orcaSession;
             continue;
         }
-        if (existing != byKey.end() && task.name == placeholder)
-            task.name = existing->second.name;
-        byKey.insert_or_assign(key, std::move(task));
+        if (task.name == placeholder)
+            task.name = earlier.name;
+        kept[existing->second] = false;
+        kept[position] = true;
+        existing->second = position;
     }
 
     std::vector<TaskStatus> merged;
     merged.reserve(byKey.size());
-    for (auto& entry : byKey)
-        merged.push_back(std::move(entry.second));
+    for (std::size_t position = 0; position < tasks.size(); ++position)
+        if (kept[position])
+            merged.push_back(std::move(tasks[position]));
     return keepingPerProviderLimit(std::move(merged), limit);
 }
 

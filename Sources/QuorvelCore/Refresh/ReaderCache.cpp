@@ -20,12 +20,19 @@ template <typename Body> void forEachCache(ReaderCache& cache, Body&& body) {
 
 } // namespace
 
+ReaderCache::ReaderCache(std::unique_ptr<FolderWatch> watch)
+    : files(watch ? std::make_unique<FileStatusCache>(std::move(watch)) : nullptr) {}
+
 void ReaderCache::beginPass(Date readMoment) {
-    forEachCache(*this, [&](auto& cache) { cache.beginPass(readMoment); });
+    if (files)
+        files->beginPass(readMoment);
+    forEachCache(*this, [&](auto& cache) { cache.beginPass(readMoment, files.get()); });
 }
 
 void ReaderCache::endPass() {
     forEachCache(*this, [](auto& cache) { cache.endPass(); });
+    if (files)
+        files->endPass();
 }
 
 } // namespace quorvel

@@ -11,11 +11,19 @@
 #include "Orca/OrcaReadState.h"
 #include "Orca/OrcaSessionIndex.h"
 #include "Support/FileResultCache.h"
+#include "Support/FileStatusCache.h"
+
+#include <memory>
 
 namespace quorvel {
 
-// The parse results of every reader of the refresh, kept from one refresh to the next.
+// The parse results of every reader of the refresh, kept from one refresh to the next, and with a
+// FolderWatch what the file system told of the folders and files they read.
 struct ReaderCache {
+    // Without a watch every pass asks lstat of every file and folder.
+    explicit ReaderCache(std::unique_ptr<FolderWatch> watch = nullptr);
+
+    std::unique_ptr<FileStatusCache> files; // nothing without a watch
     StatusStore::Cache localTasks;
     SessionReader::Cache codex;
     SessionReader::Cache orcaCodex;

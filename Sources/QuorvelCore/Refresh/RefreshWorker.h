@@ -27,7 +27,11 @@ public:
     // `readClock`: the real time at which a refresh reads its files, which decides whether a file that
     // changed just then is trusted from the cache (FileKey::isRacy). It never enters the snapshot: the
     // refresh's rules take `now`.
-    explicit RefreshWorker(std::function<Date()> readClock) : readClock_(std::move(readClock)) {}
+    // `watch`: what tells the worker which folders changed since the last refresh, so that a refresh in
+    // which nothing changed reads nothing (see FileStatusCache); without one, every refresh asks lstat
+    // of every file.
+    explicit RefreshWorker(std::function<Date()> readClock, std::unique_ptr<FolderWatch> watch = nullptr)
+        : readClock_(std::move(readClock)), cache_(std::move(watch)) {}
 
     RefreshSnapshot load(bool codexEnabled, bool claudeEnabled, const RefreshEnvironment& environment,
                          Date now);

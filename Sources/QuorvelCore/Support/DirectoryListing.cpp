@@ -1,7 +1,9 @@
 #include "Support/DirectoryListing.h"
 
 #include "Support/FileDescriptor.h"
+#include "Support/FileStatusCache.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -68,20 +70,47 @@ FolderListing listOpenFolder(int folder, const std::string& pathForErrors) {
     return listing;
 }
 
-std::vector<std::string> entryNames(const std::filesystem::path& directory, DirectoryListingCache* cache) {
+namespace {
+
+FolderListing listed(const std::filesystem::path& directory, DirectoryListingCache* cache) {
     FileDescriptor folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid())
         throwErrno("opendir", directory.string());
     auto list = [&] { return listOpenFolder(folder.get(), directory.string()); };
     if (cache == nullptr)
-        return list().names;
+        return list();
     const FileKey version = FileKey::of(FileInfo::ofOpen(folder.get(), directory.string()));
-    return cache->value(directory.string(), version, list).names;
+    return cache->value(directory.string(), version, list);
+}
+
+} // namespace
+
+bool exists(const std::filesystem::path& path, FileStatusCache* files) {
+    if (files) {
+        try {
+            const std::optional<FileInfo> info = files->infoIfExists(path);
+            if (!info)
+                return false;
+            if (!info->isSymlink())
+                return true;
+        } catch (const std::system_error&) {
+            // Asked again below, which tells which failures mean absence.
+        }
+    }
+    return DirectoryListing::exists(path);
+}
+
+std::vector<std::string> entryNames(const std::filesystem::path& directory, DirectoryListingCache* cache) {
+    FileStatusCache* files = cache ? cache->files() : nullptr;
+    if (files == nullptr)
+        return listed(directory, cache).names;
+    return files->listing(files->folder(directory.string(), true), [&] { return listed(directory, cache); })
+        .names;
 }
 
 std::vector<std::string> jsonEntryNames(const std::filesystem::path& directory,
                                         DirectoryListingCache* cache) {
-    if (!DirectoryListing::exists(directory))
+    if (!DirectoryListing::exists(directory, cache ? cache->files() : nullptr))
         return {};
     std::vector<std::string> names = entryNames(directory, cache);
     std::erase_if(names, [](const std::string& name) { return pathExtension(name) != "json"; });
@@ -94,3 +123,17 @@ std::string_view pathExtension(std::string_view name) {
 }
 
 } // namespace quorvel::DirectoryListing
+
+namespace quorvel {
+
+void FolderListing::sortByName() {
+    if (byName.size() == names.size())
+        return;
+    byName.resize(names.size());
+    for (std::uint32_t i = 0; i < byName.size(); ++i)
+        byName[i] = i;
+    std::sort(byName.begin(), byName.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return names[a] < names[b]; });
+}
+
+} // namespace quorvel

@@ -12,10 +12,12 @@ namespace quorvel::DirectoryListing {
 // Whether anything exists at the path (a final link is followed); other lstat failures throw
 // std::system_error.
 bool exists(const std::filesystem::path& path);
+// As exists, asking lstat through `files` when given.
+bool exists(const std::filesystem::path& path, FileStatusCache* files);
 
 // The names of the folder's direct entries, hidden ones included, in the order the file system lists
 // them ("." and ".." left out). Throws std::system_error. With a cache, an unchanged folder is not
-// read again.
+// read again (see DirectoryWalker::walkEntries for a cache whose pass has a FileStatusCache).
 std::vector<std::string> entryNames(const std::filesystem::path& directory,
                                     DirectoryListingCache* cache = nullptr);
 

@@ -11,6 +11,11 @@
 
 namespace quorvel {
 
+class FileStatusCache;
+
+// lstat of `path` as FileInfo::ifExists does, answered from `files` while it knows the answer.
+std::optional<FileInfo> infoIfExists(FileStatusCache* files, const std::filesystem::path& path);
+
 // What identifies one version of a file's contents: a file that keeps its key is not read again.
 struct FileKey {
     dev_t device = 0;
@@ -62,15 +67,18 @@ public:
         return &found->second.value;
     }
 
-    // `readMoment`: when this pass reads its files (see FileKey::isRacy).
-    void beginPass(Date readMoment) {
+    // `readMoment`: when this pass reads its files (see FileKey::isRacy). `files`: what the pass asks
+    // lstat and folder listings through; nothing asks the file system itself.
+    void beginPass(Date readMoment, FileStatusCache* files = nullptr) {
         ++pass_;
         readMoment_ = readMoment;
+        files_ = files;
     }
     void endPass() {
         std::erase_if(entries_, [&](const auto& item) { return item.second.pass != pass_; });
     }
 
+    FileStatusCache* files() const { return files_; }
     std::size_t size() const { return entries_.size(); }
     std::uint64_t hits() const { return hits_; }
     std::uint64_t misses() const { return misses_; }
@@ -85,6 +93,7 @@ private:
     std::unordered_map<std::string, Entry> entries_;
     std::uint64_t pass_ = 0;
     Date readMoment_;
+    FileStatusCache* files_ = nullptr;
     std::uint64_t hits_ = 0;
     std::uint64_t misses_ = 0;
 };
@@ -98,7 +107,7 @@ Value cachedFileResult(FileResultCache<Value>* cache, const std::filesystem::pat
         return compute();
     std::optional<FileInfo> info;
     try {
-        info = FileInfo::ifExists(path);
+        info = infoIfExists(cache->files(), path);
     } catch (const std::system_error&) {
     }
     if (!info || !info->isRegular())

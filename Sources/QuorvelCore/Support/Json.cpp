@@ -19,14 +19,21 @@ std::optional<simdjson::dom::element> member(simdjson::dom::object object, std::
 
 } // namespace
 
-JsonParser::JsonParser() {
-    if (parser_.allocate(4096, maxDepth) != simdjson::SUCCESS)
-        throw std::bad_alloc();
+JsonParser::JsonParser() = default;
+
+// Allocated at the first parse: the refresh makes parsers that find everything in its caches.
+simdjson::dom::parser& JsonParser::ready() {
+    if (!allocated_) {
+        if (parser_.allocate(4096, maxDepth) != simdjson::SUCCESS)
+            throw std::bad_alloc();
+        allocated_ = true;
+    }
+    return parser_;
 }
 
 simdjson::dom::element JsonParser::parse(std::string_view text) {
     simdjson::dom::element element;
-    const auto error = parser_.parse(text.data(), text.size(), true).get(element);
+    const auto error = ready().parse(text.data(), text.size(), true).get(element);
     if (error != simdjson::SUCCESS)
         throw JsonParseError(std::string("The data is not valid JSON: ") + simdjson::error_message(error));
     return element;
@@ -34,7 +41,7 @@ simdjson::dom::element JsonParser::parse(std::string_view text) {
 
 std::optional<simdjson::dom::element> JsonParser::tryParse(std::string_view text) {
     simdjson::dom::element element;
-    if (parser_.parse(text.data(), text.size(), true).get(element) != simdjson::SUCCESS)
+    if (ready().parse(text.data(), text.size(), true).get(element) != simdjson::SUCCESS)
         return std::nullopt;
     return element;
 }

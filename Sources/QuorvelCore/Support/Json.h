@@ -38,7 +38,10 @@ public:
     std::optional<simdjson::dom::object> tryParseObject(std::string_view text);
 
 private:
+    simdjson::dom::parser& ready();
+
     simdjson::dom::parser parser_;
+    bool allocated_ = false;
 };
 
 // Small typed accessors over simdjson values; nothing when the key is missing or of another type.

@@ -11,9 +11,9 @@ template <typename Record> struct RecordFolderCache {
     DirectoryListingCache listings;
     FileResultCache<Record> records;
 
-    void beginPass(Date readMoment) {
-        listings.beginPass(readMoment);
-        records.beginPass(readMoment);
+    void beginPass(Date readMoment, FileStatusCache* files = nullptr) {
+        listings.beginPass(readMoment, files);
+        records.beginPass(readMoment, files);
     }
     void endPass() {
         listings.endPass();

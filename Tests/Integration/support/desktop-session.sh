@@ -1,7 +1,8 @@
 # Shared by the desktop integration tests: source it with the build folder as "$1".
 #
 # Starts a private Xvfb on a display number the server picks itself (no race with other X servers
-# starting at the same time) with a screen of $session_screen (1024x768x24 unless set before), leaves
+# starting at the same time) with a screen of $session_screen (1024x768x24 unless set before), keeps
+# screenshots under artifacts/$artifacts_name (the test's name unless set before), leaves
 # out any D-Bus session, gives the test a temporary HOME with the XDG folders inside, and stops every
 # process it started on exit.
 set -euo pipefail
@@ -10,7 +11,7 @@ unset DBUS_SESSION_BUS_ADDRESS
 build="$(cd "$1" && pwd)"
 support="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 test_name="$(basename "$0" .sh)"
-artifacts="$build/artifacts/$test_name"
+artifacts="$build/artifacts/${artifacts_name:-$test_name}"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
 
@@ -54,15 +55,7 @@ fail() {
     exit 1
 }
 
-# wait_until SECONDS COMMAND...: runs the command every 50 ms until it succeeds; false after SECONDS.
-wait_until() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
+source "$support/wait-until.sh"
 
 wait_until 10 grep -qs "^[0-9]" "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
@@ -200,10 +193,32 @@ menu_windows() {
         grep -q 'Override Redirect State: yes' <<<"$info" || continue
         [ "$(awk '/Width:/ {print $2}' <<<"$info")" -gt 64 ] && echo "$window"
     done
+    return 0
 }
 
 has_menu() {
     [ -n "$(menu_windows)" ]
+}
+
+# Clicks the docked icon and waits for its menu.
+open_tray_menu() {
+    local x y size
+    read -r x y size _ < <(window_geometry "$(tray_icon_window)")
+    xdotool mousemove $((x + size / 2)) $((y + size / 2)) click 1
+    wait_until 10 has_menu
+}
+
+# A visible window of quorvel's titled exactly $1: a window or an alert, not a menu.
+app_window() {
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$quorvel_pid" --name "^$1\$" 2>/dev/null); do
+        xwininfo -id "$window" 2>/dev/null | grep -q 'Override Redirect State: no' && echo "$window" && return 0
+    done
+    return 1
+}
+
+running() {
+    kill -0 "$quorvel_pid" 2>/dev/null
 }
 
 has_no_menu() {

@@ -96,3 +96,16 @@ red_range=(220 255 30 90 20 80)
 green_range=(30 80 170 230 60 120)
 amber_range=(200 255 130 200 0 60)
 blue_range=(0 40 100 160 200 255)
+
+# add_orca_pane SESSION-UUID: Orca lists the Claude Code conversation SESSION-UUID (added with
+# add_claude_task) as running in one of its panes, so its row opens through Orca.
+add_orca_pane() {
+    local session="$1" tab=6c1d2e3f-4a5b-4c6d-8e7f-8091a2b3c4d5 pane=7d2e3f40-5b6c-4d7e-9f80-91a2b3c4d5e6
+    local hooks="$HOME/Library/Application Support/Orca/agent-hooks"
+    mkdir -p "$hooks"
+    cat >"$hooks/last-status.json" <<JSON
+{"version":2,"entries":{"$tab:$pane":{"paneKey":"$tab:$pane","payload":{"agentType":"claude"},
+"providerSession":{"key":"session_id","id":"$session"},"tabId":"$tab","worktreeId":"worktree-1",
+"receivedAt":$(($(date +%s) * 1000))}}}
+JSON
+}

@@ -346,7 +346,8 @@ TEST_F(ClaudeSessionLoading, RealTranscriptsInClaudeCodesLayout) {
             "2026-02-11T21:46:21Z | spotter-gqc | local_0a1b2c3d-4e5f-4a6b-8c7d-9e0f1a2b3c4d",
             "claude-491e126e-1e71-469c-ade2-fcc8af567c74 | create the beads | working | "
             "2026-02-10T22:03:47Z | spotter | -",
-            "claude-d6e0bada-1959-4eec-a9d2-0bfade768d8f | start phoenix in background | working | "
+            // Ends with the user's interruption: the turn is over.
+            "claude-d6e0bada-1959-4eec-a9d2-0bfade768d8f | start phoenix in background | done | "
             "2026-02-10T22:59:46Z | spotter | -",
             "claude-55604662-cf2a-4331-851a-ec234028f8ca | mix phx.server doesnt seem to start | done | "
             "2026-02-10T21:12:02Z | spotter | -",

@@ -54,14 +54,15 @@ struct RealTranscript {
 
 // Worked out from the files by hand (jq): the last user, dequeue or end_turn/tool_use assistant line
 // sets the state, the first user line with plain text names the task, "cwd" gives the project.
-// Claude Code writes "stop_reason": null on most assistant lines, so only the short session finishes.
+// Claude Code writes "stop_reason": null on most assistant lines; the two spotter sessions that end in
+// "[Request interrupted by user…]" are over, the others still work.
 const RealTranscript realTranscripts[] = {
     {"agent-history-minimal.jsonl", "agent-history-minimal", "06090cb1-3e64-433a-bc7e-a621c0f596d2",
      "[REDACTED_PROMPT]", LightState::done, "2026-06-05T04:56:35.619Z", "workspace"},
     {"spotter-short.jsonl", "spotter-short", "55604662-cf2a-4331-851a-ec234028f8ca",
-     "mix phx.server doesnt seem to start", LightState::working, "2026-02-10T21:12:02.480Z", "spotter"},
+     "mix phx.server doesnt seem to start", LightState::done, "2026-02-10T21:12:02.480Z", "spotter"},
     {"spotter-tool-heavy.jsonl", "spotter-tool-heavy", "d6e0bada-1959-4eec-a9d2-0bfade768d8f",
-     "start phoenix in background", LightState::working, "2026-02-10T22:59:46.748Z", "spotter"},
+     "start phoenix in background", LightState::done, "2026-02-10T22:59:46.748Z", "spotter"},
     {"spotter-with-subagent.jsonl", "spotter-with-subagent", "491e126e-1e71-469c-ade2-fcc8af567c74",
      "create the beads", LightState::working, "2026-02-10T22:03:47.750Z", "spotter"},
     {"spotter-large.jsonl", "spotter-large", "258c7280-ae70-4798-800f-63464d01a85d", "Implement spotter-gqc",

@@ -1,4 +1,5 @@
 #include "Codex/SessionReader.h"
+#include "CodexHistoryGenerator.h"
 #include "Support/Date.h"
 #include "TestSupport.h"
 
@@ -7,6 +8,7 @@
 namespace quorvel {
 namespace {
 
+using testing::codexLine;
 using testing::fixturesDirectory;
 using testing::readFile;
 using testing::setModificationTime;
@@ -36,6 +38,15 @@ Date date(const char* text) {
 
 std::filesystem::path realFile(const RealSession& session) {
     return fixturesDirectory() / "codex" / session.file;
+}
+
+// A copy of `source` in the home's sessions folder, modified `age` seconds before `now`.
+void placeSession(const std::filesystem::path& home, const std::filesystem::path& source, Date now,
+                  double age) {
+    const std::filesystem::path copy = home / "sessions/2026" / source.filename();
+    std::filesystem::create_directories(copy.parent_path());
+    std::filesystem::copy_file(source, copy);
+    setModificationTime(copy, now.unixSeconds() - age);
 }
 
 TEST(SessionReaderRealFiles, EveryFileParsesToItsFinishedTurn) {
@@ -74,10 +85,7 @@ TEST(SessionReaderRealFiles, LoadListsEveryFileOfACodexHome) {
     const Date now = date("2026-06-05T12:00:00.000Z");
     double age = 10;
     for (const RealSession& session : realSessions) {
-        const std::filesystem::path copy = home / "sessions/2026" / session.file;
-        std::filesystem::create_directories(copy.parent_path());
-        std::filesystem::copy_file(realFile(session), copy);
-        setModificationTime(copy, now.unixSeconds() - age);
+        placeSession(home.path(), realFile(session), now, age);
         age += 10;
     }
     const std::vector<TaskStatus> tasks = SessionReader::load(home.path(), now, SessionReader::unlimited);
@@ -93,6 +101,76 @@ TEST(SessionReaderRealFiles, LoadListsEveryFileOfACodexHome) {
         EXPECT_EQ(tasks[index].lastTurnBoundaryAt, date(session.lastLine));
         EXPECT_EQ(tasks[index].isScheduled, false);
     }
+}
+
+// --- What today's client (Codex CLI 0.171.0) writes ---------------------------------------------------
+
+std::filesystem::path todaysFile(std::string_view name) {
+    return fixturesDirectory() / "clients-2026-12/codex" / name;
+}
+
+// While the interactive client asks "Would you like to run the following command?", the only trace is
+// an exec_command call whose JSON arguments ask for require_escalated; its output comes once answered.
+TEST(SessionReaderRealFiles, TodaysPendingCommandApprovalWaitsUntilItsOutput) {
+    const std::string pending = readFile(todaysFile("codex-tui-approval-pending.rollout.jsonl"));
+    TaskStatus task = SessionReader::parse(pending, "codex-x", "x");
+    EXPECT_EQ(task.state, LightState::waiting);
+    EXPECT_EQ(task.confirmedAttentionPending, true);
+    EXPECT_EQ(task.lastTurnBoundaryAt, date("2026-12-09T04:19:28.029Z"));
+    EXPECT_EQ(task.updatedAt, date("2026-12-09T04:19:28.294Z"));
+
+    // Approved: the output of call_mock_15, then the turn goes on and ends.
+    const std::string approved =
+        pending +
+        codexLine("2026-12-09T04:19:40.000Z", "response_item",
+                  {{"type", "function_call_output"}, {"call_id", "call_mock_15"}, {"output", "qv-ran"}});
+    task = SessionReader::parse(approved, "codex-x", "x");
+    EXPECT_EQ(task.state, LightState::working);
+    EXPECT_EQ(task.confirmedAttentionPending, false);
+    const std::string finished =
+        approved + codexLine("2026-12-09T04:19:41.000Z", "event_msg",
+                             {{"type", "task_complete"}, {"last_agent_message", "Done."}});
+    EXPECT_EQ(SessionReader::parse(finished, "codex-x", "x").state, LightState::done);
+
+    // Refused: the client writes the output ("aborted by user") and then turn_aborted.
+    const std::string refused =
+        pending +
+        codexLine(
+            "2026-12-09T04:19:40.000Z", "response_item",
+            {{"type", "function_call_output"}, {"call_id", "call_mock_15"}, {"output", "aborted by user"}}) +
+        codexLine("2026-12-09T04:19:40.010Z", "event_msg",
+                  {{"type", "turn_aborted"}, {"reason", "interrupted"}});
+    task = SessionReader::parse(refused, "codex-x", "x");
+    EXPECT_EQ(task.state, LightState::done);
+    EXPECT_EQ(task.confirmedAttentionPending, false);
+}
+
+// A failed request ends the turn with task_complete carrying an error object and no message.
+TEST(SessionReaderRealFiles, TodaysTurnEndingInAnErrorFails) {
+    const TaskStatus task =
+        SessionReader::parse(readFile(todaysFile("codex-exec-error.rollout.jsonl")), "codex-x", "x");
+    EXPECT_EQ(task.state, LightState::failed);
+    EXPECT_EQ(task.confirmedAttentionPending, false);
+    EXPECT_EQ(task.lastTurnBoundaryAt, date("2026-12-09T04:19:58.028Z"));
+    EXPECT_EQ(task.updatedAt, date("2026-12-09T04:19:58.028Z"));
+}
+
+// Without the desktop app's state file, the project is the session's folder.
+TEST(SessionReaderRealFiles, TodaysFilesListedWithTheirFolderAsProject) {
+    TemporaryDirectory home;
+    const Date now = date("2026-12-09T04:30:00.000Z");
+    placeSession(home.path(), todaysFile("codex-tui-approval-pending.rollout.jsonl"), now, 600);
+    placeSession(home.path(), todaysFile("codex-exec-error.rollout.jsonl"), now, 300);
+    const std::vector<TaskStatus> tasks = SessionReader::load(home.path(), now, SessionReader::unlimited);
+    ASSERT_EQ(tasks.size(), 2u);
+    EXPECT_EQ(tasks[0].id, "codex-01a25907-8d97-7993-8f68-9677dec87880");
+    EXPECT_EQ(tasks[0].name, "QV-ERROR Please answer in one line.");
+    EXPECT_EQ(tasks[0].state, LightState::failed);
+    EXPECT_EQ(tasks[1].id, "codex-01a25907-1b5f-71e3-b23a-a69023d88393");
+    EXPECT_EQ(tasks[1].name, "QV-BASH please create the marker file");
+    EXPECT_EQ(tasks[1].state, LightState::waiting);
+    for (const TaskStatus& task : tasks)
+        EXPECT_EQ(task.projectName, "gamma-svc");
 }
 
 } // namespace

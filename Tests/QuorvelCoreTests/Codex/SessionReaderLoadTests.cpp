@@ -7,6 +7,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -86,7 +87,7 @@ TEST_F(SessionReaderLoad, BuildsTasksNewestFileFirst) {
     for (const TaskStatus& task : tasks) {
         EXPECT_EQ(task.source, codexHistorySource);
         EXPECT_EQ(task.isScheduled, false);
-        EXPECT_FALSE(task.projectName);
+        EXPECT_EQ(task.projectName, "project"); // the session's folder, /home/user/project
     }
 }
 
@@ -206,8 +207,45 @@ TEST_F(SessionReaderLoad, ProjectNamesAndAutomationsMarkTasks) {
     EXPECT_EQ(tasks[0].id, "codex-" + upper);
     EXPECT_EQ(tasks[0].projectName, "Quorvel");
     EXPECT_EQ(tasks[0].isScheduled, true);
-    EXPECT_FALSE(tasks[1].projectName);
+    EXPECT_EQ(tasks[1].projectName, "project"); // no desktop project: the session's folder
     EXPECT_EQ(tasks[1].isScheduled, false);
+}
+
+// Where the desktop app gives a thread no project, the session_meta line's folder names it, as a
+// Claude Code task's working folder does.
+TEST_F(SessionReaderLoad, ProjectNameFallsBackToTheSessionsFolder) {
+    auto sessionIn = [&](const std::string& file, int number, json cwd) {
+        json payload = {{"id", threadID(number)}, {"originator", "codex_exec"}};
+        if (!cwd.is_null())
+            payload["cwd"] = cwd;
+        const std::filesystem::path path = home / "sessions" / file;
+        writeFile(path, codexLine(base - 100, "session_meta", payload));
+        setModificationTime(path, base - number);
+    };
+    sessionIn("a.jsonl", 1, "/home/dev/gamma-svc");
+    sessionIn("b.jsonl", 2, "/home/dev/delta api/");
+    sessionIn("c.jsonl", 3, "relative/folder");
+    sessionIn("d.jsonl", 4, "/");
+    sessionIn("e.jsonl", 5, nullptr);
+    sessionIn("f.jsonl", 6, 42);
+    sessionIn("g.jsonl", 7, "/home/dev/assigned");
+    writeFile(
+        home / ".codex-global-state.json",
+        json({{"thread-project-assignments", {{threadID(7), {{"projectKind", "local"}, {"projectId", "p"}}}}},
+              {"local-projects", {{"p", {{"name", "Desktop name"}}}}}})
+            .dump());
+    std::map<std::string, std::optional<std::string>> projects;
+    for (const TaskStatus& task : load())
+        projects[task.id.substr(task.id.size() - 1)] = task.projectName;
+    EXPECT_EQ(projects, (std::map<std::string, std::optional<std::string>>{{"1", "gamma-svc"},
+                                                                           {"2", "delta api"},
+                                                                           {"3", std::nullopt},
+                                                                           {"4", std::nullopt},
+                                                                           {"5", std::nullopt},
+                                                                           {"6", std::nullopt},
+                                                                           {"7", "Desktop name"}}));
+    EXPECT_EQ(SessionReader::sessionMeta(home / "sessions/a.jsonl"),
+              (SessionReader::SessionMeta{threadID(1), "/home/dev/gamma-svc"}));
 }
 
 TEST_F(SessionReaderLoad, UnusableSideFilesAreIgnored) {
@@ -218,7 +256,7 @@ TEST_F(SessionReaderLoad, UnusableSideFilesAreIgnored) {
     const std::vector<TaskStatus> tasks = load();
     ASSERT_EQ(tasks.size(), 1u);
     EXPECT_EQ(tasks[0].name, "Name");
-    EXPECT_FALSE(tasks[0].projectName);
+    EXPECT_EQ(tasks[0].projectName, "project");
     EXPECT_EQ(tasks[0].isScheduled, false);
 }
 

@@ -192,6 +192,79 @@ TEST(SessionReaderParse, DeletingPatchWaitsForApproval) {
                 LightState::working, false);
 }
 
+// Today's client: a function call with JSON "arguments" (no "input") asking to run outside the sandbox.
+std::string commandCall(int second, std::string_view name, json arguments, std::string_view callID) {
+    return item(second, {{"type", "function_call"},
+                         {"name", name},
+                         {"arguments", arguments.is_string() ? arguments : json(arguments.dump())},
+                         {"call_id", callID}});
+}
+
+TEST(SessionReaderParse, EscalatedCommandArgumentsWaitUntilTheirOutput) {
+    const json escalated = {{"cmd", "touch x"},
+                            {"sandbox_permissions", "require_escalated"},
+                            {"justification", "Create x outside the sandbox"}};
+    const std::string history = started(0) + commandCall(1, "exec_command", escalated, "c1");
+    expectState(parse(history), LightState::waiting, true);
+    expectState(parse(history + output(2, "c1")), LightState::working, false);
+    expectState(parse(history + output(2, "c1") + completed(3)), LightState::done, false);
+    expectState(parse(history + output(2, "other")), LightState::waiting, true);
+    // Unanswered when the turn ends: still waiting, as for any pending call.
+    expectState(parse(history + completed(3)), LightState::waiting, true);
+    // The arguments decide, whatever the tool's name.
+    expectState(parse(started(0) + commandCall(1, "functions.shell_command", escalated, "c1")),
+                LightState::waiting, true);
+
+    for (const json& arguments :
+         {json{{"cmd", "ls"}, {"sandbox_permissions", "use_default"}}, json{{"cmd", "ls"}},
+          // The words inside the command itself, or nested deeper, ask for nothing.
+          json{{"cmd", "grep 'sandbox_permissions: \"require_escalated\"' notes"}},
+          json{{"cmd", "echo sandbox_permissions: 'require_escalated'"}},
+          json{{"options", {{"sandbox_permissions", "require_escalated"}}}},
+          json{{"sandbox_permissions", "REQUIRE_ESCALATED"}}, json("not json: require_escalated"),
+          json(R"({"sandbox_permissions":"require_escalated")")}) {
+        SCOPED_TRACE(arguments.dump());
+        expectState(parse(started(0) + commandCall(1, "exec_command", arguments, "c1")), LightState::working,
+                    false);
+    }
+}
+
+// The older detectors read a function call's arguments where it has no "input".
+TEST(SessionReaderParse, OlderDetectorsReadArgumentsToo) {
+    const std::string patch = "*** Begin Patch\n*** Delete File: old.txt\n*** End Patch\n";
+    expectState(parse(started(0) + commandCall(1, "apply_patch", {{"input", patch}}, "p1")),
+                LightState::waiting, true);
+    expectState(parse(started(0) + commandCall(1, "exec", "sandbox_permissions: 'require_escalated'", "e1")),
+                LightState::waiting, true);
+    expectState(
+        parse(started(0) + commandCall(1, "request_user_input", {{"questions", json::array()}}, "u1")),
+        LightState::waiting, true);
+    // Today's client runs a patch through exec_command and applies it without asking.
+    expectState(parse(started(0) + commandCall(1, "exec_command",
+                                               {{"cmd", "apply_patch <<'EOF'\n" + patch + "EOF\n"}}, "p1")),
+                LightState::working, false);
+}
+
+TEST(SessionReaderParse, TurnCompletedWithAnErrorFails) {
+    const json failure = {
+        {"type", "task_complete"},
+        {"last_agent_message", nullptr},
+        {"error", {{"message", "high demand"}, {"codex_error_info", "internal_server_error"}}}};
+    TaskStatus task = parse(started(0) + event(5, failure));
+    expectState(task, LightState::failed, false);
+    EXPECT_EQ(task.lastTurnBoundaryAt, at(5));
+    // The failure ends every wait of the turn, like task_failed.
+    expectState(parse(started(0) + functionCall(1, "request_user_input", "c1") + event(5, failure)),
+                LightState::failed, false);
+    expectState(parse(started(0) + event(5, failure) + started(6)), LightState::working, false);
+
+    for (const json& error : {json(nullptr), json("server_error"), json::array()}) {
+        json payload = failure;
+        payload["error"] = error;
+        expectState(parse(started(0) + event(5, payload)), LightState::done, false);
+    }
+}
+
 TEST(SessionReaderParse, NestedApprovalWaitsForItsCompletionNotItsOutput) {
     const std::string history = started(0) + call(1, "custom_tool_call", "exec", nestedCalendarInput, "n1");
     expectState(parse(history), LightState::waiting, true);

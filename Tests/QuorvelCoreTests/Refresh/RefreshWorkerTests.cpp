@@ -5,14 +5,19 @@
 #include "Model/StatusStore.h"
 #include "Orca/OrcaSessionIndex.h"
 #include "Refresh/RefreshWorker.h"
+#include "ScriptedFolderWatch.h"
 #include "Support/FileIO.h"
+#include "Support/InotifyFolderWatch.h"
 #include "TestSupport.h"
 #include "WallClock.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <random>
+#include <thread>
 #include <unistd.h>
 
 using namespace quorvel;
@@ -65,6 +70,17 @@ void writeUnreachableFile(const fs::path& folder, const std::string& name) {
     ASSERT_GE(file, 0);
     ::close(file);
     ::close(directory);
+}
+
+void expectSame(const RefreshSnapshot& cached, const RefreshSnapshot& fresh, const std::string& step) {
+    EXPECT_EQ(cached.tasks, fresh.tasks) << step;
+    EXPECT_EQ(cached.diagnostic, fresh.diagnostic) << step;
+    EXPECT_EQ(cached.claudeHealth, fresh.claudeHealth) << step;
+    EXPECT_EQ(cached.readState.codex, fresh.readState.codex) << step;
+    EXPECT_EQ(cached.readState.codexAutomations, fresh.readState.codexAutomations) << step;
+    EXPECT_EQ(cached.readState.claude, fresh.readState.claude) << step;
+    EXPECT_EQ(cached.readState.orca, fresh.readState.orca) << step;
+    EXPECT_EQ(cached.readState.codexMarks, fresh.readState.codexMarks) << step;
 }
 
 class RefreshWorkerTest : public ::testing::Test {
@@ -207,24 +223,21 @@ TEST_F(RefreshWorkerTest, KeepsEveryLocalRecordAndThe30NewestTasksOfEachProvider
     EXPECT_FALSE(std::binary_search(found.begin(), found.end(), "claude-" + sessionUuid(134)));
 }
 
-// The cached worker must give exactly what a fresh read gives, however the files change between ticks.
+// The cached worker, with and without a folder watch, must give exactly what a fresh read gives,
+// however the files change between ticks.
 class RefreshCacheEquivalenceTest : public RefreshWorkerTest {
 protected:
     void expectSameAsUncached(Date at, const char* step) {
-        const RefreshSnapshot cached = worker.load(true, true, environment, at);
         const RefreshSnapshot fresh = loadRefreshSnapshot(true, true, environment, at);
-        EXPECT_EQ(cached.tasks, fresh.tasks) << step;
-        EXPECT_EQ(cached.diagnostic, fresh.diagnostic) << step;
-        EXPECT_EQ(cached.claudeHealth, fresh.claudeHealth) << step;
-        EXPECT_EQ(cached.readState.codex, fresh.readState.codex) << step;
-        EXPECT_EQ(cached.readState.codexAutomations, fresh.readState.codexAutomations) << step;
-        EXPECT_EQ(cached.readState.claude, fresh.readState.claude) << step;
-        EXPECT_EQ(cached.readState.orca, fresh.readState.orca) << step;
-        EXPECT_EQ(cached.readState.codexMarks, fresh.readState.codexMarks) << step;
+        expectSame(worker.load(true, true, environment, at), fresh, step);
+        expectSame(watchingWorker.load(true, true, environment, at), fresh,
+                   std::string(step) + " (watching)");
     }
 
     // Read as if two seconds after the files were written, so that the cache trusts them.
-    RefreshWorker worker{[] { return quorvel::testing::wallClock() + 2; }};
+    static Date readMoment() { return quorvel::testing::wallClock() + 2; }
+    RefreshWorker worker{readMoment};
+    RefreshWorker watchingWorker{readMoment, std::make_unique<InotifyFolderWatch>()};
 };
 
 TEST_F(RefreshCacheEquivalenceTest, CachedRefreshesMatchFreshOnesAsFilesChange) {
@@ -303,15 +316,348 @@ TEST_F(RefreshWorkerTest, FilesChangedWithinASecondOfATickAreNotTrustedOnTheNext
     claudeTranscript(sessionUuid(2), 50);
     codexSession(sessionUuid(1), 100);
     localRecord("build-1");
-    RefreshWorker justAfter{[] { return quorvel::testing::wallClock(); }};
-    for (int tick = 0; tick < 3; ++tick)
-        justAfter.load(true, true, environment, now + tick);
-    EXPECT_EQ(justAfter.cache().claude.transcripts.hits(), 0u);
-    EXPECT_EQ(justAfter.cache().codex.histories.hits(), 0u);
+    // The same with a folder watch: an event makes a tick look at a file again, but only this rule tells
+    // whether what a tick read can be trusted.
+    for (const bool watching : {false, true}) {
+        auto worker = [&](std::function<Date()> readClock) {
+            return RefreshWorker(std::move(readClock),
+                                 watching ? std::make_unique<InotifyFolderWatch>() : nullptr);
+        };
+        RefreshWorker justAfter = worker([] { return quorvel::testing::wallClock(); });
+        for (int tick = 0; tick < 3; ++tick)
+            justAfter.load(true, true, environment, now + tick);
+        EXPECT_EQ(justAfter.cache().claude.transcripts.hits(), 0u) << watching;
+        EXPECT_EQ(justAfter.cache().codex.histories.hits(), 0u) << watching;
 
-    RefreshWorker later{[] { return quorvel::testing::wallClock() + 1.5; }};
-    for (int tick = 0; tick < 3; ++tick)
-        later.load(true, true, environment, now + tick);
-    EXPECT_EQ(later.cache().claude.transcripts.hits(), 2u);
-    EXPECT_EQ(later.cache().codex.histories.hits(), 2u);
+        RefreshWorker later = worker([] { return quorvel::testing::wallClock() + 1.5; });
+        for (int tick = 0; tick < 3; ++tick)
+            later.load(true, true, environment, now + tick);
+        EXPECT_EQ(later.cache().claude.transcripts.hits(), 2u) << watching;
+        EXPECT_EQ(later.cache().codex.histories.hits(), 2u) << watching;
+    }
+}
+
+namespace {
+
+// Files and folders written, renamed, deleted and replaced in every way and at every pace (several
+// changes between two ticks, changes in the same second as the tick that reads them, ticks without
+// changes, pauses after which the cache trusts what it read) while a worker with a folder watch
+// refreshes, reading the real clock as the application does.
+class RefreshWatchEquivalenceTest : public RefreshWorkerTest {
+protected:
+    static double wallSeconds() { return quorvel::testing::wallClock().unixSeconds(); }
+    fs::path projects() const { return home / ".claude/projects"; }
+    fs::path codexSessions() const { return home / ".codex/sessions"; }
+    int below(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
+    std::string name(const char* prefix) { return prefix + std::to_string(next++); }
+    std::string freshUuid() { return sessionUuid(next++); }
+
+    // The entries below `root` (not hidden ones) that are files or links, or folders, sorted.
+    std::vector<fs::path> entries(const fs::path& root, bool wantFolders) const {
+        std::vector<fs::path> found;
+        std::error_code error;
+        if (!fs::is_directory(root, error))
+            return found;
+        for (auto item = fs::recursive_directory_iterator(root, error); item != fs::end(item); ++item)
+            if (item->is_directory(error) && !item->is_symlink(error) ? wantFolders : !wantFolders)
+                found.push_back(item->path());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+    std::optional<fs::path> any(const std::vector<fs::path>& paths) {
+        if (paths.empty())
+            return std::nullopt;
+        return paths[static_cast<std::size_t>(below(static_cast<int>(paths.size())))];
+    }
+    std::optional<fs::path> anyTranscript() { return any(entries(projects(), false)); }
+    std::optional<fs::path> anyProject() { return any(entries(projects(), true)); }
+
+    void writeTranscript(const fs::path& path) {
+        writeFile(path, finishedTranscript(path.stem().string(), wallSeconds() - below(600)));
+    }
+
+    // The bytes of a regular file rewritten in place with others of the same size, the modification
+    // time kept when asked: only the change time tells the versions apart.
+    void rewriteInPlace(const fs::path& path, bool keepModificationTime) {
+        struct stat before {};
+        if (::lstat(path.c_str(), &before) != 0 || !S_ISREG(before.st_mode))
+            return;
+        std::string bytes = fixtures::readFile(path);
+        for (auto [from, to] :
+             {std::pair{"Fix the build", "Fix the tests"}, {"Fix the tests", "Fix the build"}})
+            if (const auto at = bytes.find(from); at != std::string::npos) {
+                bytes.replace(at, std::string_view(from).size(), to);
+                break;
+            }
+        const int file = ::open(path.c_str(), O_WRONLY);
+        ASSERT_GE(file, 0);
+        ASSERT_EQ(::pwrite(file, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+        ::close(file);
+        if (keepModificationTime) {
+            const timespec times[2] = {before.st_atim, before.st_mtim};
+            ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+        }
+    }
+
+    void writeCodexSession() {
+        const double modified = wallSeconds() - below(2) * 86'400 * 0.6;
+        const std::string iso = fixtures::isoTimestamp(modified);
+        const fs::path path = codexSessions() / iso.substr(0, 4) / iso.substr(5, 2) / iso.substr(8, 2) /
+                              ("rollout-" + iso.substr(0, 10) + "T00-00-00-" + freshUuid() + ".jsonl");
+        writeFile(path, fixtures::generateCodexHistory(2000 + below(3000), path.stem().string().substr(29),
+                                                       modified - 600)
+                            .bytes);
+    }
+
+    std::string anySessionID(const fs::path& root) {
+        const auto file = any(entries(root, false));
+        const std::string stem = file ? file->stem().string() : "";
+        return stem.size() >= 36 ? stem.substr(stem.size() - 36) : sessionUuid(0);
+    }
+
+    // One change picked at random; its name for the failure messages.
+    std::string change() {
+        const fs::path outside = home / "outside";
+        switch (below(28)) {
+        case 0:
+            if (auto file = anyTranscript()) {
+                std::ofstream(*file, std::ios::app)
+                    << claudeLine("user", file->stem().string(), wallSeconds(),
+                                  {{"role", "user"}, {"content", "And the docs"}});
+                return "appended to " + file->filename().string();
+            }
+            break;
+        case 1:
+        case 2:
+            if (auto file = anyTranscript()) {
+                rewriteInPlace(*file, below(2) == 0);
+                return "rewrote in place " + file->filename().string();
+            }
+            break;
+        case 3:
+            if (auto file = anyTranscript(); file && !fs::is_symlink(*file)) {
+                fixtures::setModificationTime(*file, wallSeconds() - (below(2) ? 2 * 86'400 : 30));
+                return "touched " + file->filename().string();
+            }
+            break;
+        case 4:
+            if (auto file = anyTranscript()) {
+                fs::rename(*file, file->parent_path() / (freshUuid() + ".jsonl"));
+                return "renamed " + file->filename().string();
+            }
+            break;
+        case 5:
+            if (auto file = anyTranscript(); file && anyProject()) {
+                fs::rename(*file, *anyProject() / (freshUuid() + ".jsonl"));
+                return "moved " + file->filename().string();
+            }
+            break;
+        case 6:
+            if (auto file = anyTranscript()) {
+                fs::remove(*file);
+                return "deleted " + file->filename().string();
+            }
+            break;
+        case 7:
+        case 8:
+            writeTranscript(projects() / ("-home-me-p" + std::to_string(below(4))) /
+                            (freshUuid() + ".jsonl"));
+            return "wrote a transcript";
+        case 9: {
+            const fs::path folder = projects() / name("-home-me-new-");
+            writeTranscript(folder / (freshUuid() + ".jsonl"));
+            writeTranscript(folder / "sub" / (freshUuid() + ".jsonl"));
+            return "made a project with transcripts";
+        }
+        case 10:
+            if (auto folder = anyProject()) {
+                fs::rename(*folder, projects() / name("-home-me-was-"));
+                writeTranscript(*folder / (freshUuid() + ".jsonl"));
+                return "replaced the folder " + folder->filename().string();
+            }
+            break;
+        case 11:
+            if (auto folder = anyProject()) {
+                fs::create_directories(outside);
+                fs::rename(*folder, outside / name("moved-"));
+                return "moved out the folder " + folder->filename().string();
+            }
+            break;
+        case 12:
+            if (auto folder = any(entries(outside, true)); folder && folder->parent_path() == outside) {
+                fs::rename(*folder, projects() / name("-home-me-back-"));
+                return "moved back the folder " + folder->filename().string();
+            }
+            break;
+        case 13: {
+            const auto file = anyTranscript();
+            const auto target = anyTranscript();
+            if (file && target && file != target) {
+                fs::remove(*file);
+                fs::create_symlink(*target, *file);
+                return "made a link of " + file->filename().string();
+            }
+            break;
+        }
+        case 14:
+            if (auto file = anyTranscript(); file && fs::is_symlink(*file)) {
+                fs::remove(*file);
+                writeTranscript(*file);
+                return "made a file of the link " + file->filename().string();
+            }
+            break;
+        case 15:
+            if (fs::exists(projects())) {
+                fs::rename(projects(), home / ".claude" / name("projects-"));
+                writeTranscript(projects() / "-home-me-p0" / (freshUuid() + ".jsonl"));
+                return "replaced the projects folder";
+            }
+            break;
+        case 16:
+        case 17:
+            writeCodexSession();
+            return "wrote a Codex session";
+        case 18:
+            if (auto file = any(entries(codexSessions(), false))) {
+                std::ofstream(*file, std::ios::app) << fixtures::codexLine(
+                    wallSeconds(), "event_msg", {{"type", "task_started"}, {"turn_id", "t"}});
+                return "appended to " + file->filename().string();
+            }
+            break;
+        case 19:
+            writeFile(
+                home / ".codex/session_index.jsonl",
+                nlohmann::json({{"id", anySessionID(codexSessions())}, {"thread_name", name("Thread ")}})
+                        .dump() +
+                    "\n");
+            return "renamed a Codex thread";
+        case 20:
+            if (below(3) == 0) {
+                fs::remove(home / ".codex/.codex-global-state.json");
+                return "removed the Codex global state";
+            }
+            writeFile(home / ".codex/.codex-global-state.json",
+                      nlohmann::json({{"electron-thread-read-state-v1",
+                                       {{"version", 1},
+                                        {"unreadByIdentity",
+                                         {{"me", {{"local:me", {anySessionID(codexSessions())}}}}}}}}})
+                          .dump());
+            return "wrote the Codex global state";
+        case 21:
+            if (below(2) == 0) {
+                localRecord(name("build-"));
+                return "wrote a local record";
+            }
+            if (auto file = any(entries(StatusStore::defaultDirectory(home.path()), false))) {
+                fs::remove(*file);
+                return "removed a local record";
+            }
+            break;
+        case 22:
+            if (auto file = anyTranscript()) {
+                ClaudeHookStore(ClaudeHookStore::defaultDirectory(home.path()))
+                    .ingest(nlohmann::json({{"session_id", anySessionID(projects())},
+                                            {"hook_event_name", below(2) ? "Stop" : "PermissionRequest"},
+                                            {"cwd", "/home/me/app"},
+                                            {"transcript_path", file->string()}})
+                                .dump(),
+                            quorvel::testing::wallClock());
+                return "wrote a hook record";
+            }
+            break;
+        case 23:
+            writeFile(ClaudeReadState::defaultURL(home.path()),
+                      nlohmann::json(
+                          {{"readAt", {{anySessionID(projects()), fixtures::isoTimestamp(wallSeconds())}}}})
+                          .dump());
+            return "wrote the Claude read state";
+        case 24:
+            if (auto file = anyTranscript()) {
+                orcaStatus({{file->stem().string(), *file}});
+                return "wrote Orca's status";
+            }
+            break;
+        case 25:
+            if (fs::exists(codexSessions())) {
+                fs::rename(codexSessions(), home / ".codex" / name("sessions-"));
+                writeCodexSession();
+                return "replaced the Codex sessions folder";
+            }
+            break;
+        case 26: {
+            const fs::path folder = home / (next++ % 2 ? ".claude" : ".codex");
+            if (fs::exists(folder)) {
+                fs::rename(folder, home / name("assistant-"));
+                writeTranscript(projects() / "-home-me-p1" / (freshUuid() + ".jsonl"));
+                writeCodexSession();
+                return "replaced the folder " + folder.filename().string();
+            }
+            break;
+        }
+        case 27:
+            writeFile(CodexReadMarks::defaultURL(home.path()),
+                      nlohmann::json({{"readAt", {{anySessionID(codexSessions()), "2025-12-06T05:40:00Z"}}}})
+                          .dump());
+            return "wrote the Codex read marks";
+        }
+        return "nothing";
+    }
+
+    void tick(const std::string& step) {
+        const Date now = quorvel::testing::wallClock();
+        expectSame(worker.load(true, true, environment, now),
+                   loadRefreshSnapshot(true, true, environment, now), step);
+    }
+
+    std::mt19937 random{20261209};
+    int next = 1000;
+    RefreshWorker worker{quorvel::testing::wallClock, std::make_unique<InotifyFolderWatch>()};
+};
+
+} // namespace
+
+TEST_F(RefreshWatchEquivalenceTest, EveryTickEqualsAnUncachedRefreshWhateverChangesAndHoweverFast) {
+    for (int i = 0; i < 6; ++i) {
+        writeTranscript(projects() / ("-home-me-p" + std::to_string(i % 3)) / (sessionUuid(i) + ".jsonl"));
+        writeCodexSession();
+    }
+    localRecord("build-1");
+    tick("first tick");
+    for (int step = 0; step < 150 && !HasFailure(); ++step) {
+        std::string changes;
+        for (int count = below(4); count > 0; --count)
+            changes += change() + "; ";
+        if (below(30) == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // what was read is trusted now
+            changes += "a pause";
+        }
+        tick("step " + std::to_string(step) + ": " + changes);
+    }
+    const FileStatusCache::Statistics statistics = worker.cache().files->statistics();
+    EXPECT_GT(statistics.answered, statistics.asked);
+    EXPECT_GT(statistics.watches, 5u);
+}
+
+// What a tick asks of the file system when nothing changed does not grow with the history.
+TEST_F(RefreshWatchEquivalenceTest, ATickAfterNothingChangedAsksTheSameHoweverLongTheHistory) {
+    auto askedByASteadyTick = [&] {
+        tick("absorbing the changes");
+        const auto before = worker.cache().files->statistics().asked;
+        tick("nothing changed");
+        return worker.cache().files->statistics().asked - before;
+    };
+    localRecord("build-1");
+    for (int i = 0; i < 4; ++i) {
+        writeTranscript(projects() / "-home-me-p0" / (freshUuid() + ".jsonl"));
+        writeCodexSession();
+    }
+    const auto small = askedByASteadyTick();
+    for (int i = 0; i < 60; ++i) {
+        const fs::path old = projects() / ("-home-me-p" + std::to_string(i % 5)) / (freshUuid() + ".jsonl");
+        writeTranscript(old);
+        fixtures::setModificationTime(old, wallSeconds() - 5 * 86'400);
+        writeCodexSession();
+    }
+    EXPECT_EQ(askedByASteadyTick(), small);
+    EXPECT_LE(small, 2u); // what lies in folders that do not exist here (Orca's, the desktop logs)
 }

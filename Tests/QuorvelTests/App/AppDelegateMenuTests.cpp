@@ -4,7 +4,10 @@
 #include "Platform/SettingsStore.h"
 #include "Support/AppDelegateTest.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
+#include <QActionGroup>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QScreen>
@@ -64,8 +67,8 @@ TEST_F(TaskMenu, WithNoTasksAndBothProvidersTheMenuHoldsTheHeaderTheEmptyStateAn
     launch();
     show({});
     EXPECT_EQ(visibleItemTexts(menu()), menuAround({"No recent Codex or Claude tasks or local signals."}));
-    // Hidden: the update item and 30 rows of title, detail and separator.
-    EXPECT_EQ(menu().actions().size(), 3 + 1 + 90 + 1 + 5);
+    // Hidden: the update item, the diagnostic line and 30 rows of title, detail and separator.
+    EXPECT_EQ(menu().actions().size(), 3 + 1 + 1 + 90 + 1 + 5);
     EXPECT_FALSE(delegate->updateMenuItem->isVisible());
     EXPECT_FALSE(menu().actions().at(0)->isEnabled());
 }
@@ -112,6 +115,11 @@ TEST_F(TaskMenu, SubmenusAndCommandsCarryTheirChecksAndShortcuts) {
     }
     EXPECT_EQ(titles, (QStringList{"Last hour", "Last 2 hours", "Last 4 hours", "Last day"}));
     EXPECT_EQ(checked, QStringList{"Last 4 hours"});
+    // One choice of four, drawn as radio buttons.
+    QActionGroup* group = windows->actions().at(0)->actionGroup();
+    ASSERT_TRUE(group);
+    EXPECT_TRUE(group->isExclusive());
+    EXPECT_EQ(group->actions(), windows->actions());
     QMenu* sounds = submenu("Sounds");
     ASSERT_TRUE(sounds && sounds->actions().size() == 1);
     EXPECT_EQ(sounds->actions()[0]->text(), "Play sounds");
@@ -149,7 +157,7 @@ TEST_F(TaskMenu, ThirtyOneTasksShowThirtyRowsLeavingOutTheLeastUrgentOldest) {
 }
 
 // Opened from a tray at the bottom or the right of the screen, the menu grows towards the screen's middle
-// as rows come in, also when they no longer fit in one column.
+// as rows come in; taller than the screen, it scrolls in one column.
 TEST_F(TaskMenu, AnOpenMenuWhoseRowsChangeStaysOnTheScreen) {
     launch();
     const auto tasksNamed = [&](int count, LightState state = LightState::done) {
@@ -169,8 +177,11 @@ TEST_F(TaskMenu, AnOpenMenuWhoseRowsChangeStaysOnTheScreen) {
     EXPECT_TRUE(onScreen()) << menu().geometry().x() << ", " << menu().geometry().y();
     show(tasksNamed(30, LightState::working)); // every row retitled, and their icons pulse
     delegate->advanceLampAnimation();
-    EXPECT_GT(menu().width(), opened.width());
     EXPECT_TRUE(onScreen()) << menu().geometry().x() << ", " << menu().geometry().y();
+    const auto& rows = delegate->taskMenuRows;
+    EXPECT_GT(menu().actionGeometry(rows.back().title).bottom(), menu().height()); // reached by scrolling
+    EXPECT_EQ(menu().actionGeometry(rows.back().title).left(),
+              menu().actionGeometry(rows.front().title).left());
     closeMenu();
 }
 
@@ -218,6 +229,41 @@ TEST_F(TaskMenu, ARowShowsItsImageDetailAndTooltip) {
     ASSERT_EQ(delegate->workingMenuItems.size(), 1u);
     EXPECT_EQ(delegate->workingMenuItems[0].item, row.title);
     EXPECT_EQ(delegate->workingMenuItems[0].provider, TaskProvider::codex);
+}
+
+// Assistive tools read a row's text, and its image as its description.
+TEST_F(TaskMenu, RowImagesAreDescribedToAssistiveTools) {
+    launch();
+    auto noLink = claudeTask(2, "No link", LightState::failed, minutesAgo(2));
+    noLink.providerSessionID.reset();
+    show({codexTask(1, "Fix & ship", LightState::unread, minutesAgo(1)), noLink,
+          testing::inOrca(claudeTask(3, "In Orca", LightState::working, minutesAgo(1)), minutesAgo(1))});
+    QAccessibleInterface* menuItems = QAccessible::queryAccessibleInterface(&menu());
+    ASSERT_TRUE(menuItems);
+    const auto rowItem = [&](int row) {
+        return menuItems->child(int(menu().actions().indexOf(delegate->taskMenuRows[row].title)));
+    };
+    QAccessibleInterface* unread = rowItem(1);
+    ASSERT_TRUE(unread);
+    EXPECT_EQ(unread->role(), QAccessible::MenuItem);
+    EXPECT_EQ(unread->text(QAccessible::Name), "Fix & ship");
+    EXPECT_EQ(unread->text(QAccessible::Description), "Codex, Finished \u00B7 unread");
+    EXPECT_EQ(unread->parent()->object(), &menu());
+    EXPECT_FALSE(unread->state().disabled);
+    EXPECT_EQ(rowItem(0)->text(QAccessible::Description), "Claude, Failed");
+    EXPECT_TRUE(rowItem(0)->state().disabled);
+    EXPECT_EQ(rowItem(2)->text(QAccessible::Description), "Orca, Working");
+
+    show({codexTask(1, "Fix & ship", LightState::working, now())});
+    EXPECT_EQ(rowItem(0)->text(QAccessible::Description), "Codex, Working");
+    EXPECT_TRUE(rowItem(1)->state().invisible);
+
+    // Pressing the row is choosing it.
+    QAccessibleActionInterface* press = rowItem(0)->actionInterface();
+    ASSERT_TRUE(press);
+    EXPECT_EQ(press->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    press->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(harness.workspace->openedURLs.size(), 1);
 }
 
 TEST_F(TaskMenu, UnreadRowsTellWhereToReadAndOrcaRowsNameTheirProvider) {
@@ -358,29 +404,33 @@ TEST_F(TaskMenu, UnderscoresAreDoubledOnlyWhereADBusHostDrawsTheMenu) {
     }
 }
 
-TEST_F(TaskMenu, AnOpenMenuIsUpdatedInPlaceAndRebuiltAfterItCloses) {
+// The menu is never replaced, so no event can reach a menu that is gone: an open menu changes its rows in
+// place, and once it has closed the rest follows (here the diagnostic line).
+TEST_F(TaskMenu, AnOpenMenuIsUpdatedInPlaceAndTheRestFollowsWhenItCloses) {
     launch();
     show({claudeTask(1, "First", LightState::done, minutesAgo(2))});
     QMenu* open = delegate->menu();
     open->popup(QPoint(10, 10));
     ASSERT_TRUE(delegate->menuIsOpen);
     show({claudeTask(1, "First", LightState::done, minutesAgo(2)),
-          claudeTask(2, "Second", LightState::waiting, minutesAgo(1))});
+          claudeTask(2, "Second", LightState::waiting, minutesAgo(1))},
+         "Could not read Codex attention signals.");
     EXPECT_EQ(delegate->menu(), open);
     EXPECT_EQ(shownTitles(), (QStringList{"Second", "First"}));
     EXPECT_FALSE(delegate->emptyStateMenuItem->isVisible());
+    EXPECT_FALSE(visibleItemTexts(menu()).contains("Could not read Codex attention signals."));
 
-    show({});
-    EXPECT_EQ(delegate->menu(), open);
+    show({}, "Could not read Codex attention signals.");
     EXPECT_TRUE(delegate->emptyStateMenuItem->isVisible());
     EXPECT_TRUE(shownTitles().isEmpty());
 
     open->hide();
     EXPECT_FALSE(delegate->menuIsOpen);
-    EXPECT_EQ(delegate->menu(), open); // not yet: the chosen action comes after the menu hid
-    QCoreApplication::processEvents();
-    EXPECT_NE(delegate->menu(), open);
-    EXPECT_EQ(harness.item->menu, delegate->menu());
+    EXPECT_EQ(visibleItemTexts(menu()).at(2), "No recent Codex or Claude tasks or local signals.");
+    QCoreApplication::processEvents(); // the chosen action, if any, comes after the menu hid
+    EXPECT_EQ(visibleItemTexts(menu()).at(2), "Could not read Codex attention signals.");
+    EXPECT_EQ(delegate->menu(), open);
+    EXPECT_EQ(harness.item->menu, open);
 }
 
 TEST_F(TaskMenu, ARowChosenAsTheMenuClosesStillOpensItsTask) {

@@ -200,7 +200,15 @@ TEST_F(OpeningTasks, WhenTheToolTimesOutOrcaStillComesForwardBeforeTheAlert) {
     EXPECT_EQ(alerts()[0].informative, QString::fromUtf8(OrcaNavigationError::timedOut().what()) +
                                            " This task remains unread. Select the conversation in Orca.");
     EXPECT_EQ(shown(task), LightState::unread);
+
+    // The alert returned at once; until the user closes it, the Orca road stays taken.
+    EXPECT_TRUE(delegate->openingOrcaTask);
+    open(task);
+    EXPECT_EQ(harness.orca->opens.size(), 1u);
+    harness.alerts->dismiss();
     EXPECT_FALSE(delegate->openingOrcaTask);
+    open(task);
+    EXPECT_EQ(harness.orca->opens.size(), 2u);
 }
 
 TEST_F(OpeningTasks, OtherFailuresOfTheToolOrOfOpeningOrcaGiveTheGeneralText) {
@@ -208,6 +216,7 @@ TEST_F(OpeningTasks, OtherFailuresOfTheToolOrOfOpeningOrcaGiveTheGeneralText) {
                                            "unread. Select the conversation in Orca.");
     open(orcaTask());
     harness.orca->finish(std::make_exception_ptr(std::system_error(ENOENT, std::generic_category())));
+    harness.alerts->dismiss();
     harness.workspace->opensApplications = false;
     open(orcaTask());
     harness.orca->finish();

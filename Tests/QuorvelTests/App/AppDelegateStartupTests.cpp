@@ -148,7 +148,8 @@ TEST(AppDelegateStartup, TheFirstRefreshRunsBeforeTheTimersTickAndFillsTheMenu) 
     ASSERT_TRUE(delegate.timer && delegate.animationTimer);
     EXPECT_EQ(delegate.timer->interval(), 3000);
     EXPECT_EQ(delegate.animationTimer->interval(), 80);
-    EXPECT_TRUE(delegate.timer->isActive() && delegate.animationTimer->isActive());
+    EXPECT_TRUE(delegate.timer->isActive());
+    EXPECT_FALSE(delegate.animationTimer->isActive()); // no lamp pulses yet
 
     harness.answerRefresh({testing::claudeTask(1, "Fix", LightState::waiting, harness.clock->current)});
     ASSERT_TRUE(harness.item && harness.item->menu);

@@ -1,5 +1,6 @@
 #include "App/LampIcon.h"
 #include "Support/AppDelegateTest.h"
+#include "Support/DarkPalette.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -79,14 +80,85 @@ TEST_F(StatusItem, LitLampsPulseAtTheirOwnPaceAndWrapAround) {
     EXPECT_NEAR(delegate->redPulsePhase, std::fmod(101 * 0.75, 2 * std::numbers::pi), 1e-9);
 }
 
-TEST_F(StatusItem, WorkingRowsPulseWithTheAmberLamp) {
+// In an open menu; a closed one, which nobody sees, catches up as it opens.
+TEST_F(StatusItem, WorkingRowsPulseWithTheAmberLampWhileTheMenuIsOpen) {
     harness.answerRefresh({codexTask(1, "Working", LightState::working, minutesAgo(1))});
     ASSERT_EQ(delegate->workingMenuItems.size(), 1u);
     QAction* row = delegate->workingMenuItems[0].item;
-    const QImage before = row->icon().pixmap(QSize(42, 18), 1.0).toImage();
+    const auto rowImage = [&] { return row->icon().pixmap(QSize(42, 18), 1.0).toImage(); };
+    const QImage brightest = rowImage();
+    const qint64 closedIcon = row->icon().cacheKey();
     for (int tick = 0; tick < 13; ++tick) // amber phase near pi: the dimmest
         delegate->advanceLampAnimation();
-    EXPECT_NE(row->icon().pixmap(QSize(42, 18), 1.0).toImage(), before);
+    EXPECT_EQ(row->icon().cacheKey(), closedIcon);
+
+    delegate->menu()->popup(QPoint(10, 10));
+    const QImage dimmest = rowImage();
+    EXPECT_NE(dimmest, brightest);
+    for (int tick = 0; tick < 13; ++tick)
+        delegate->advanceLampAnimation();
+    EXPECT_NE(rowImage(), dimmest);
+    delegate->menu()->hide();
+    QCoreApplication::processEvents();
+}
+
+// A refresh that changes nothing shown sends the tray and the menu nothing: no icon, tooltip or label
+// again, no row icon drawn again, and no animation tick while nothing pulses.
+TEST_F(StatusItem, AtRestNothingIsDrawnAgain) {
+    std::vector<TaskStatus> finished{claudeTask(1, "Read", LightState::done, minutesAgo(5)),
+                                     claudeTask(2, "Also read", LightState::done, minutesAgo(6))};
+    for (const auto& task : finished)
+        delegate->readState.claude.markRead(task, now());
+    harness.answerRefresh(finished);
+    const auto& rows = delegate->taskMenuRows;
+    const qint64 titleIcon = rows[0].title->icon().cacheKey();
+    const qint64 detailIcon = rows[0].detail->icon().cacheKey();
+    const qint64 secondIcon = rows[1].title->icon().cacheKey();
+    const int icons = harness.item->iconUpdates;
+    const int toolTips = harness.item->toolTipUpdates;
+    const int labels = harness.item->labelUpdates;
+    QMenu* menu = delegate->menu();
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        harness.clock->current = harness.clock->current + 3;
+        harness.refreshWith(finished);
+    }
+    EXPECT_EQ(harness.item->iconUpdates, icons);
+    EXPECT_EQ(harness.item->toolTipUpdates, toolTips);
+    EXPECT_EQ(harness.item->labelUpdates, labels);
+    EXPECT_EQ(rows[0].title->icon().cacheKey(), titleIcon);
+    EXPECT_EQ(rows[0].detail->icon().cacheKey(), detailIcon);
+    EXPECT_EQ(delegate->menu(), menu);
+    EXPECT_FALSE(delegate->animationTimer->isActive());
+
+    // What changes is drawn: a working task comes first.
+    finished.insert(finished.begin(), codexTask(3, "Busy", LightState::working, now()));
+    harness.refreshWith(finished);
+    EXPECT_EQ(harness.item->iconUpdates, icons + 1);
+    EXPECT_EQ(harness.item->toolTipUpdates, toolTips + 1);
+    EXPECT_EQ(rows[0].title->text(), "Busy");
+    EXPECT_NE(rows[0].title->icon().cacheKey(), titleIcon);
+    // Both read Claude tasks move down a row; the rows they move into already show that image.
+    EXPECT_EQ(rows[1].title->text(), "Read");
+    EXPECT_EQ(rows[1].title->icon().cacheKey(), secondIcon);
+}
+
+TEST_F(StatusItem, TheAnimationTimerRunsWhileALampPulsesAndLampsResumeWhereTheyStopped) {
+    const auto unread = claudeTask(1, "Unread", LightState::unread, minutesAgo(1));
+    harness.answerRefresh({unread});
+    EXPECT_TRUE(delegate->animationTimer->isActive());
+    for (int tick = 0; tick < 5; ++tick)
+        delegate->advanceLampAnimation();
+    const double blue = delegate->bluePulsePhase;
+
+    harness.refreshWith({claudeTask(1, "Unread", LightState::unknown, minutesAgo(1))});
+    EXPECT_FALSE(delegate->animationTimer->isActive());
+    EXPECT_EQ(delegate->bluePulsePhase, blue);
+
+    harness.refreshWith({unread});
+    EXPECT_TRUE(delegate->animationTimer->isActive());
+    EXPECT_EQ(delegate->bluePulsePhase, blue);
+    delegate->advanceLampAnimation();
+    EXPECT_DOUBLE_EQ(delegate->bluePulsePhase, blue + 0.12);
 }
 
 TEST_F(StatusItem, TimersKeepFiringWhileTheMenuIsOpen) {
@@ -105,17 +177,22 @@ TEST_F(StatusItem, TimersKeepFiringWhileTheMenuIsOpen) {
     QCoreApplication::processEvents();
 }
 
-TEST_F(StatusItem, AnAppearanceChangeRedrawsOnce) {
-    harness.answerRefresh({});
+TEST_F(StatusItem, AnAppearanceChangeRedrawsTheLampsAndTheRowsOnce) {
+    harness.answerRefresh({codexTask(1, "Done", LightState::done, minutesAgo(1))});
     QMenu* before = delegate->menu();
     const int updates = harness.item->iconUpdates;
-    QEvent paletteChange(QEvent::ApplicationPaletteChange);
-    QEvent themeChange(QEvent::ThemeChange);
-    QCoreApplication::sendEvent(QCoreApplication::instance(), &paletteChange);
-    QCoreApplication::sendEvent(QCoreApplication::instance(), &themeChange);
+    const qint64 rowIcon = delegate->taskMenuRows[0].title->icon().cacheKey();
+    {
+        const testing::DarkPalette dark; // the palette change, then the theme change
+        QEvent themeChange(QEvent::ThemeChange);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &themeChange);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(harness.item->iconUpdates, updates + 1);
+        EXPECT_NE(delegate->taskMenuRows[0].title->icon().cacheKey(), rowIcon);
+        EXPECT_EQ(delegate->menu(), before);
+    }
     QCoreApplication::processEvents();
-    EXPECT_EQ(harness.item->iconUpdates, updates + 2); // the status item, then the redraw
-    EXPECT_NE(delegate->menu(), before);
+    EXPECT_EQ(harness.item->iconUpdates, updates + 2); // and back to light
 }
 
 TEST_F(StatusItem, AnAppearanceChangeWhileTheMenuIsOpenUpdatesItsRowsInPlace) {

@@ -15,8 +15,14 @@ public:
         icon = newIcon;
         ++iconUpdates;
     }
-    void setToolTip(const QString& text) override { toolTip = text; }
-    void setAccessibilityLabel(const QString& label) override { accessibilityLabel = label; }
+    void setToolTip(const QString& text) override {
+        toolTip = text;
+        ++toolTipUpdates;
+    }
+    void setAccessibilityLabel(const QString& label) override {
+        accessibilityLabel = label;
+        ++labelUpdates;
+    }
     void setMenu(QMenu* newMenu) override { menu = newMenu; }
     void setClickHandler(std::function<void()> handler) override { click = std::move(handler); }
     bool exportsMenu() const override { return exported; }
@@ -24,7 +30,9 @@ public:
     QIcon icon;
     int iconUpdates = 0;
     QString toolTip;
+    int toolTipUpdates = 0;
     QString accessibilityLabel;
+    int labelUpdates = 0;
     QPointer<QMenu> menu;
     std::function<void()> click;
     bool exported = false; // a D-Bus host shows the menu

@@ -3,12 +3,14 @@
 #include "Platform/AlertPresenter.h"
 
 #include <QString>
+#include <deque>
 #include <ostream>
 #include <vector>
 
 namespace quorvel::testing {
 
-// Records the alerts the code under test shows instead of showing them.
+// Records the alerts the code under test shows instead of showing them; each stays open until the test
+// dismisses it.
 class RecordingAlerts final : public AlertPresenter {
 public:
     struct Alert {
@@ -22,11 +24,23 @@ public:
         }
     };
 
-    void show(const QString& message, const QString& informative, AlertStyle style) override {
+    using AlertPresenter::show;
+    void show(const QString& message, const QString& informative, AlertStyle style,
+              Dismissed dismissed) override {
         alerts.push_back({message, informative, style});
+        open.push_back(std::move(dismissed));
+    }
+
+    // The user closes the oldest alert still open.
+    void dismiss() {
+        auto dismissed = std::move(open.front());
+        open.pop_front();
+        if (dismissed)
+            dismissed();
     }
 
     std::vector<Alert> alerts;
+    std::deque<Dismissed> open;
 };
 
 using Alerts = std::vector<RecordingAlerts::Alert>;
