@@ -7,14 +7,16 @@ source "$(dirname "$0")/support/desktop-session.sh" "$@"
 source "$support/tasks.sh"
 
 python=/usr/bin/python3
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus-address" 2>"$work/dbus.log" &
-started_pids+=($!)
-wait_until 10 test -s "$work/bus-address" || fail "the session bus did not start"
-export DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$work/bus-address")"
+start_session_bus
 /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 --screen-reader=1 >"$work/at-spi.log" 2>&1 &
 started_pids+=($!)
 wait_until 10 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
     >/dev/null 2>&1 || fail "the accessibility bus did not start: $(cat "$work/at-spi.log")"
+# Qt decides whether accessibility is on once, when it first finds the launcher, and misses later
+# changes: the screen reader must be announced before quorvel starts.
+screen_reader="$(dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Get string:org.a11y.Status string:ScreenReaderEnabled 2>&1)" || true
+[[ "$screen_reader" == *"boolean true" ]] || fail "the accessibility bus announces no screen reader: $screen_reader"
 
 # First start: the onboarding opens.
 write_settings claude

@@ -41,7 +41,9 @@ finish_session() {
 }
 trap finish_session EXIT
 
-Xvfb -displayfd 3 -nolisten tcp -screen 0 "${session_screen:-1024x768x24}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: by default the server resets when its last client leaves and drops any client still
+# connecting, so a short-lived xprop could take the window manager's connection down with it.
+Xvfb -noreset -displayfd 3 -nolisten tcp -screen 0 "${session_screen:-1024x768x24}" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 started_pids+=($!)
 
 fail() {
@@ -79,6 +81,31 @@ JWM
 # jwm announces itself once its tray is up; Qt docks the icon whenever a tray appears anyway.
 has_tray_manager() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"
+}
+
+# A private session bus, exported in DBUS_SESSION_BUS_ADDRESS. It activates no services: the system's
+# service files would let any call to a name not yet owned start a second, default-configured copy of a
+# service the test starts itself (the accessibility bus launcher, for one), which could take the name.
+start_session_bus() {
+    cat >"$work/session-bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+    <type>session</type>
+    <listen>unix:dir=$work</listen>
+    <auth>EXTERNAL</auth>
+    <policy context="default">
+        <allow send_destination="*" eavesdrop="true"/>
+        <allow eavesdrop="true"/>
+        <allow own="*"/>
+    </policy>
+</busconfig>
+CONF
+    dbus-daemon --config-file="$work/session-bus.conf" --nofork --nopidfile --print-address=3 \
+        3>"$work/bus-address" 2>"$work/dbus.log" &
+    started_pids+=($!)
+    wait_until 10 test -s "$work/bus-address" || fail "the session bus did not start: $(cat "$work/dbus.log")"
+    export DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$work/bus-address")"
 }
 
 # Quorvel's settings: no onboarding, no sounds; the providers as given ("codex claude" by default).

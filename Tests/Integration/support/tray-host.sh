@@ -3,10 +3,7 @@
 python=/usr/bin/python3
 
 start_tray_host() {
-    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus-address" 2>"$work/dbus.log" &
-    started_pids+=($!)
-    wait_until 10 test -s "$work/bus-address" || fail "the session bus did not start"
-    export DBUS_SESSION_BUS_ADDRESS="$(head -n 1 "$work/bus-address")"
+    start_session_bus
     "$python" "$support/status-notifier-watcher.py" "$work/items" >"$work/watcher.log" 2>&1 &
     started_pids+=($!)
     wait_until 10 grep -qs ready "$work/watcher.log" || fail "the status notifier watcher did not start"
