@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
 # A selected unread row keeps its blue state icon visible on the highlight: the icon sits on a disc of
 # the highlighted text's colour. Pictures of the open menu with that row selected are kept, in the
-# desktop's light palette and, where Qt's GTK platform theme is installed, in GTK's dark one.
+# desktop's light palette and in a dark one that the desktop gives Qt (KDE's Breeze Dark colours, read
+# by Qt's own KDE theme from kdeglobals).
 if [ $# -eq 1 ]; then
-    bash "$0" "$1" light || exit 1
-    if [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqgtk3.so ]; then
-        QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark bash "$0" "$1" dark || exit 1
-    else
-        echo "menu-selected-row: no GTK platform theme for Qt here; the dark palette is left out"
-    fi
-    exit 0
+    bash "$0" "$1" light && bash "$0" "$1" dark
+    exit
 fi
 palette="$2"
 artifacts_name="menu-selected-row-$palette"
 source "$(dirname "$0")/support/desktop-session.sh" "$1"
 source "$support/tasks.sh"
+if [ "$palette" = dark ]; then
+    use_kde_dark_palette
+fi
 
 write_settings claude
 add_local_task deploy waiting "Review the deploy plan"

@@ -126,6 +126,42 @@ claudeIntegrationEnabled=$claude
 CONF
 }
 
+# A KDE session with Breeze Dark colours, as Qt's own KDE theme reads them from kdeglobals: the dark
+# palette comes from the desktop, not from the program or the test.
+use_kde_dark_palette() {
+    export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5
+    cat >"$XDG_CONFIG_HOME/kdeglobals" <<KDEGLOBALS
+[General]
+ColorScheme=BreezeDark
+
+[Colors:Window]
+BackgroundNormal=32,35,38
+ForegroundNormal=252,252,252
+ForegroundInactive=161,169,177
+
+[Colors:View]
+BackgroundNormal=27,30,32
+BackgroundAlternate=35,38,41
+ForegroundNormal=252,252,252
+ForegroundInactive=161,169,177
+ForegroundLink=29,153,243
+ForegroundVisited=155,89,182
+
+[Colors:Button]
+BackgroundNormal=41,44,48
+ForegroundNormal=252,252,252
+ForegroundInactive=161,169,177
+
+[Colors:Selection]
+BackgroundNormal=61,174,233
+ForegroundNormal=252,252,252
+
+[Colors:Tooltip]
+BackgroundNormal=41,44,48
+ForegroundNormal=252,252,252
+KDEGLOBALS
+}
+
 start_quorvel() {
     "$build/quorvel" >>"$work/quorvel.log" 2>&1 &
     quorvel_pid=$!
