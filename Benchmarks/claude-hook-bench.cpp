@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
         unmappedTimes.push_back(timeRun(helper, unmappedEvent, environment));
     }
     const bool written = std::filesystem::exists(
-        home / "Library/Application Support/Quorvel/claude-events/3f2a1b0c-9d8e-4f7a-8b6c-5d4e3f2a1b0c.json");
+        home / ".local/share/quorvel/claude-events/3f2a1b0c-9d8e-4f7a-8b6c-5d4e3f2a1b0c.json");
     std::filesystem::remove_all(home);
     if (!written) {
         std::fprintf(stderr, "no record was written\n");

@@ -15,6 +15,7 @@
 #include "Support/FileInfo.h"
 #include "Support/InotifyFolderWatch.h"
 #include "Support/Json.h"
+#include "Support/Locations.h"
 #include "SyntheticSessions.h"
 #include "WallClock.h"
 
@@ -101,11 +102,11 @@ std::vector<fs::path> watchedFiles(const RefreshEnvironment& environment) {
     auto walk = [&](const fs::path& root) {
         DirectoryWalker::walk(root, [&](const fs::path& path) { files.push_back(path); });
     };
-    const fs::path support = environment.home / "Library/Application Support";
+    const fs::path support = Locations::applicationSupport(environment.home);
     walk(environment.claudeHome() / "projects");
     walk(environment.codexHome() / "sessions");
     walk(environment.codexHome() / "automations");
-    walk(support / "Quorvel");
+    walk(Locations::quorvelSupport(environment.home));
     walk(support / "Orca");
     walk(support / "Claude/claude-code-sessions");
     walk(environment.home / "Library/Logs/com.openai.codex");
@@ -254,6 +255,8 @@ void measure(const RefreshEnvironment& environment, int ticks) {
 
 int main(int argc, char** argv) {
     const Options options = parseOptions(argc, argv);
+    // Quorvel's own files belong to the given home, never to the data folder of whoever runs this.
+    ::unsetenv("XDG_DATA_HOME");
     RefreshEnvironment environment = RefreshEnvironment::fromProcess();
     environment.home = options.home;
     if (options.generate) {

@@ -9,8 +9,7 @@ using fuzzing::require;
 
 namespace {
 
-const std::string command =
-    ClaudeIntegration::command("/home/ada/Library/Application Support/Quorvel/bin/it's");
+const std::string command = ClaudeIntegration::command("/home/ada/my data/quorvel/bin/it's");
 
 std::optional<std::string> edited(std::string_view settings, bool adding) {
     try {

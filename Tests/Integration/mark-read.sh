@@ -9,7 +9,7 @@ source "$support/tasks.sh"
 
 claude_session=5f0c2d1e-8b7a-4c3d-9e2f-1a2b3c4d5e6f
 codex_thread=019c8bfe-ec25-79e0-97d7-0a1b2c3d4e5f
-support_folder="$HOME/Library/Application Support/Quorvel"
+support_folder="$XDG_DATA_HOME/quorvel"
 
 # The desktop's own link tools, with xdg-open's runs recorded.
 fakes="$work/bin"

@@ -52,6 +52,6 @@ tr '\0' ' ' <"$work/xdg-mime.args" | grep -q "query default x-scheme-handler/cla
 wait_until 2 lamp_is green green || fail "the opened task did not turn green at once: $(lamp_colour green)"
 [ $((SECONDS - opened_at)) -le 2 ] || fail "turning green took longer than a refresh"
 lamp_is blue dark || fail "the blue lamp is still lit: $(lamp_colour blue)"
-test -f "$HOME/Library/Application Support/Quorvel/claude-read-state.json" || fail "the read mark was not saved"
+test -f "$XDG_DATA_HOME/quorvel/claude-read-state.json" || fail "the read mark was not saved"
 screenshot opened
 echo "open-row: link opened as one argument, lamp green; screenshots in $artifacts"

@@ -162,7 +162,7 @@ health="$(env -i PATH="$PATH" HOME="$home" "$build/enable-claude-hooks" "$build/
 [ "$health" = "Enabled" ] || fail "the installed hooks report $health"
 "${client_environment[@]}" "$claude" --version | grep -qx "$claude_version (Claude Code)" ||
     fail "the installed claude is not $claude_version"
-events="$home/Library/Application Support/Quorvel/claude-events"
+events="$home/.local/share/quorvel/claude-events"
 
 # claude -p: a plain turn, in the project alpha-app.
 plain_session=3d5c1a20-7b6e-4f0a-9c8d-1e2f3a4b5c6d

@@ -24,7 +24,7 @@ icon_count() {
 
 # Every file of the program's, with its contents.
 state_files() {
-    find "$HOME/Library/Application Support/Quorvel" "$XDG_CONFIG_HOME/Quorvel" -type f -print0 2>/dev/null |
+    find "$XDG_DATA_HOME/quorvel" "$XDG_CONFIG_HOME/Quorvel" -type f -print0 2>/dev/null |
         sort -z | xargs -0 md5sum
 }
 sleep 3.5 # past the first refresh's writes

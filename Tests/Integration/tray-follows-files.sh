@@ -19,7 +19,7 @@ followed() {
 }
 add_claude_task "$session" "Fix the build" unread none
 followed blue blue "a session in new folders"
-support_folder="$HOME/Library/Application Support/Quorvel"
+support_folder="$XDG_DATA_HOME/quorvel"
 mkdir -p "$support_folder"
 printf '{"readAt":{"%s":"%s"}}' "$session" "$(date -u +%Y-%m-%dT%H:%M:%SZ)" \
     >"$support_folder/claude-read-state.json"

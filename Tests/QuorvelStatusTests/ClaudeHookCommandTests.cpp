@@ -86,7 +86,7 @@ TEST_F(ClaudeHookCommand, BadEventsFailAndWriteNothing) {
         EXPECT_TRUE(result.standardError.starts_with("Quorvel status: "));
         EXPECT_TRUE(result.standardError.ends_with("\n" + std::string(expectedUsage) + "\n"));
     }
-    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory()));
 }
 
 // A 16,617-byte event whose transcript path is made of control characters (six bytes each once

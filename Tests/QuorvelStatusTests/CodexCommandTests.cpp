@@ -92,7 +92,7 @@ TEST_F(CodexCommand, OpenDesktopApprovalMakesATaskWaitForTheUser) {
 TEST_F(CodexCommand, UnreadableReadStateStillPrintsTheTasks) {
     session(2, "Finished task", 100, true);
     writeFile(codexHome / ".codex-global-state.json", "{broken");
-    writeFile(home / "Library/Application Support/Quorvel/codex-automation-read-state.json", "[");
+    writeFile(dataDirectory() / "codex-automation-read-state.json", "[");
     const ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
     EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tFinished task\tproject\n");
@@ -101,7 +101,7 @@ TEST_F(CodexCommand, UnreadableReadStateStillPrintsTheTasks) {
 TEST_F(CodexCommand, QuorvelsOwnCodexMarksCountOnlyWithoutTheDesktopFlags) {
     session(2, "Marked task", 200, true);
     session(3, "Unmarked task", 100, true);
-    writeFile(home / "Library/Application Support/Quorvel/codex-read-marks.json",
+    writeFile(dataDirectory() / "codex-read-marks.json",
               json({{"readAt", {{threadID(2), isoTimestamp(now + 60).substr(0, 19) + "Z"}}}}).dump());
     ProcessResult result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
@@ -114,7 +114,7 @@ TEST_F(CodexCommand, QuorvelsOwnCodexMarksCountOnlyWithoutTheDesktopFlags) {
                                      "Finished \u00b7 unread\tMarked task\tQuorvel\n");
 
     std::filesystem::remove(codexHome / ".codex-global-state.json");
-    writeFile(home / "Library/Application Support/Quorvel/codex-read-marks.json", "[");
+    writeFile(dataDirectory() / "codex-read-marks.json", "[");
     result = codex();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
     EXPECT_EQ(result.standardOutput, "Finished \u00b7 unread\tUnmarked task\tproject\n"

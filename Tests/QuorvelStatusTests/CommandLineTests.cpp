@@ -57,7 +57,7 @@ TEST_F(CommandLine, MalformedCommandLinesAreUsageErrors) {
         SCOPED_TRACE(::testing::PrintToString(arguments));
         expectUsageError(run(arguments));
     }
-    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory()));
 }
 
 TEST_F(CommandLine, SetWritesAPrivateLocalRecordAndPrintsItsLine) {
@@ -67,9 +67,9 @@ TEST_F(CommandLine, SetWritesAPrivateLocalRecordAndPrintsItsLine) {
     EXPECT_EQ(result.standardError, "");
     const auto file = tasksDirectory() / "build-1.json";
     EXPECT_EQ(permissions(file), 0600u);
-    for (const auto& folder : {home / "Library", home / "Library/Application Support",
-                               home / "Library/Application Support/Quorvel", tasksDirectory()})
+    for (const auto& folder : {home / ".local", dataHome, dataDirectory(), tasksDirectory()})
         EXPECT_EQ(permissions(folder), 0700u) << folder;
+    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
 
     quorvel::JsonParser parser;
     const auto record = quorvel::JsonValue::requireObject(parser.parse(readFile(file)));
@@ -80,6 +80,11 @@ TEST_F(CommandLine, SetWritesAPrivateLocalRecordAndPrintsItsLine) {
                        *quorvel::JsonValue::number(record, "updatedAt");
     EXPECT_GT(age, -5);
     EXPECT_LT(age, 60);
+
+    dataHome = home / "my data";
+    ASSERT_EQ(run({"set", "build-2", "done", "Build"}).exitStatus, 0);
+    EXPECT_EQ(permissions(home / "my data/quorvel/tasks/build-2.json"), 0600u);
+    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
 }
 
 TEST_F(CommandLine, SetKeepsTheNameAsTypedAndCutsOnlyTheStoredName) {
@@ -123,7 +128,7 @@ TEST_F(CommandLine, InvalidIDIsReportedAndWritesNothing) {
         EXPECT_EQ(result.standardError, expectedError("invalidID"));
     }
     EXPECT_EQ(run({"remove", "a.b"}).standardError, expectedError("invalidID"));
-    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory()));
 }
 
 TEST_F(CommandLine, RemoveDeletesQuietlyAndAcceptsMissingRecords) {
@@ -165,7 +170,7 @@ TEST_F(CommandLine, DirectoryOptionMayStandAnywhere) {
     EXPECT_TRUE(std::filesystem::exists(folder / "x.json"));
     EXPECT_EQ(run({"remove", "x", "--directory", folder.path().string()}).exitStatus, 0);
     EXPECT_FALSE(std::filesystem::exists(folder / "x.json"));
-    EXPECT_FALSE(std::filesystem::exists(home / "Library"));
+    EXPECT_FALSE(std::filesystem::exists(dataDirectory()));
 }
 
 TEST_F(CommandLine, RelativeDirectoryCountsFromTheWorkingFolder) {

@@ -25,21 +25,20 @@ inline std::string expectedError(std::string_view error) {
     return "Quorvel status: " + std::string(error) + "\n" + std::string(expectedUsage) + "\n";
 }
 
-// Runs the built quorvel-status with HOME in a fresh temporary folder.
+// Runs the built quorvel-status with HOME in a fresh temporary folder, and XDG_DATA_HOME in it too.
 struct StatusProcess {
     TemporaryDirectory home;
+    std::filesystem::path dataHome = home / ".local/share";
 
-    std::filesystem::path tasksDirectory() const {
-        return home / "Library/Application Support/Quorvel/tasks";
-    }
-    std::filesystem::path eventsDirectory() const {
-        return home / "Library/Application Support/Quorvel/claude-events";
-    }
+    std::filesystem::path dataDirectory() const { return dataHome / "quorvel"; }
+    std::filesystem::path tasksDirectory() const { return dataDirectory() / "tasks"; }
+    std::filesystem::path eventsDirectory() const { return dataDirectory() / "claude-events"; }
 
     ProcessResult run(std::vector<std::string> arguments, std::string_view input = {},
                       std::vector<std::string> environment = {}) const {
         arguments.insert(arguments.begin(), QUORVEL_STATUS_BINARY);
         environment.push_back("HOME=" + home.path().string());
+        environment.push_back("XDG_DATA_HOME=" + dataHome.string());
         return runProcess(arguments, input, environment);
     }
 };

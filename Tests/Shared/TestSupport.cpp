@@ -54,6 +54,10 @@ ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
         ::unsetenv(name_.c_str());
 }
 
+void keepAwayFromTheUsersDataFolder() {
+    ::unsetenv("XDG_DATA_HOME");
+}
+
 void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path());

@@ -36,6 +36,10 @@ private:
     std::optional<std::string> saved_;
 };
 
+// Unsets XDG_DATA_HOME for the whole test process and what it starts: Quorvel's own folder follows
+// that variable, so a test's temporary home would otherwise lead into the user's real data folder.
+void keepAwayFromTheUsersDataFolder();
+
 // Writes bytes, creating parent folders (default permissions).
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);

@@ -27,7 +27,7 @@ struct ClaudeHookStore {
 
     explicit ClaudeHookStore(std::filesystem::path directory) : directory(std::move(directory)) {}
 
-    // "Library/Application Support/Quorvel/claude-events" in the user's home folder.
+    // "claude-events" in Quorvel's data folder (Locations::quorvelSupport).
     static std::filesystem::path
     defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 

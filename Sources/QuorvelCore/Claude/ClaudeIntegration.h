@@ -18,7 +18,7 @@ inline constexpr std::uint64_t maximumHelperSize = 100'000'000;
 
 // ~/.claude/settings.json (CLAUDE_CONFIG_DIR does not apply).
 std::filesystem::path settingsURL(const std::filesystem::path& home = FileIO::homeDirectory());
-// ~/Library/Application Support/Quorvel/bin/quorvel-status.
+// "bin/quorvel-status" in Quorvel's data folder (Locations::quorvelSupport).
 std::filesystem::path installedHelperURL(const std::filesystem::path& home = FileIO::homeDirectory());
 // settings.json.quorvel-backup beside the settings file: its previous content.
 std::filesystem::path backupURL(const std::filesystem::path& settingsURL);

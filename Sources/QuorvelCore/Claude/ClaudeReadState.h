@@ -14,7 +14,7 @@ namespace quorvel {
 struct ClaudeReadState {
     std::map<std::string, Date> readAt;
 
-    // "Library/Application Support/Quorvel/claude-read-state.json" in the home folder.
+    // "claude-read-state.json" in Quorvel's data folder (Locations::quorvelSupport).
     static std::filesystem::path defaultURL(const std::filesystem::path& home = FileIO::homeDirectory());
     // No marks when the file is missing; StatusError::invalidRecord for a link, a non-regular file or one
     // above 1,000,000 bytes; the decoder's and the file system's errors as they come.

@@ -20,7 +20,7 @@ struct StatusStore {
 
     explicit StatusStore(std::filesystem::path directory) : directory(std::move(directory)) {}
 
-    // "Library/Application Support/Quorvel/tasks" in the user's home folder.
+    // "tasks" in Quorvel's data folder (Locations::quorvelSupport).
     static std::filesystem::path
     defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 

@@ -2,6 +2,7 @@
 
 #include "Login/DesktopEntry.h"
 #include "Support/FileIO.h"
+#include "Support/Locations.h"
 
 #include <cstdlib>
 #include <system_error>
@@ -64,9 +65,7 @@ std::optional<OrcaInstallation> fromDesktopEntry(const std::filesystem::path& en
 
 OrcaInstallation::SearchFolders OrcaInstallation::SearchFolders::fromEnvironment() {
     SearchFolders folders;
-    auto dataHome = absolutePaths(std::getenv("XDG_DATA_HOME"));
-    folders.dataFolders.push_back(dataHome.empty() ? FileIO::homeDirectory() / ".local" / "share"
-                                                   : dataHome.front());
+    folders.dataFolders.push_back(Locations::dataHome(FileIO::homeDirectory()));
     auto dataDirs = absolutePaths(std::getenv("XDG_DATA_DIRS"));
     if (dataDirs.empty())
         dataDirs = {"/usr/local/share", "/usr/share"};

@@ -25,7 +25,7 @@ struct OrcaReadState {
     // Lower-cased task id -> the task's updatedAt when the user last opened it.
     std::map<std::string, Date> readAt;
 
-    // "Library/Application Support/Quorvel/orca-state.json" under the home folder.
+    // "orca-state.json" in Quorvel's data folder (Locations::quorvelSupport).
     static std::filesystem::path defaultURL(const std::filesystem::path& home = FileIO::homeDirectory());
 
     // A missing file is an empty state. A link, a non-regular or oversized file is

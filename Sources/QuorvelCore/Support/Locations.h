@@ -4,9 +4,12 @@
 
 namespace quorvel::Locations {
 
-// "Library/Application Support" in a home folder.
+// "Library/Application Support" in a home folder: where other programs (Claude's desktop app, Orca)
+// keep their own files.
 std::filesystem::path applicationSupport(const std::filesystem::path& home);
-// The system's own state folder: "Library/Application Support/Quorvel".
+// The user's data folder: $XDG_DATA_HOME, or "<home>/.local/share" when that is unset or not absolute.
+std::filesystem::path dataHome(const std::filesystem::path& home);
+// Quorvel's own state folder: "quorvel" in the user's data folder.
 std::filesystem::path quorvelSupport(const std::filesystem::path& home);
 
 } // namespace quorvel::Locations

@@ -15,7 +15,7 @@ add_claude_task() {
             >"$sessions/$desktop.json"
     fi
     if [ "$read" = read ]; then
-        local support="$HOME/Library/Application Support/Quorvel"
+        local support="$XDG_DATA_HOME/quorvel"
         mkdir -p "$support"
         printf '{"readAt":{"%s":"%s"}}' "$session" "$(date -u +%Y-%m-%dT%H:%M:%SZ)" >"$support/claude-read-state.json"
     fi

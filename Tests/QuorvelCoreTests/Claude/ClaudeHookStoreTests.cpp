@@ -350,7 +350,6 @@ TEST(ClaudeHookStore, DefaultDirectoryLiesInTheHomeFolder) {
     TemporaryDirectory home;
     const std::string saved = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::setenv("HOME", home.path().c_str(), 1);
-    EXPECT_EQ(ClaudeHookStore::defaultDirectory(),
-              home / "Library/Application Support/Quorvel/claude-events");
+    EXPECT_EQ(ClaudeHookStore::defaultDirectory(), home / ".local/share/quorvel/claude-events");
     ::setenv("HOME", saved.c_str(), 1);
 }

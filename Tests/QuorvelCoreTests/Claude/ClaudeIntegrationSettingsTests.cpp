@@ -12,7 +12,7 @@ using nlohmann::json;
 namespace Integration = ClaudeIntegration;
 using ClaudeIntegrationTesting::expectInvalidRecord;
 
-const std::string helper = "/home/ada/Library/Application Support/Quorvel/bin/quorvel-status";
+const std::string helper = "/home/ada/.local/share/quorvel/bin/quorvel-status";
 const std::string command = Integration::command(helper);
 
 json owned() {
@@ -57,6 +57,8 @@ TEST(ClaudeIntegrationSettings, AddingToAnEmptyObjectInstallsThirteenGroupsUnder
 
 TEST(ClaudeIntegrationSettings, CommandQuotesThePathForTheShell) {
     EXPECT_EQ(Integration::command("/opt/q/quorvel-status"), "'/opt/q/quorvel-status' claude-hook");
+    EXPECT_EQ(Integration::command("/home/ada/my data/quorvel-status"),
+              "'/home/ada/my data/quorvel-status' claude-hook");
     EXPECT_EQ(Integration::command("/home/o'neil/quorvel-status"),
               "'/home/o'\\''neil/quorvel-status' claude-hook");
     expectInvalidRecord(

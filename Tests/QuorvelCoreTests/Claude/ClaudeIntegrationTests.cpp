@@ -27,7 +27,7 @@ struct ClaudeIntegrationTest : ::testing::Test {
     TemporaryDirectory home;
     fs::path settings = home / ".claude/settings.json";
     fs::path backup = home / ".claude/settings.json.quorvel-backup";
-    fs::path helper = home / "Library/Application Support/Quorvel/bin/quorvel-status";
+    fs::path helper = home / ".local/share/quorvel/bin/quorvel-status";
     fs::path source = home / "bundle/quorvel-status";
 
     ClaudeIntegrationTest() { writeSource("#!/bin/sh\nexit 0\n"); }
@@ -101,10 +101,11 @@ TEST_F(ClaudeIntegrationTest, HealthNeedsRepairForAnythingBetweenNoneAndAll) {
     }
 }
 
-TEST_F(ClaudeIntegrationTest, AHelperPathWithAQuoteStillMatches) {
-    helper = home / "Library/Application Support/Quorvel's/bin/quorvel-status";
+TEST_F(ClaudeIntegrationTest, AHelperPathWithASpaceAndAQuoteStillMatches) {
+    helper = home / "my data/quorvel's/bin/quorvel-status";
     enable();
-    EXPECT_NE(readFile(settings).find("Quorvel'\\\\''s"), std::string::npos);
+    EXPECT_NE(readFile(settings).find("'" + home.path().string() + "/my data/quorvel'\\\\''s/bin/"),
+              std::string::npos);
     EXPECT_EQ(health(), Health::enabled);
 }
 

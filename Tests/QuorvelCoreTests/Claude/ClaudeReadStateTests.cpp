@@ -89,7 +89,7 @@ TEST(ClaudeReadStateTests, ATranscriptTimeBeyondYear9999NeverReachesTheFile) {
 
 TEST(ClaudeReadStateTests, DefaultLocationIsInTheHomeFolder) {
     EXPECT_EQ(ClaudeReadState::defaultURL(),
-              FileIO::homeDirectory() / "Library/Application Support/Quorvel/claude-read-state.json");
+              FileIO::homeDirectory() / ".local/share/quorvel/claude-read-state.json");
 }
 
 } // namespace

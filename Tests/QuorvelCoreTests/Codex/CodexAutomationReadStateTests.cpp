@@ -74,8 +74,7 @@ TEST(CodexAutomationReadStateTests, DecodeAndDefaultLocation) {
     EXPECT_EQ(CodexAutomationReadState::decode(R"({"readAt":{}})"), CodexAutomationReadState{});
 
     EXPECT_EQ(CodexAutomationReadState::defaultURL(),
-              FileIO::homeDirectory() /
-                  "Library/Application Support/Quorvel/codex-automation-read-state.json");
+              FileIO::homeDirectory() / ".local/share/quorvel/codex-automation-read-state.json");
 }
 
 } // namespace

@@ -73,7 +73,7 @@ TEST(CodexReadMarksTests, AMissingFileHasNoMarksAndAFileWithoutReadAtIsAnError) 
 
 TEST(CodexReadMarksTests, DefaultLocationIsBesideTheOtherReadStates) {
     EXPECT_EQ(CodexReadMarks::defaultURL(),
-              FileIO::homeDirectory() / "Library/Application Support/Quorvel/codex-read-marks.json");
+              FileIO::homeDirectory() / ".local/share/quorvel/codex-read-marks.json");
 }
 
 } // namespace

@@ -6,14 +6,17 @@
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 using namespace quorvel;
 using quorvel::testing::permissions;
 using quorvel::testing::readFile;
+using quorvel::testing::ScopedEnvironmentVariable;
 using quorvel::testing::TemporaryDirectory;
 using quorvel::testing::writeFile;
 
@@ -47,13 +50,21 @@ void expectLoadFailsWith(const StatusStore& store, StatusError expected) {
 
 } // namespace
 
-TEST(StatusStore, DefaultDirectoryLiesInTheHomeFolder) {
+TEST(StatusStore, DefaultDirectoryLiesInTheXdgDataFolder) {
     TemporaryDirectory home;
-    const char* previous = std::getenv("HOME");
-    const std::string saved = previous ? previous : "";
-    ::setenv("HOME", home.path().c_str(), 1);
-    EXPECT_EQ(StatusStore::defaultDirectory(), home / "Library/Application Support/Quorvel/tasks");
-    ::setenv("HOME", saved.c_str(), 1);
+    ScopedEnvironmentVariable homeVariable("HOME", home.path().string());
+    const std::pair<std::optional<std::string>, std::filesystem::path> cases[] = {
+        {std::nullopt, home / ".local/share/quorvel/tasks"},
+        {"", home / ".local/share/quorvel/tasks"},
+        {"data", home / ".local/share/quorvel/tasks"},
+        {"~/data", home / ".local/share/quorvel/tasks"},
+        {(home / "my data").string(), home / "my data/quorvel/tasks"},
+    };
+    for (const auto& [variable, expected] : cases) {
+        ScopedEnvironmentVariable dataHome("XDG_DATA_HOME", variable);
+        EXPECT_EQ(StatusStore::defaultDirectory(), expected) << variable.value_or("unset");
+        EXPECT_EQ(StatusStore::defaultDirectory(home.path()), expected) << variable.value_or("unset");
+    }
 }
 
 TEST(StatusStore, IDRuleAcceptsOnlyShortNamesOfLettersDigitsHyphensAndUnderscores) {

@@ -101,9 +101,7 @@ TEST(OrcaReadState, MarkOfATaskCurrentButAgedIsKept) {
 class OrcaReadStateFile : public ::testing::Test {
 protected:
     TemporaryDirectory home;
-    std::filesystem::path file() const {
-        return home / "Library/Application Support/Quorvel/orca-state.json";
-    }
+    std::filesystem::path file() const { return home / ".local/share/quorvel/orca-state.json"; }
 
     OrcaReadState sample() const {
         OrcaReadState state;
@@ -205,10 +203,10 @@ TEST_F(OrcaReadStateFile, SaveRefusesAStateLargerThanLoadAccepts) {
     EXPECT_EQ(OrcaReadState::load(file()), state);
 }
 
-TEST(OrcaReadStateDefaultURL, LiesInTheSupportFolder) {
+TEST(OrcaReadStateDefaultURL, LiesInTheDataFolder) {
     TemporaryDirectory home;
     testing::ScopedEnvironmentVariable variable("HOME", home.path().string());
-    EXPECT_EQ(OrcaReadState::defaultURL(), home / "Library/Application Support/Quorvel/orca-state.json");
+    EXPECT_EQ(OrcaReadState::defaultURL(), home / ".local/share/quorvel/orca-state.json");
 }
 
 } // namespace

@@ -63,7 +63,7 @@ TEST_F(ThreadPoolRefreshRunnerTest, ASupportFolderThatIsALinkIsReadLikeAnyOther)
     StatusStore(elsewhere / "tasks")
         .write(TaskStatus::make("build", "Build", LightState::done, clock.now(),
                                 std::string(localStatusSource)));
-    std::filesystem::create_directories(Locations::applicationSupport(home.path()));
+    std::filesystem::create_directories(Locations::quorvelSupport(home.path()).parent_path());
     std::filesystem::create_symlink(elsewhere.path(), Locations::quorvelSupport(home.path()));
     const auto snapshot = refreshOnce();
     ASSERT_TRUE(snapshot);
