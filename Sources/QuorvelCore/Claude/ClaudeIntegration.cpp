@@ -60,11 +60,30 @@ std::string_view matcherOf(const Json& group) {
     return matcher && matcher->is_string() ? std::string_view(matcher->get_ref<const std::string&>()) : "";
 }
 
+// Builds that kept Quorvel's folder in "~/Library/Application Support" installed the helper there: the
+// hooks they wrote run that copy, which writes where nothing reads any more.
+constexpr std::string_view earlierHelperCommandEnd =
+    "/Library/Application Support/Quorvel/bin/quorvel-status' claude-hook";
+
+std::optional<std::string_view> commandOf(const Json& entry) {
+    const Json* text = entry.is_object() ? member(entry, "command") : nullptr;
+    if (!text || !text->is_string())
+        return std::nullopt;
+    return text->get_ref<const std::string&>();
+}
+
 bool isOwnedEntry(const Json& entry, std::string_view command) {
-    if (!entry.is_object())
-        return false;
-    const Json* text = member(entry, "command");
-    return text && text->is_string() && text->get_ref<const std::string&>() == command;
+    return commandOf(entry) == command;
+}
+
+bool runsEarlierHelper(const Json& entry, std::string_view command) {
+    const auto text = commandOf(entry);
+    return text && *text != command && text->starts_with('\'') && text->ends_with(earlierHelperCommandEnd);
+}
+
+// Owned entries, and those an earlier build wrote: both go when hooks are added or removed.
+bool isReplacedEntry(const Json& entry, std::string_view command) {
+    return isOwnedEntry(entry, command) || runsEarlierHelper(entry, command);
 }
 
 bool isListOfObjects(const Json& value) {
@@ -72,11 +91,25 @@ bool isListOfObjects(const Json& value) {
            std::all_of(value.begin(), value.end(), [](const Json& v) { return v.is_object(); });
 }
 
-bool holdsOwnedEntry(const Json& group, std::string_view command) {
+template <typename Predicate> bool holdsEntry(const Json& group, Predicate isWanted) {
     const Json* entries = member(group, "hooks");
-    return entries && entries->is_array() &&
-           std::any_of(entries->begin(), entries->end(),
-                       [&](const Json& e) { return isOwnedEntry(e, command); });
+    return entries && entries->is_array() && std::any_of(entries->begin(), entries->end(), isWanted);
+}
+
+bool holdsOwnedEntry(const Json& group, std::string_view command) {
+    return holdsEntry(group, [&](const Json& e) { return isOwnedEntry(e, command); });
+}
+
+bool holdsEarlierHelperEntries(const Json& settings, std::string_view command) {
+    const Json* hooks = member(settings, "hooks");
+    if (!hooks || !hooks->is_object())
+        return false;
+    return std::any_of(hooks->begin(), hooks->end(), [&](const Json& groups) {
+        return groups.is_array() && std::any_of(groups.begin(), groups.end(), [&](const Json& group) {
+                   return group.is_object() &&
+                          holdsEntry(group, [&](const Json& e) { return runsEarlierHelper(e, command); });
+               });
+    });
 }
 
 int installedSignatures(const Json& settings, std::string_view command) {
@@ -93,15 +126,16 @@ int installedSignatures(const Json& settings, std::string_view command) {
         }));
 }
 
-// The group without its owned entries; nothing when no entry is left. Groups and entries of other shapes
-// are kept as they are, but an owned entry is dropped wherever it sits in a "hooks" list.
+// The group without its owned entries and those of an earlier helper; nothing when no entry is left.
+// Groups and entries of other shapes are kept as they are, but an owned entry is dropped wherever it sits
+// in a "hooks" list.
 std::optional<Json> withoutOwnedEntries(const Json& group, std::string_view command) {
     const Json* entries = group.is_object() ? member(group, "hooks") : nullptr;
     if (!entries || !entries->is_array())
         return group;
     Json kept = Json::array();
     for (const Json& entry : *entries)
-        if (!isOwnedEntry(entry, command))
+        if (!isReplacedEntry(entry, command))
             kept.push_back(entry);
     if (kept.empty())
         return std::nullopt;
@@ -221,30 +255,36 @@ bool isExecutableFile(const fs::path& path) {
     return info && info->isRegular() && ::access(path.c_str(), X_OK) == 0;
 }
 
+struct InstalledHooks {
+    int specifications = 0;
+    bool earlierHelper = false; // entries that run an earlier build's helper
+};
+
 // The parsed settings are kept per thread and read again only when the file changes.
 struct CachedCount {
     fs::path settingsURL;
     std::string command;
     FileInfo identity;
-    std::optional<int> count; // nothing: not a JSON object
+    std::optional<InstalledHooks> installed; // nothing: not a JSON object
 };
 
-std::optional<int> installedCount(const fs::path& settingsURL, const std::string& command) {
+std::optional<InstalledHooks> installedHooks(const fs::path& settingsURL, const std::string& command) {
     thread_local std::optional<CachedCount> cache;
     const FileInfo identity = FileInfo::of(settingsURL);
     if (cache && cache->settingsURL == settingsURL && cache->command == command &&
         cache->identity == identity)
-        return cache->count;
+        return cache->installed;
     const std::string text = readSettings(settingsURL);
-    std::optional<int> count;
+    std::optional<InstalledHooks> installed;
     try {
         const Json document = JsonText::parseEditableSorted(text);
         if (document.is_object())
-            count = installedSignatures(document, command);
+            installed = {installedSignatures(document, command),
+                         holdsEarlierHelperEntries(document, command)};
     } catch (const JsonParseError&) {
     }
-    cache = CachedCount{settingsURL, command, identity, count};
-    return count;
+    cache = CachedCount{settingsURL, command, identity, installed};
+    return installed;
 }
 
 ClaudeIntegrationHealth checkedHealth(const fs::path& settingsURL, const fs::path& helperURL) {
@@ -252,13 +292,14 @@ ClaudeIntegrationHealth checkedHealth(const fs::path& settingsURL, const fs::pat
         return ClaudeIntegrationHealth::disabled;
     validateSettings(settingsURL);
     FileChecks::requireSafeExternalParent(helperURL);
-    const std::optional<int> count = installedCount(settingsURL, command(helperURL));
-    if (!count)
+    const std::optional<InstalledHooks> installed = installedHooks(settingsURL, command(helperURL));
+    if (!installed || installed->earlierHelper)
         return ClaudeIntegrationHealth::needsRepair;
-    if (*count == static_cast<int>(specifications.size()))
+    if (installed->specifications == static_cast<int>(specifications.size()))
         return isExecutableFile(helperURL) ? ClaudeIntegrationHealth::enabled
                                            : ClaudeIntegrationHealth::needsRepair;
-    return *count == 0 ? ClaudeIntegrationHealth::disabled : ClaudeIntegrationHealth::needsRepair;
+    return installed->specifications == 0 ? ClaudeIntegrationHealth::disabled
+                                          : ClaudeIntegrationHealth::needsRepair;
 }
 
 } // namespace

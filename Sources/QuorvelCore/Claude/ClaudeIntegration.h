@@ -27,7 +27,9 @@ std::filesystem::path backupURL(const std::filesystem::path& settingsURL);
 // that identifies an owned hook entry.
 std::string command(const std::filesystem::path& helperURL);
 
-// Never throws: anything that cannot be trusted or read is needsRepair.
+// Never throws: anything that cannot be trusted or read is needsRepair, and so are hook entries that run
+// the helper where earlier builds installed it (under "~/Library/Application Support/Quorvel"). Adding and
+// removing the hooks also removes those entries.
 ClaudeIntegrationHealth health(const std::filesystem::path& settingsURL,
                                const std::filesystem::path& helperURL);
 

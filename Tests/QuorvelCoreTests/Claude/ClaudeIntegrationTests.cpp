@@ -288,13 +288,28 @@ TEST_F(ClaudeIntegrationTest, EnableDisableAndEnableAgainOnRealShapedSettings) {
     EXPECT_EQ(health(), Health::enabled);
 
     disable();
-    EXPECT_EQ(json::parse(readFile(settings)), original);
+    const std::string disabled = readFile(settings);
+    EXPECT_EQ(json::parse(disabled), original);
     EXPECT_EQ(readFile(backup), enabled);
     EXPECT_EQ(health(), Health::disabled);
 
     enable();
     EXPECT_EQ(readFile(settings), enabled);
     EXPECT_EQ(health(), Health::enabled);
+
+    // An earlier build ran its helper from "~/Library/Application Support": its hooks need repair, which
+    // installs the helper here and runs it instead; disabling takes those hooks away too.
+    const fs::path earlierHelper = home / "Library/Application Support/Quorvel/bin/quorvel-status";
+    for (const bool repair : {true, false}) {
+        writeFile(settings, ClaudeIntegrationTesting::realShaped);
+        fs::remove_all(home / ".local");
+        Integration::enable(source, settings, earlierHelper);
+        EXPECT_EQ(health(), Health::needsRepair);
+        repair ? enable() : disable();
+        EXPECT_EQ(readFile(settings), repair ? enabled : disabled);
+        EXPECT_EQ(health(), repair ? Health::enabled : Health::disabled);
+        EXPECT_EQ(fs::exists(helper), repair);
+    }
 }
 
 TEST_F(ClaudeIntegrationTest, ALargeSettingsFileSurvivesAHundredCycles) {
