@@ -55,8 +55,6 @@ TEST(StatusStore, DefaultDirectoryLiesInTheXdgDataFolder) {
     ScopedEnvironmentVariable homeVariable("HOME", home.path().string());
     const std::pair<std::optional<std::string>, std::filesystem::path> cases[] = {
         {std::nullopt, home / ".local/share/quorvel/tasks"},
-        {"", home / ".local/share/quorvel/tasks"},
-        {"data", home / ".local/share/quorvel/tasks"},
         {"~/data", home / ".local/share/quorvel/tasks"},
         {(home / "my data").string(), home / "my data/quorvel/tasks"},
     };
