@@ -39,7 +39,7 @@ std::filesystem::path ClaudeHookStore::defaultDirectory(const std::filesystem::p
     return Locations::quorvelSupport(home) / "claude-events";
 }
 
-void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
+bool ClaudeHookStore::ingest(std::string_view payload, Date now) const {
     if (payload.size() > maxPayloadBytes)
         throw StatusError::invalidRecord();
     JsonParser parser;
@@ -57,13 +57,13 @@ void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
 
     // Whether the event maps to a state does not depend on the previous record.
     if (!transition(eventName, event, std::nullopt))
-        return;
+        return true;
 
     // Claude Code starts the helpers of some events at the same moment (StopFailure and SessionEnd), and
     // SessionEnd maps from the previous record: reading the previous record and writing the new one is
     // one critical section between helpers, so that they end as if they had run one after the other.
     FileIO::createPrivateDirectories(directory);
-    const FolderLock lock(directory);
+    const FolderLock lock(directory, lockPatience);
     const std::filesystem::path file = directory / (std::string(sessionID) + ".json");
     const std::optional<ClaudeHookRecord> previous = loadPrevious(file);
     const Transition next = *transition(eventName, event, previous);
@@ -83,6 +83,7 @@ void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
     const std::string bytes = JsonText::compact(record.toJson());
     FileIO::requireWithinReadCap(bytes, maxRecordBytes);
     FileIO::writeAtomically(file, bytes, 0600);
+    return !lock.waitedOut();
 }
 
 std::optional<ClaudeHookStore::Transition>
