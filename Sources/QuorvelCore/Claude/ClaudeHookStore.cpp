@@ -7,6 +7,7 @@
 #include "Support/Json.h"
 #include "Support/Locations.h"
 #include "Support/Unicode.h"
+#include "Support/UnreadableFile.h"
 #include "Support/Uuid.h"
 
 namespace quorvel {
@@ -65,7 +66,7 @@ bool ClaudeHookStore::ingest(std::string_view payload, Date now) const {
     FileIO::createPrivateDirectories(directory);
     const FolderLock lock(directory, lockPatience);
     const std::filesystem::path file = directory / (std::string(sessionID) + ".json");
-    const std::optional<ClaudeHookRecord> previous = loadPrevious(file);
+    const std::optional<ClaudeHookRecord> previous = loadPrevious(file, now);
     const Transition next = *transition(eventName, event, previous);
 
     // A repeated finish or failure keeps the time it first happened.
@@ -144,13 +145,13 @@ ClaudeHookRecord ClaudeHookStore::load(const std::filesystem::path& file, JsonPa
     return ClaudeHookRecord::fromJson(JsonValue::requireObject(parser.parse(bytes)));
 }
 
-std::optional<ClaudeHookRecord> ClaudeHookStore::loadPrevious(const std::filesystem::path& file) {
-    try {
+std::optional<ClaudeHookRecord> ClaudeHookStore::loadPrevious(const std::filesystem::path& file, Date now) {
+    std::optional<ClaudeHookRecord> previous;
+    UnreadableFile::loadOrKeepAside(file, now, [&] {
         JsonParser parser;
-        return load(file, parser);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+        previous = load(file, parser);
+    });
+    return previous;
 }
 
 } // namespace quorvel

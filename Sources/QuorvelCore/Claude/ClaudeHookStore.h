@@ -58,7 +58,8 @@ private:
     };
 
     static ClaudeHookRecord load(const std::filesystem::path& file, JsonParser& parser);
-    static std::optional<ClaudeHookRecord> loadPrevious(const std::filesystem::path& file);
+    // Nothing when there is no record; one that cannot be read is kept aside (UnreadableFile).
+    static std::optional<ClaudeHookRecord> loadPrevious(const std::filesystem::path& file, Date now);
     static std::optional<Transition> transition(std::string_view eventName, simdjson::dom::object event,
                                                 const std::optional<ClaudeHookRecord>& previous);
 };

@@ -1,9 +1,13 @@
 #include "Model/StatusError.h"
 #include "Support/Json.h"
 #include "Support/ReadMarkFile.h"
+#include "Support/UnreadableFile.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <system_error>
+#include <unistd.h>
 
 namespace quorvel {
 namespace {
@@ -16,17 +20,19 @@ Date at(std::string_view text) {
     return *Iso8601::parseWholeSeconds(text);
 }
 
+const Date savedAt = at("2026-03-01T10:00:00Z");
+
 TEST(ReadMarkFileTests, SavesCompactWholeSecondTextInPrivateFiles) {
     TemporaryDirectory home;
     auto file = home / "a/b/read-state.json";
-    ReadMarkFile::save(file, {});
+    ReadMarkFile::save(file, {}, savedAt);
     EXPECT_EQ(testing::readFile(file), R"({"readAt":{}})");
     EXPECT_EQ(testing::permissions(home / "a"), 0700u);
     EXPECT_EQ(testing::permissions(home / "a/b"), 0700u);
     EXPECT_EQ(testing::permissions(file), 0600u);
 
     Marks marks{{"B", at("2026-03-01T09:30:00Z")}, {"a", at("2026-03-01T09:30:01Z")}};
-    ReadMarkFile::save(file, marks);
+    ReadMarkFile::save(file, marks, savedAt);
     EXPECT_EQ(testing::readFile(file),
               R"({"readAt":{"B":"2026-03-01T09:30:00Z","a":"2026-03-01T09:30:01Z"}})");
     EXPECT_EQ(ReadMarkFile::load(file), marks);
@@ -94,12 +100,12 @@ TEST(ReadMarkFileTests, MarksStayWithinTheYearsTheTextFormWritesBack) {
     ReadMarkFile::mark(marks, "early", Iso8601::earliest - 10, Iso8601::earliest - 20);
     EXPECT_EQ(marks.at("late"), Iso8601::latest);
     EXPECT_EQ(marks.at("early"), Iso8601::earliest);
-    ReadMarkFile::save(file, marks);
+    ReadMarkFile::save(file, marks, savedAt);
     EXPECT_EQ(ReadMarkFile::load(file), marks);
 
     Marks outside{{"k", Iso8601::latest + 1}};
     EXPECT_THROW(ReadMarkFile::encode(outside), StatusError);
-    EXPECT_THROW(ReadMarkFile::save(file, outside), StatusError);
+    EXPECT_THROW(ReadMarkFile::save(file, outside, savedAt), StatusError);
     EXPECT_EQ(ReadMarkFile::load(file), marks);
 }
 
@@ -107,14 +113,93 @@ TEST(ReadMarkFileTests, SaveRefusesAFileLargerThanLoadAccepts) {
     TemporaryDirectory home;
     const auto file = home / "read-state.json";
     Marks marks{{"first", Date{0}}};
-    ReadMarkFile::save(file, marks);
+    ReadMarkFile::save(file, marks, savedAt);
 
     Marks many;
     for (int i = 0; i < 5000; ++i)
         many["key-" + std::to_string(i) + std::string(200, 'k')] = Date{0};
     ASSERT_GT(ReadMarkFile::encode(many).size(), ReadMarkFile::maxBytes);
-    EXPECT_THROW(ReadMarkFile::save(file, many), StatusError);
+    EXPECT_THROW(ReadMarkFile::save(file, many, savedAt), StatusError);
     EXPECT_EQ(ReadMarkFile::load(file), marks);
+}
+
+std::size_t entryCount(const std::filesystem::path& folder) {
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
+}
+
+std::string thousandMarks() {
+    Marks marks;
+    for (int i = 0; i < 1000; ++i)
+        marks["session-" + std::to_string(i)] = at("2026-02-01T08:00:00Z");
+    return ReadMarkFile::encode(marks);
+}
+
+// A file that exists but does not load is never saved over: the first save keeps it beside the new
+// file, dated, and says so; later saves find a good file and keep nothing more.
+TEST(ReadMarkFileTests, AFileThatDoesNotLoadIsKeptAsideOnceBeforeTheSave) {
+    struct Failure {
+        const char* name;
+        std::optional<std::string> bytes; // none: a folder
+        bool unreadable = false;
+    };
+    const Failure failures[] = {
+        {"damaged", thousandMarks().substr(1)},
+        {"over the cap", thousandMarks() + std::string(ReadMarkFile::maxBytes, ' ')},
+        {"wrong shape", R"({"readAt": []})"},
+        {"a folder", std::nullopt},
+        {"no permission", thousandMarks(), true},
+    };
+    const Marks marks{{"mine", at("2026-03-01T09:30:00Z")}};
+    for (const Failure& failure : failures) {
+        if (failure.unreadable && ::geteuid() == 0)
+            continue; // root reads it all the same
+        TemporaryDirectory home;
+        const auto file = home / "read-state.json";
+        if (failure.bytes)
+            writeFile(file, *failure.bytes);
+        else
+            std::filesystem::create_directory(file);
+        if (failure.unreadable)
+            std::filesystem::permissions(file, std::filesystem::perms::none);
+        const auto kept = UnreadableFile::keptPath(file, savedAt);
+
+        ::testing::internal::CaptureStderr();
+        ReadMarkFile::save(file, marks, savedAt);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Quorvel: " + file.string() + " could not be read; it is kept as " + kept.string() + "\n")
+            << failure.name;
+        EXPECT_EQ(ReadMarkFile::load(file), marks) << failure.name;
+        EXPECT_EQ(kept.filename(), "read-state.json.unreadable-2026-03-01T100000Z");
+        if (failure.unreadable)
+            std::filesystem::permissions(kept, std::filesystem::perms::owner_read);
+        if (failure.bytes)
+            EXPECT_EQ(testing::readFile(kept), *failure.bytes) << failure.name;
+        else
+            EXPECT_TRUE(std::filesystem::is_directory(kept));
+
+        ReadMarkFile::save(file, marks, savedAt + 60);
+        EXPECT_EQ(entryCount(home.path()), 2u) << failure.name;
+    }
+}
+
+TEST(ReadMarkFileTests, ALinkIsReplacedNeverKeptAndAnEarlierKeptCopyNeverReplaced) {
+    TemporaryDirectory home;
+    const auto file = home / "read-state.json";
+    writeFile(home / "target", "damaged");
+    std::filesystem::create_symlink(home / "target", file);
+    ::testing::internal::CaptureStderr();
+    ReadMarkFile::save(file, {}, savedAt);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_FALSE(std::filesystem::is_symlink(file));
+    EXPECT_EQ(testing::readFile(home / "target"), "damaged");
+    EXPECT_EQ(entryCount(home.path()), 2u);
+
+    writeFile(file, "damaged again");
+    writeFile(UnreadableFile::keptPath(file, savedAt), "kept first");
+    EXPECT_THROW(ReadMarkFile::save(file, {}, savedAt), std::system_error);
+    EXPECT_EQ(testing::readFile(file), "damaged again");
+    EXPECT_EQ(testing::readFile(UnreadableFile::keptPath(file, savedAt)), "kept first");
 }
 
 } // namespace
