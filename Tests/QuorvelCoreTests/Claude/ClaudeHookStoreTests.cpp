@@ -177,6 +177,7 @@ TEST_F(HookStoreTest, LinkedPreviousRecordIsIgnoredAndReplacedWithoutWritingThro
     EXPECT_FALSE(std::filesystem::is_symlink(file()));
     EXPECT_EQ(record().state, LightState::done);
     EXPECT_EQ(readFile(temp / "elsewhere.json"), failedRecord);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(store.directory), {}), 1) << "no link kept";
 }
 
 TEST_F(HookStoreTest, PayloadSizeCapIsCheckedBeforeParsing) {
