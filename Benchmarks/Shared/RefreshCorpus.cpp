@@ -149,11 +149,11 @@ void writeStateFiles(const std::vector<Session>& claude, const std::vector<Sessi
     ClaudeReadState claudeRead;
     for (std::size_t i = 0; i < claude.size(); i += atRest ? 1 : 2)
         claudeRead.readAt[claude[i].id] = Date::fromUnix(std::ceil(now - 60));
-    claudeRead.save(ClaudeReadState::defaultURL());
+    claudeRead.save(ClaudeReadState::defaultURL(), Date::fromUnix(now));
     CodexAutomationReadState automations;
     automations.readAt[codex.front().id] = Date::fromUnix(std::ceil(now - 60));
-    automations.save(CodexAutomationReadState::defaultURL());
-    OrcaReadState{}.save(OrcaReadState::defaultURL());
+    automations.save(CodexAutomationReadState::defaultURL(), Date::fromUnix(now));
+    OrcaReadState{}.save(OrcaReadState::defaultURL(), Date::fromUnix(now));
     if (atRest)
         return;
     const StatusStore store(StatusStore::defaultDirectory());

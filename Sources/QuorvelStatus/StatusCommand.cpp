@@ -14,6 +14,7 @@
 #include "Orca/OrcaReadState.h"
 #include "Support/FileIO.h"
 #include "Support/Json.h"
+#include "Support/StandardError.h"
 #include "Support/Unicode.h"
 
 #include <cerrno>
@@ -112,7 +113,11 @@ std::string claudeHook(const std::vector<std::string>& arguments, const Clock& c
     if (payload.size() > ClaudeHookStore::maxPayloadBytes)
         usageError();
     // The time the event arrived: reading standard input may have waited for its writer.
-    ClaudeHookStore(ClaudeHookStore::defaultDirectory()).ingest(payload, clock());
+    const ClaudeHookStore store(ClaudeHookStore::defaultDirectory());
+    if (!store.ingest(payload, clock()))
+        StandardError::writeLine("Quorvel status: another process held the lock on " +
+                                 store.directory.string() +
+                                 " for over a second; the event was written without it");
     return {};
 }
 

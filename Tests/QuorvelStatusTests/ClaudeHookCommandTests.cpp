@@ -3,11 +3,15 @@
 #include "Support/Json.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
+#include <sys/file.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace quorvel::testing;
 
@@ -50,6 +54,25 @@ TEST_F(ClaudeHookCommand, StoresTheEventQuietlyInTheDefaultFolder) {
     EXPECT_NE(text.find(R"("state":"waiting")"), std::string::npos);
     EXPECT_NE(text.find(R"("confirmedAttentionPending":true)"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(other.path()));
+}
+
+// Claude Code waits for its hook: a lock held elsewhere is waited for about a second, then the event
+// is written without it.
+TEST_F(ClaudeHookCommand, ALockHeldElsewhereDelaysTheEventByAboutASecondAtMost) {
+    std::filesystem::create_directories(eventsDirectory());
+    const int held = ::open(eventsDirectory().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const ProcessResult result = run({"claude-hook"}, event("Stop").dump());
+    const auto waited = std::chrono::steady_clock::now() - start;
+    ::close(held);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_GE(waited, std::chrono::milliseconds(900));
+    EXPECT_LT(waited, std::chrono::seconds(3));
+    EXPECT_EQ(result.standardError, "Quorvel status: another process held the lock on " +
+                                        eventsDirectory().string() +
+                                        " for over a second; the event was written without it\n");
+    EXPECT_NE(readFile(recordFile()).find(R"("state":"done")"), std::string::npos);
 }
 
 TEST_F(ClaudeHookCommand, InputOfExactly65536BytesIsAcceptedAndOneMoreIsAUsageError) {

@@ -76,7 +76,7 @@ void AppDelegate::markTaskRead(const TaskStatus& task) {
     if (!marked)
         return;
     try {
-        readState.save(*marked, platform_.home);
+        readState.save(*marked, platform_.home, now);
     } catch (const std::exception&) {
     }
     redraw();
@@ -115,7 +115,7 @@ void AppDelegate::finishOrcaOpen(const TaskStatus& task, std::exception_ptr navi
     }
     readState.orca.markRead(task);
     try {
-        readState.orca.save(OrcaReadState::defaultURL(platform_.home));
+        readState.orca.save(OrcaReadState::defaultURL(platform_.home), platform_.clock->now());
     } catch (const std::exception&) {
         diagnostic = orcaReadStateNotSaved;
     }

@@ -75,11 +75,12 @@ void AppDelegate::applyOrcaReadState() {
     } catch (const std::exception&) {
         // The snapshot's stays.
     }
-    readState.orca.remember(tasks, platform_.clock->now());
+    const Date now = platform_.clock->now();
+    readState.orca.remember(tasks, now);
     if (stored == readState.orca)
         return;
     try {
-        readState.orca.save(url);
+        readState.orca.save(url, now);
     } catch (const std::exception&) {
         // Saved again at the next refresh.
     }
@@ -96,7 +97,7 @@ void AppDelegate::markFocusedClaudeCompletionRead() {
         return;
     readState.claude.markRead(*candidate, now);
     try {
-        readState.claude.save(ClaudeReadState::defaultURL(platform_.home));
+        readState.claude.save(ClaudeReadState::defaultURL(platform_.home), now);
     } catch (const std::exception&) {
         // Marked in memory; the next refresh reads the file again.
     }

@@ -113,7 +113,8 @@ std::optional<std::vector<AppcastItem>> parse(const QByteArray& document) {
     }
     while (!reader.atEnd() && !reader.hasError())
         reader.readNext();
-    if (reader.hasError())
+    // A feed with no item to offer (none, or every one refused) is as invalid as a malformed one.
+    if (reader.hasError() || items.empty())
         return std::nullopt;
     return items;
 }

@@ -21,9 +21,10 @@ struct AppcastItem {
 
 namespace AppcastFeed {
 
-// The items of an RSS document; nothing when the bytes are not well-formed XML with an <rss> root, or
-// declare a document type. An item without a version, or whose version or short version is longer
-// than 64 characters or holds anything but ASCII letters, digits and ".-+_~", is left out.
+// The items of an RSS document; nothing when the bytes are not well-formed XML with an <rss> root,
+// declare a document type or hold no item that is kept. An item without a version, or whose version or
+// short version is longer than 64 characters or holds anything but ASCII letters, digits and ".-+_~",
+// is left out.
 std::optional<std::vector<AppcastItem>> parse(const QByteArray& document);
 
 // The newest item that is newer than `currentVersion` and has an HTTPS download link; nothing when

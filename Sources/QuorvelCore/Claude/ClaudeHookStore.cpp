@@ -7,6 +7,7 @@
 #include "Support/Json.h"
 #include "Support/Locations.h"
 #include "Support/Unicode.h"
+#include "Support/UnreadableFile.h"
 #include "Support/Uuid.h"
 
 namespace quorvel {
@@ -39,7 +40,7 @@ std::filesystem::path ClaudeHookStore::defaultDirectory(const std::filesystem::p
     return Locations::quorvelSupport(home) / "claude-events";
 }
 
-void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
+bool ClaudeHookStore::ingest(std::string_view payload, Date now) const {
     if (payload.size() > maxPayloadBytes)
         throw StatusError::invalidRecord();
     JsonParser parser;
@@ -57,15 +58,15 @@ void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
 
     // Whether the event maps to a state does not depend on the previous record.
     if (!transition(eventName, event, std::nullopt))
-        return;
+        return true;
 
     // Claude Code starts the helpers of some events at the same moment (StopFailure and SessionEnd), and
     // SessionEnd maps from the previous record: reading the previous record and writing the new one is
     // one critical section between helpers, so that they end as if they had run one after the other.
     FileIO::createPrivateDirectories(directory);
-    const FolderLock lock(directory);
+    const FolderLock lock(directory, lockPatience);
     const std::filesystem::path file = directory / (std::string(sessionID) + ".json");
-    const std::optional<ClaudeHookRecord> previous = loadPrevious(file);
+    const std::optional<ClaudeHookRecord> previous = loadPrevious(file, now);
     const Transition next = *transition(eventName, event, previous);
 
     // A repeated finish or failure keeps the time it first happened.
@@ -83,6 +84,7 @@ void ClaudeHookStore::ingest(std::string_view payload, Date now) const {
     const std::string bytes = JsonText::compact(record.toJson());
     FileIO::requireWithinReadCap(bytes, maxRecordBytes);
     FileIO::writeAtomically(file, bytes, 0600);
+    return !lock.waitedOut();
 }
 
 std::optional<ClaudeHookStore::Transition>
@@ -143,13 +145,13 @@ ClaudeHookRecord ClaudeHookStore::load(const std::filesystem::path& file, JsonPa
     return ClaudeHookRecord::fromJson(JsonValue::requireObject(parser.parse(bytes)));
 }
 
-std::optional<ClaudeHookRecord> ClaudeHookStore::loadPrevious(const std::filesystem::path& file) {
-    try {
+std::optional<ClaudeHookRecord> ClaudeHookStore::loadPrevious(const std::filesystem::path& file, Date now) {
+    std::optional<ClaudeHookRecord> previous;
+    UnreadableFile::loadOrKeepAside(file, now, [&] {
         JsonParser parser;
-        return load(file, parser);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+        previous = load(file, parser);
+    });
+    return previous;
 }
 
 } // namespace quorvel

@@ -7,6 +7,7 @@
 #include "Support/RecordFolderCache.h"
 #include "Support/ResultLifetime.h"
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <simdjson.h>
@@ -31,11 +32,16 @@ struct ClaudeHookStore {
     static std::filesystem::path
     defaultDirectory(const std::filesystem::path& home = FileIO::homeDirectory());
 
+    // Claude Code waits for its hook, so a lock held longer by another process is not waited for.
+    static constexpr std::chrono::milliseconds lockPatience{1000};
+
     // Validates one hook event and, when the event table maps it to a state, writes the session's
     // record, holding a FolderLock on the directory from reading the previous record to the write. Throws
     // StatusError::invalidRecord for a bad event or one whose record would be larger than maxRecordBytes
     // (nothing written), JsonParseError for broken JSON and std::system_error for file failures.
-    void ingest(std::string_view payload, Date now) const;
+    // Returns false when another process held the lock past lockPatience and the record was written
+    // without it.
+    bool ingest(std::string_view payload, Date now) const;
 
     // The decoded record files, kept from one refresh to the next while a file keeps its version.
     using Cache = RecordFolderCache<ClaudeHookRecord>;
@@ -52,7 +58,8 @@ private:
     };
 
     static ClaudeHookRecord load(const std::filesystem::path& file, JsonParser& parser);
-    static std::optional<ClaudeHookRecord> loadPrevious(const std::filesystem::path& file);
+    // Nothing when there is no record; one that cannot be read is kept aside (UnreadableFile).
+    static std::optional<ClaudeHookRecord> loadPrevious(const std::filesystem::path& file, Date now);
     static std::optional<Transition> transition(std::string_view eventName, simdjson::dom::object event,
                                                 const std::optional<ClaudeHookRecord>& previous);
 };

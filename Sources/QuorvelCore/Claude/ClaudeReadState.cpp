@@ -14,8 +14,8 @@ ClaudeReadState ClaudeReadState::load(const std::filesystem::path& file) {
     return {ReadMarkFile::load(file)};
 }
 
-void ClaudeReadState::save(const std::filesystem::path& file) const {
-    ReadMarkFile::save(file, readAt);
+void ClaudeReadState::save(const std::filesystem::path& file, Date now) const {
+    ReadMarkFile::save(file, readAt, now);
 }
 
 bool ClaudeReadState::hasRead(const TaskStatus& task) const {

@@ -19,7 +19,8 @@ struct ClaudeReadState {
     // No marks when the file is missing; StatusError::invalidRecord for a link, a non-regular file or one
     // above 1,000,000 bytes; the decoder's and the file system's errors as they come.
     static ClaudeReadState load(const std::filesystem::path& file);
-    void save(const std::filesystem::path& file) const;
+    // A file already there that does not load is first kept aside, dated `now` (UnreadableFile).
+    void save(const std::filesystem::path& file, Date now) const;
 
     // A Claude Code task whose mark is at or after its updatedAt.
     bool hasRead(const TaskStatus& task) const;

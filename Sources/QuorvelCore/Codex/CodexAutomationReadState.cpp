@@ -27,8 +27,8 @@ CodexAutomationReadState CodexAutomationReadState::decode(std::string_view bytes
     return {ReadMarkFile::decode(bytes)};
 }
 
-void CodexAutomationReadState::save(const std::filesystem::path& file) const {
-    ReadMarkFile::save(file, readAt);
+void CodexAutomationReadState::save(const std::filesystem::path& file, Date now) const {
+    ReadMarkFile::save(file, readAt, now);
 }
 
 bool CodexAutomationReadState::hasRead(const TaskStatus& task) const {

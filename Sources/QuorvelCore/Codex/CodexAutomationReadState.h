@@ -21,7 +21,8 @@ struct CodexAutomationReadState {
     // above 1,000,000 bytes; the decoder's and the file system's errors as they come.
     static CodexAutomationReadState load(const std::filesystem::path& file);
     static CodexAutomationReadState decode(std::string_view bytes);
-    void save(const std::filesystem::path& file) const;
+    // A file already there that does not load is first kept aside, dated `now` (UnreadableFile).
+    void save(const std::filesystem::path& file, Date now) const;
 
     // A scheduled Codex task whose mark is at or after its updatedAt.
     bool hasRead(const TaskStatus& task) const;

@@ -17,8 +17,8 @@ CodexReadMarks CodexReadMarks::decode(std::string_view bytes) {
     return {ReadMarkFile::decode(bytes)};
 }
 
-void CodexReadMarks::save(const std::filesystem::path& file) const {
-    ReadMarkFile::save(file, readAt);
+void CodexReadMarks::save(const std::filesystem::path& file, Date now) const {
+    ReadMarkFile::save(file, readAt, now);
 }
 
 bool CodexReadMarks::hasRead(const TaskStatus& task) const {

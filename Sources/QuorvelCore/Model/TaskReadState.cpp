@@ -54,16 +54,16 @@ std::optional<TaskReadState::OwnMarks> TaskReadState::markRead(const TaskStatus&
     return marks;
 }
 
-void TaskReadState::save(OwnMarks marks, const std::filesystem::path& home) const {
+void TaskReadState::save(OwnMarks marks, const std::filesystem::path& home, Date now) const {
     switch (marks) {
     case OwnMarks::claude:
-        claude.save(ClaudeReadState::defaultURL(home));
+        claude.save(ClaudeReadState::defaultURL(home), now);
         return;
     case OwnMarks::codexAutomations:
-        codexAutomations.save(CodexAutomationReadState::defaultURL(home));
+        codexAutomations.save(CodexAutomationReadState::defaultURL(home), now);
         return;
     case OwnMarks::codexMarks:
-        codexMarks.save(CodexReadMarks::defaultURL(home));
+        codexMarks.save(CodexReadMarks::defaultURL(home), now);
         return;
     }
 }

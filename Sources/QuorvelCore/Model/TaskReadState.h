@@ -42,7 +42,7 @@ public:
     // Marks the task read at `at` in that read state and says which one it was; none when there is none.
     std::optional<OwnMarks> markRead(const TaskStatus& task, Date at);
     // Writes that read state to its file in the home folder; throws as the read state's save does.
-    void save(OwnMarks marks, const std::filesystem::path& home) const;
+    void save(OwnMarks marks, const std::filesystem::path& home, Date now) const;
 };
 
 } // namespace quorvel

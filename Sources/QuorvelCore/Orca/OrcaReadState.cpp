@@ -6,6 +6,7 @@
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
 #include "Support/Locations.h"
+#include "Support/UnreadableFile.h"
 #include "Support/Uuid.h"
 
 #include <optional>
@@ -21,12 +22,12 @@ simdjson::dom::object requiredObject(simdjson::dom::object object, std::string_v
     return *member;
 }
 
-std::optional<std::string> readIfPossible(const std::filesystem::path& path) {
-    try {
-        return FileIO::readBounded(path, OrcaReadState::fileLimit);
-    } catch (const std::exception&) {
+// The file's bytes, checked as Orca's own files are; nothing when there is no file.
+std::optional<std::string> readChecked(const std::filesystem::path& path) {
+    if (!FileInfo::ifExists(path))
         return std::nullopt;
-    }
+    OrcaLocalFile::validate(path, OrcaReadState::fileLimit);
+    return FileIO::readBounded(path, OrcaReadState::fileLimit);
 }
 
 } // namespace
@@ -36,10 +37,8 @@ std::filesystem::path OrcaReadState::defaultURL(const std::filesystem::path& hom
 }
 
 OrcaReadState OrcaReadState::load(const std::filesystem::path& path) {
-    if (!FileInfo::ifExists(path))
-        return {};
-    OrcaLocalFile::validate(path, fileLimit);
-    return decode(FileIO::readBounded(path, fileLimit));
+    const auto bytes = readChecked(path);
+    return bytes ? decode(*bytes) : OrcaReadState{};
 }
 
 OrcaReadState OrcaReadState::decode(std::string_view bytes) {
@@ -74,11 +73,18 @@ std::string OrcaReadState::encoded() const {
     return JsonText::compact(nlohmann::json{{"ownership", ownershipJson}, {"readAt", readAtJson}});
 }
 
-void OrcaReadState::save(const std::filesystem::path& path) const {
+void OrcaReadState::save(const std::filesystem::path& path, Date now) const {
     const std::string bytes = encoded();
     FileIO::requireWithinReadCap(bytes, fileLimit);
     FileIO::createPrivateDirectories(path.parent_path());
-    if (readIfPossible(path) == bytes)
+    std::optional<std::string> stored;
+    UnreadableFile::loadOrKeepAside(path, now, [&] {
+        auto read = readChecked(path);
+        if (read)
+            decode(*read);
+        stored = std::move(read);
+    });
+    if (stored == bytes)
         return;
     FileIO::writeAtomically(path, bytes, 0600);
 }

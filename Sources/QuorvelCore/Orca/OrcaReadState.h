@@ -32,8 +32,9 @@ struct OrcaReadState {
     // StatusError::invalidRecord; bad JSON is JsonParseError, a wrong shape JsonDecodeError.
     static OrcaReadState load(const std::filesystem::path& path);
     // Writes only when the bytes differ from the file's; throws std::system_error, or
-    // StatusError::invalidRecord (nothing written) for a state larger than fileLimit.
-    void save(const std::filesystem::path& path) const;
+    // StatusError::invalidRecord (nothing written) for a state larger than fileLimit. A file there that
+    // does not load is kept aside first (UnreadableFile, dated `now`).
+    void save(const std::filesystem::path& path, Date now) const;
 
     // Ages out old ownership, records the sessions of `tasks` and drops read marks of tasks no
     // longer owned or listed.

@@ -4,6 +4,7 @@
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
 #include "Support/Json.h"
+#include "Support/UnreadableFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,10 +59,12 @@ Marks load(const std::filesystem::path& path) {
     return decode(FileIO::readBounded(path, maxBytes));
 }
 
-void save(const std::filesystem::path& path, const Marks& marks) {
+void save(const std::filesystem::path& path, const Marks& marks, Date now) {
     const std::string bytes = encode(marks);
     FileIO::requireWithinReadCap(bytes, maxBytes);
-    FileIO::writePrivateFile(path, bytes);
+    FileIO::createPrivateDirectories(path.parent_path());
+    UnreadableFile::loadOrKeepAside(path, now, [&] { load(path); });
+    FileIO::writeAtomically(path, bytes, 0600);
 }
 
 } // namespace quorvel::ReadMarkFile

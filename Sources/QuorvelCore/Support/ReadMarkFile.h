@@ -30,7 +30,8 @@ std::string encode(const Marks& marks);
 // StatusError::invalidRecord; other failures throw as they come.
 Marks load(const std::filesystem::path& path);
 // Writes atomically into a 0700 folder with permissions 0600. Marks that would make a file larger than
-// maxBytes are StatusError::invalidRecord, and the file is left as it was.
-void save(const std::filesystem::path& path, const Marks& marks);
+// maxBytes are StatusError::invalidRecord, and the file is left as it was. A file there that does not
+// load is kept aside first (UnreadableFile, dated `now`).
+void save(const std::filesystem::path& path, const Marks& marks, Date now);
 
 } // namespace quorvel::ReadMarkFile

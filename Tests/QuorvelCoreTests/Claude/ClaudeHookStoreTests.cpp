@@ -1,6 +1,7 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Model/StatusError.h"
 #include "Support/Json.h"
+#include "Support/UnreadableFile.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -150,14 +151,19 @@ TEST_F(HookStoreTest, UnmappedEventLeavesTheRecordUntouched) {
     EXPECT_EQ(readFile(file()), before);
 }
 
-TEST_F(HookStoreTest, BadPreviousRecordCountsAsNoneAndIsReplaced) {
-    writeFile(file(), R"({"sessionID":"x","state":"failed","updatedAt":"2026-03-01T09:00:00Z","cwd":"/",)"
-                      R"("transcriptPath":"/","confirmedAttentionPending":false})" +
-                          std::string(20000, ' '));
+TEST_F(HookStoreTest, BadPreviousRecordCountsAsNoneIsKeptAsideAndIsReplaced) {
+    const std::string oversized =
+        R"({"sessionID":"x","state":"failed","updatedAt":"2026-03-01T09:00:00Z","cwd":"/",)"
+        R"("transcriptPath":"/","confirmedAttentionPending":false})" +
+        std::string(20000, ' ');
+    writeFile(file(), oversized);
     EXPECT_THROW(store.loadAll(at("10:00:00")), StatusError);
+    ::testing::internal::CaptureStderr();
     ingest(event("SessionEnd"), at("10:00:00"));
+    EXPECT_NE(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(record().state, LightState::done); // the oversized failed record was not seen
-    EXPECT_EQ(store.loadAll(at("10:00:00")).size(), 1u);
+    EXPECT_EQ(readFile(UnreadableFile::keptPath(file(), at("10:00:00"))), oversized);
+    EXPECT_EQ(store.loadAll(at("10:00:00")).size(), 1u) << "the kept copy is no record";
 }
 
 TEST_F(HookStoreTest, LinkedPreviousRecordIsIgnoredAndReplacedWithoutWritingThroughIt) {
@@ -171,6 +177,7 @@ TEST_F(HookStoreTest, LinkedPreviousRecordIsIgnoredAndReplacedWithoutWritingThro
     EXPECT_FALSE(std::filesystem::is_symlink(file()));
     EXPECT_EQ(record().state, LightState::done);
     EXPECT_EQ(readFile(temp / "elsewhere.json"), failedRecord);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(store.directory), {}), 1) << "no link kept";
 }
 
 TEST_F(HookStoreTest, PayloadSizeCapIsCheckedBeforeParsing) {

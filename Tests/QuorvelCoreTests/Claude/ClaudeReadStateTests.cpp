@@ -60,7 +60,7 @@ TEST(ClaudeReadStateTests, AMarkWithinTheFinishingSecondSurvivesSavingAndLoading
     auto task = claudeTask(sessionID, Date{794050200.5});
     ClaudeReadState state;
     state.markRead(task, Date{794050200.5});
-    state.save(file);
+    state.save(file, Date{794050300});
 
     auto loaded = ClaudeReadState::load(file);
     EXPECT_EQ(loaded, state);
@@ -83,7 +83,7 @@ TEST(ClaudeReadStateTests, ATranscriptTimeBeyondYear9999NeverReachesTheFile) {
 
     ClaudeReadState state{{{sessionID, Date{1000}}}};
     state.markRead(*task, Date{794050200});
-    state.save(file);
+    state.save(file, Date{794050300});
     EXPECT_EQ(ClaudeReadState::load(file), state);
 }
 

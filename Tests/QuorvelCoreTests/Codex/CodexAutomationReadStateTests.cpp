@@ -61,7 +61,7 @@ TEST(CodexAutomationReadStateTests, AMarkWithinTheFinishingSecondSurvivesSavingA
     auto task = scheduledTask(threadID, Date{794050200.25});
     CodexAutomationReadState state;
     state.markRead(task, Date{794050200.75});
-    state.save(file);
+    state.save(file, Date{794050300});
 
     auto loaded = CodexAutomationReadState::load(file);
     EXPECT_EQ(loaded, state);

@@ -56,7 +56,7 @@ TEST(CodexReadMarksTests, AMarkWithinTheFinishingSecondSurvivesSavingAndLoading)
     auto task = codexTask(threadID, Date{794050200.25});
     CodexReadMarks marks;
     marks.markRead(task, Date{794050200.75});
-    marks.save(file);
+    marks.save(file, Date{794050300});
 
     EXPECT_EQ(testing::readFile(file), R"({"readAt":{")" + threadID + R"(":"2026-03-01T09:30:01Z"}})");
     const auto loaded = CodexReadMarks::load(file);

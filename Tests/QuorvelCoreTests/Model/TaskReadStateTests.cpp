@@ -113,12 +113,12 @@ TEST(TaskReadStateTests, SavingWritesTheMarkedReadStatesOwnFile) {
     testing::TemporaryDirectory home;
     TaskReadState readState;
     readState.markRead(codexTask(false), finished);
-    readState.save(TaskReadState::OwnMarks::codexMarks, home.path());
+    readState.save(TaskReadState::OwnMarks::codexMarks, home.path(), finished);
     EXPECT_EQ(CodexReadMarks::load(CodexReadMarks::defaultURL(home.path())), readState.codexMarks);
     EXPECT_FALSE(std::filesystem::exists(ClaudeReadState::defaultURL(home.path())));
-    readState.save(TaskReadState::OwnMarks::claude, home.path());
+    readState.save(TaskReadState::OwnMarks::claude, home.path(), finished);
     EXPECT_EQ(ClaudeReadState::load(ClaudeReadState::defaultURL(home.path())), readState.claude);
-    readState.save(TaskReadState::OwnMarks::codexAutomations, home.path());
+    readState.save(TaskReadState::OwnMarks::codexAutomations, home.path(), finished);
     EXPECT_EQ(CodexAutomationReadState::load(CodexAutomationReadState::defaultURL(home.path())),
               readState.codexAutomations);
 }

@@ -2,6 +2,7 @@
 #include "Model/TaskStatus.h"
 #include "Orca/OrcaReadState.h"
 #include "Support/Json.h"
+#include "Support/UnreadableFile.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -116,7 +117,7 @@ protected:
 TEST_F(OrcaReadStateFile, SaveAndLoadRoundTrip) {
     EXPECT_EQ(OrcaReadState::load(file()), OrcaReadState{}) << "missing file";
     const auto state = sample();
-    state.save(file());
+    state.save(file(), now);
     EXPECT_EQ(OrcaReadState::load(file()), state);
     EXPECT_EQ(testing::permissions(file()), 0600u);
     EXPECT_EQ(testing::permissions(file().parent_path()), 0700u);
@@ -126,7 +127,7 @@ TEST_F(OrcaReadStateFile, WrittenFormIsCompactWithSortedKeys) {
     OrcaReadState state;
     state.ownership["codex-b"] = reference(Date{10.5});
     state.readAt = {{"codex-b", Date{2}}, {"codex-a", Date{1.5}}};
-    state.save(file());
+    state.save(file(), now);
     EXPECT_EQ(testing::readFile(file()),
               R"({"ownership":{"codex-b":{"leafID":"leaf-1","observedAt":10.5,"provider":"codex",)"
               R"("sessionID":")" +
@@ -137,10 +138,10 @@ TEST_F(OrcaReadStateFile, WrittenFormIsCompactWithSortedKeys) {
 
 TEST_F(OrcaReadStateFile, UnchangedStateIsNotRewritten) {
     const auto state = sample();
-    state.save(file());
+    state.save(file(), now);
     testing::setModificationTime(file(), 1'000'000'000);
     ::chmod(file().c_str(), 0640);
-    state.save(file());
+    state.save(file(), now);
     struct stat status {};
     ASSERT_EQ(::stat(file().c_str(), &status), 0);
     EXPECT_EQ(status.st_mtim.tv_sec, 1'000'000'000);
@@ -148,9 +149,17 @@ TEST_F(OrcaReadStateFile, UnchangedStateIsNotRewritten) {
 
     auto changed = state;
     changed.readAt["codex-new"] = Date{1};
-    changed.save(file());
+    changed.save(file(), now);
     EXPECT_EQ(OrcaReadState::load(file()), changed);
     EXPECT_EQ(testing::permissions(file()), 0600u);
+}
+
+TEST_F(OrcaReadStateFile, AFileThatDoesNotLoadIsKeptAsideBeforeTheSave) {
+    const std::string damaged = R"({"ownership": {"codex-a": 1}, "readAt": {}})";
+    testing::writeFile(file(), damaged);
+    sample().save(file(), now);
+    EXPECT_EQ(OrcaReadState::load(file()), sample());
+    EXPECT_EQ(testing::readFile(UnreadableFile::keptPath(file(), now)), damaged);
 }
 
 TEST_F(OrcaReadStateFile, LoadAcceptsAnyKeyOrderAndNullTranscriptPath) {
@@ -187,7 +196,7 @@ TEST_F(OrcaReadStateFile, SizeCapAndLinksAreEnforced) {
     testing::writeFile(file(), text + " ");
     EXPECT_THROW(OrcaReadState::load(file()), StatusError);
 
-    sample().save(home / "valid.json");
+    sample().save(home / "valid.json", now);
     std::filesystem::remove(file());
     std::filesystem::create_symlink(home / "valid.json", file());
     EXPECT_THROW(OrcaReadState::load(file()), StatusError);
@@ -195,11 +204,11 @@ TEST_F(OrcaReadStateFile, SizeCapAndLinksAreEnforced) {
 
 TEST_F(OrcaReadStateFile, SaveRefusesAStateLargerThanLoadAccepts) {
     const auto state = sample();
-    state.save(file());
+    state.save(file(), now);
     auto huge = state;
     for (int i = 0; i < 1000; ++i)
         huge.ownership["codex-" + std::to_string(i)] = reference(now, std::string(8192, 'l'));
-    EXPECT_THROW(huge.save(file()), StatusError);
+    EXPECT_THROW(huge.save(file(), now), StatusError);
     EXPECT_EQ(OrcaReadState::load(file()), state);
 }
 

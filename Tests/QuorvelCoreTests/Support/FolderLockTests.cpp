@@ -11,6 +11,7 @@ namespace quorvel {
 namespace {
 
 using testing::TemporaryDirectory;
+using namespace std::chrono_literals;
 
 TEST(FolderLock, SecondHolderWaitsForTheFirstAndLeavesNoFile) {
     TemporaryDirectory folder;
@@ -18,11 +19,11 @@ TEST(FolderLock, SecondHolderWaitsForTheFirstAndLeavesNoFile) {
     std::atomic<bool> secondHeldBeforeRelease = false;
     std::thread second;
     {
-        const FolderLock first(folder.path());
+        const FolderLock first(folder.path(), 0ms);
         EXPECT_TRUE(first.held());
         second = std::thread([&] {
-            const FolderLock lock(folder.path());
-            secondHeldBeforeRelease = !firstReleased;
+            const FolderLock lock(folder.path(), 5s);
+            secondHeldBeforeRelease = !firstReleased || !lock.held();
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         firstReleased = true;
@@ -34,9 +35,9 @@ TEST(FolderLock, SecondHolderWaitsForTheFirstAndLeavesNoFile) {
 
 TEST(FolderLock, MissingFolderOrAFileThrows) {
     TemporaryDirectory folder;
-    EXPECT_THROW(FolderLock(folder / "missing"), std::system_error);
+    EXPECT_THROW(FolderLock(folder / "missing", 0ms), std::system_error);
     testing::writeFile(folder / "file", "x");
-    EXPECT_THROW(FolderLock(folder / "file"), std::system_error);
+    EXPECT_THROW(FolderLock(folder / "file", 0ms), std::system_error);
 }
 
 } // namespace

@@ -16,17 +16,19 @@ Date at(std::string_view text) {
     return *Iso8601::parseWholeSeconds(text);
 }
 
+const Date savedAt = at("2026-03-01T10:00:00Z");
+
 TEST(ReadMarkFileTests, SavesCompactWholeSecondTextInPrivateFiles) {
     TemporaryDirectory home;
     auto file = home / "a/b/read-state.json";
-    ReadMarkFile::save(file, {});
+    ReadMarkFile::save(file, {}, savedAt);
     EXPECT_EQ(testing::readFile(file), R"({"readAt":{}})");
     EXPECT_EQ(testing::permissions(home / "a"), 0700u);
     EXPECT_EQ(testing::permissions(home / "a/b"), 0700u);
     EXPECT_EQ(testing::permissions(file), 0600u);
 
     Marks marks{{"B", at("2026-03-01T09:30:00Z")}, {"a", at("2026-03-01T09:30:01Z")}};
-    ReadMarkFile::save(file, marks);
+    ReadMarkFile::save(file, marks, savedAt);
     EXPECT_EQ(testing::readFile(file),
               R"({"readAt":{"B":"2026-03-01T09:30:00Z","a":"2026-03-01T09:30:01Z"}})");
     EXPECT_EQ(ReadMarkFile::load(file), marks);
@@ -94,12 +96,12 @@ TEST(ReadMarkFileTests, MarksStayWithinTheYearsTheTextFormWritesBack) {
     ReadMarkFile::mark(marks, "early", Iso8601::earliest - 10, Iso8601::earliest - 20);
     EXPECT_EQ(marks.at("late"), Iso8601::latest);
     EXPECT_EQ(marks.at("early"), Iso8601::earliest);
-    ReadMarkFile::save(file, marks);
+    ReadMarkFile::save(file, marks, savedAt);
     EXPECT_EQ(ReadMarkFile::load(file), marks);
 
     Marks outside{{"k", Iso8601::latest + 1}};
     EXPECT_THROW(ReadMarkFile::encode(outside), StatusError);
-    EXPECT_THROW(ReadMarkFile::save(file, outside), StatusError);
+    EXPECT_THROW(ReadMarkFile::save(file, outside, savedAt), StatusError);
     EXPECT_EQ(ReadMarkFile::load(file), marks);
 }
 
@@ -107,14 +109,39 @@ TEST(ReadMarkFileTests, SaveRefusesAFileLargerThanLoadAccepts) {
     TemporaryDirectory home;
     const auto file = home / "read-state.json";
     Marks marks{{"first", Date{0}}};
-    ReadMarkFile::save(file, marks);
+    ReadMarkFile::save(file, marks, savedAt);
 
     Marks many;
     for (int i = 0; i < 5000; ++i)
         many["key-" + std::to_string(i) + std::string(200, 'k')] = Date{0};
     ASSERT_GT(ReadMarkFile::encode(many).size(), ReadMarkFile::maxBytes);
-    EXPECT_THROW(ReadMarkFile::save(file, many), StatusError);
+    EXPECT_THROW(ReadMarkFile::save(file, many, savedAt), StatusError);
     EXPECT_EQ(ReadMarkFile::load(file), marks);
+}
+
+// A file that exists but does not load is never saved over: the first save keeps it beside the new
+// file, dated, and says so; the next save finds a good file and keeps nothing more.
+TEST(ReadMarkFileTests, AFileThatDoesNotLoadIsKeptAsideOnceBeforeTheSave) {
+    Marks others;
+    for (int i = 0; i < 1000; ++i)
+        others["session-" + std::to_string(i)] = savedAt;
+    const std::string thousand = ReadMarkFile::encode(others);
+    const std::string failures[] = {thousand.substr(1), thousand + std::string(ReadMarkFile::maxBytes, ' '),
+                                    R"({"readAt": []})"};
+    for (const std::string& bytes : failures) {
+        TemporaryDirectory home;
+        const auto file = home / "read-state.json";
+        const auto kept = home / "read-state.json.unreadable-2026-03-01T100000Z";
+        writeFile(file, bytes);
+        ::testing::internal::CaptureStderr();
+        ReadMarkFile::save(file, {}, savedAt);
+        ReadMarkFile::save(file, {}, savedAt + 60);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Quorvel: " + file.string() + " could not be read; it is kept as " + kept.string() + "\n");
+        EXPECT_EQ(testing::readFile(kept), bytes);
+        EXPECT_EQ(ReadMarkFile::load(file), Marks{});
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path()), {}), 2);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "App/TaskStatusMetaType.h"
 #include "Orca/OrcaNavigationError.h"
 #include "Support/AppDelegateTest.h"
+#include "Support/UnreadableFile.h"
 
 #include <gtest/gtest.h>
 #include <system_error>
@@ -25,6 +26,11 @@ protected:
     }
     LightState shown(const TaskStatus& task) const { return task.visibleState(now(), delegate->readState); }
     const std::vector<testing::RecordingAlerts::Alert>& alerts() const { return harness.alerts->alerts; }
+    // A folder in the file's way that cannot be kept aside either: its kept name is taken.
+    void blockSaving(const std::filesystem::path& file) const {
+        std::filesystem::create_directories(file);
+        std::filesystem::create_directories(UnreadableFile::keptPath(file, now()));
+    }
 };
 
 TEST_F(OpeningTasks, ABlueClaudeTaskOpensItsLinkAndTurnsGreenAtOnce) {
@@ -123,12 +129,29 @@ TEST_F(OpeningTasks, ChoosingMarksOnlyWhatShowsUnreadAndNeverALocalRecord) {
 }
 
 TEST_F(OpeningTasks, AReadMarkThatCannotBeSavedStillCountsUntilTheNextRefresh) {
-    std::filesystem::create_directories(
-        ClaudeReadState::defaultURL(harness.home.path())); // a folder in its way
+    const auto file = ClaudeReadState::defaultURL(harness.home.path());
+    blockSaving(file);
     const auto task = claudeTask(1, "Answer", LightState::unread, now() - 60);
     open(task);
     EXPECT_EQ(shown(task), LightState::done);
     EXPECT_TRUE(alerts().empty());
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
+TEST_F(OpeningTasks, AnUnreadableReadStateIsKeptBesideTheNewOneWhenARowIsChosen) {
+    const auto file = ClaudeReadState::defaultURL(harness.home.path());
+    ClaudeReadState others;
+    for (int i = 0; i < 1000; ++i)
+        others.readAt["session-" + std::to_string(i)] = now() - 3600;
+    others.save(file, now());
+    const std::string damaged = testing::readFile(file) + "}";
+    testing::writeFile(file, damaged);
+
+    const auto task = claudeTask(1, "Answer", LightState::done, now() - 60);
+    harness.answerRefresh({task});
+    delegate->taskMenuRows[0].title->trigger();
+    EXPECT_EQ(ClaudeReadState::load(file), delegate->readState.claude);
+    EXPECT_EQ(testing::readFile(UnreadableFile::keptPath(file, now())), damaged);
 }
 
 TEST_F(OpeningTasks, AnythingButATaskWithADestinationIsIgnored) {
@@ -227,7 +250,7 @@ TEST_F(OpeningTasks, OtherFailuresOfTheToolOrOfOpeningOrcaGiveTheGeneralText) {
 }
 
 TEST_F(OpeningTasks, AnOrcaReadMarkThatCannotBeSavedIsTold) {
-    std::filesystem::create_directories(OrcaReadState::defaultURL(harness.home.path()));
+    blockSaving(OrcaReadState::defaultURL(harness.home.path()));
     harness.answerRefresh({});
     open(orcaTask());
     harness.orca->finish();

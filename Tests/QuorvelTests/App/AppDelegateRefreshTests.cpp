@@ -60,7 +60,7 @@ TEST_F(Refresh, TheOrcaReadStateOnDiskWinsAndRemembersTheNewTasks) {
     const auto task = testing::inOrca(claudeTask(1, "In Orca", LightState::unread, now()), now());
     OrcaReadState onDisk;
     onDisk.readAt["claude-other"] = now();
-    onDisk.save(orcaStateFile());
+    onDisk.save(orcaStateFile(), now());
     RefreshSnapshot snapshot;
     snapshot.tasks = {task};
     snapshot.readState.orca.readAt["from-snapshot"] = now();
@@ -84,7 +84,7 @@ TEST_F(Refresh, AReadStateFileThatIsALinkIsNeitherReadNorWrittenThrough) {
     testing::TemporaryDirectory elsewhere;
     OrcaReadState outside;
     outside.readAt["claude-outside"] = now();
-    outside.save(elsewhere / "orca-state.json");
+    outside.save(elsewhere / "orca-state.json", now());
     const std::string outsideBytes = testing::readFile(elsewhere / "orca-state.json");
     std::filesystem::create_directories(orcaStateFile().parent_path());
     std::filesystem::create_symlink(elsewhere / "orca-state.json", orcaStateFile());

@@ -106,9 +106,11 @@ TEST_F(SoftwareUpdaterTest, FeedsThatCannotBeReadChangeNothing) {
     server.answer("/html", {200, "<html><body>Sorry</body></html>", {}});
     server.answer("/oversize", {200, oversize, {}});
     server.answer("/error", {500, feedOffering("9.0"), {}});
+    server.answer("/refused-version", {200, feedOffering("9.0&lt;b&gt;"), {}});
     const QString unreachable = QStringLiteral("http://127.0.0.1:%1/feed").arg(testing::closedLoopbackPort());
-    for (const QString& url : {server.url("/malformed"), server.url("/html"), server.url("/oversize"),
-                               server.url("/error"), server.url("/missing"), unreachable}) {
+    for (const QString& url :
+         {server.url("/malformed"), server.url("/html"), server.url("/oversize"), server.url("/error"),
+          server.url("/missing"), unreachable, server.url("/refused-version")}) {
         auto updater = updaterFor(url);
         checkAsUser(*updater);
         EXPECT_EQ(outcomes.back(), Outcome::failed) << url.toStdString();
