@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Today's Claude Code and Codex CLI (pinned below, from npm), run offline against a model server of our
-# own on 127.0.0.1 with Quorvel's hooks installed by Quorvel's own installer, and what one refresh then
-# shows: a plain turn and a failed turn of each client, a Claude Code permission prompt refused with Esc,
-# and a Codex command waiting for approval, then approved. The clients are installed into
-# .cache/clients when npm's registry can be reached; without npm or the registry the test is skipped.
+# Claude Code (the version the tests pinned before and today's) and today's Codex CLI (pinned below, from
+# npm), run offline against a model server of our own on 127.0.0.1 with Quorvel's hooks installed by
+# Quorvel's own installer, and what one refresh then shows: a plain turn and a failed turn of each client,
+# a Claude Code permission prompt refused with Esc, a Claude Code subagent at work, Claude Code's auto
+# mode asking the user (from 2.1.337) and refused, and a Codex command waiting for approval, then
+# approved. Each client version is installed into its own folder in .cache/clients when npm's registry
+# can be reached; without npm or the registry the test is skipped.
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 clients="$repo/.cache/clients"
-claude_package="@anthropic-ai/claude-code" claude_version="2.1.197"
+claude_package="@anthropic-ai/claude-code" claude_versions=(2.1.197 2.1.337)
 codex_package="@openai/codex" codex_version="0.171.0"
 
 skip() {
@@ -20,45 +22,50 @@ skip() {
 
 # --- The clients, pinned ----------------------------------------------------------------------------
 
-installed_version() {
-    python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["version"])' \
-        "$clients/node_modules/$1/package.json" 2>/dev/null || true
+# One folder per package and version, so that two versions of one package live side by side.
+client_prefix() { # PACKAGE VERSION
+    echo "$clients/${1##*/}-$2"
 }
 
-install_clients() {
-    if [ "$(installed_version "$claude_package")" = "$claude_version" ] &&
-        [ "$(installed_version "$codex_package")" = "$codex_version" ]; then
-        return 0
-    fi
+installed_version() { # PACKAGE VERSION
+    python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["version"])' \
+        "$(client_prefix "$1" "$2")/node_modules/$1/package.json" 2>/dev/null || true
+}
+
+install_client() { # PACKAGE VERSION
+    local prefix
+    prefix="$(client_prefix "$1" "$2")"
+    [ "$(installed_version "$1" "$2")" != "$2" ] || return 0
     command -v node >/dev/null && command -v npm >/dev/null ||
-        skip "node and npm are needed to install $claude_package@$claude_version and $codex_package@$codex_version"
-    timeout 30 npm ping >/dev/null 2>&1 ||
-        skip "npm's registry cannot be reached, so $claude_package@$claude_version and $codex_package@$codex_version cannot be installed"
-    mkdir -p "$clients"
-    cat >"$clients/package.json" <<JSON
-{"private": true, "dependencies": {"$claude_package": "$claude_version", "$codex_package": "$codex_version"}}
+        skip "node and npm are needed to install $1@$2"
+    timeout 30 npm ping >/dev/null 2>&1 || skip "npm's registry cannot be reached, so $1@$2 cannot be installed"
+    mkdir -p "$prefix"
+    cat >"$prefix/package.json" <<JSON
+{"private": true, "dependencies": {"$1": "$2"}}
 JSON
-    echo "real-clients: installing $claude_package@$claude_version and $codex_package@$codex_version into $clients"
-    timeout 600 npm install --prefix "$clients" --no-audit --no-fund --no-save >"$clients/npm-install.log" 2>&1 || {
-        cat "$clients/npm-install.log" >&2
-        echo "FAIL (real-clients): npm install failed" >&2
+    echo "real-clients: installing $1@$2 into $prefix"
+    timeout 600 npm install --prefix "$prefix" --no-audit --no-fund --no-save >"$prefix/npm-install.log" 2>&1 || {
+        cat "$prefix/npm-install.log" >&2
+        echo "FAIL (real-clients): npm install of $1@$2 failed" >&2
         exit 1
     }
 }
 
-install_clients
+for claude_version in "${claude_versions[@]}"; do
+    install_client "$claude_package" "$claude_version"
+done
+install_client "$codex_package" "$codex_version"
 command -v python3 >/dev/null || skip "python3 is needed for the model server"
 command -v tmux >/dev/null || skip "tmux is needed to drive the interactive clients"
 [ -x "$build/Benchmarks/refresh-bench" ] || skip "build/Benchmarks/refresh-bench is not built (QUORVEL_BENCHMARKS=OFF)"
-claude="$clients/node_modules/.bin/claude"
-codex="$clients/node_modules/.bin/codex"
+codex="$(client_prefix "$codex_package" "$codex_version")/node_modules/.bin/codex"
 
 # --- A private home, the model server, and cleaning up by process id -----------------------------------
 
 work="$(mktemp -d)"
 home="$work/home"
-mkdir -p "$home" "$work/tmp"
-server_pid=""
+mkdir -p "$work/tmp"
+server_pid="" agent_pid=""
 tmux_socket="$work/tmux.socket"
 
 # A private tmux server that reads no configuration.
@@ -83,6 +90,7 @@ finish() {
         tm kill-server 2>/dev/null || true
         [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
     fi
+    [ -n "$agent_pid" ] && kill "$agent_pid" 2>/dev/null || true
     for pid in $(codex_daemon_pids); do
         kill "$pid" 2>/dev/null || true
     done
@@ -105,19 +113,23 @@ fail() {
 
 source "$here/support/wait-until.sh"
 
-python3 "$here/support/model-server.py" "$work/port" "$work/requests.jsonl" >"$work/server.log" 2>&1 &
+QV_SLOW_SECONDS=10 python3 "$here/support/model-server.py" "$work/port" "$work/requests.jsonl" >"$work/server.log" 2>&1 &
 server_pid=$!
 wait_until 10 test -s "$work/port" || fail "the model server did not start: $(cat "$work/server.log")"
 port="$(cat "$work/port")"
 
 # The clients see only this environment: no key, folder or setting of the machine's user.
 api_key=sk-quorvel-test-key-0000000000
-client_environment=(
-    env -i PATH="$PATH" HOME="$home" TMPDIR="$work/tmp" LANG=C.UTF-8 TERM=xterm-256color
-    ANTHROPIC_BASE_URL="http://127.0.0.1:$port" ANTHROPIC_API_KEY="$api_key"
-    CLAUDE_CODE_DISABLE_NONESSENTIAL_TRAFFIC=1 CLAUDE_CODE_MAX_RETRIES=0 DISABLE_AUTOUPDATER=1
-    CODEX_HOME="$home/.codex" MOCK_API_KEY=dummy
-)
+use_home() { # FOLDER
+    home="$1"
+    mkdir -p "$home"
+    client_environment=(
+        env -i PATH="$PATH" HOME="$home" TMPDIR="$work/tmp" LANG=C.UTF-8 TERM=xterm-256color
+        ANTHROPIC_BASE_URL="http://127.0.0.1:$port" ANTHROPIC_API_KEY="$api_key"
+        CLAUDE_CODE_DISABLE_NONESSENTIAL_TRAFFIC=1 CLAUDE_CODE_MAX_RETRIES=0 DISABLE_AUTOUPDATER=1
+        CODEX_HOME="$home/.codex" MOCK_API_KEY=dummy
+    )
+}
 
 # What one refresh sees, and one field of one of its tasks.
 refresh() {
@@ -157,45 +169,6 @@ codex_status() {
 
 # --- Claude Code -------------------------------------------------------------------------------------
 
-health="$(env -i PATH="$PATH" HOME="$home" "$build/enable-claude-hooks" "$build/quorvel-status")" ||
-    fail "Quorvel's installer failed"
-[ "$health" = "Enabled" ] || fail "the installed hooks report $health"
-"${client_environment[@]}" "$claude" --version | grep -qx "$claude_version (Claude Code)" ||
-    fail "the installed claude is not $claude_version"
-events="$home/.local/share/quorvel/claude-events"
-
-# claude -p: a plain turn, in the project alpha-app.
-plain_session=3d5c1a20-7b6e-4f0a-9c8d-1e2f3a4b5c6d
-mkdir -p "$home/alpha-app"
-(cd "$home/alpha-app" && "${client_environment[@]}" "$claude" -p --session-id "$plain_session" \
-    "QV-PLAIN Say hello in one line." </dev/null >"$work/plain.out" 2>&1) || fail "claude -p failed: $(cat "$work/plain.out")"
-grep -q "Mock answer" "$work/plain.out" || fail "claude -p did not answer: $(cat "$work/plain.out")"
-grep -q '"state":"done"' "$events/$plain_session.json" || fail "the hooks wrote no finished record"
-expect_task "claude-$plain_session" done false alpha-app "QV-PLAIN Say hello in one line."
-[ "$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["claudeHealth"])' "$work/refresh.json")" = Enabled ] ||
-    fail "the refresh does not see the hooks enabled"
-
-# claude -p while the service fails: StopFailure and SessionEnd start together; the task fails.
-error_session=c4257770-a788-44b1-94cc-352190e98558
-mkdir -p "$home/delta-api"
-(cd "$home/delta-api" && "${client_environment[@]}" "$claude" -p --session-id "$error_session" \
-    "QV-ERROR Please answer in one line." </dev/null >"$work/error.out" 2>&1) && fail "claude -p succeeded against a failing service"
-grep -q "API Error: 500" "$work/error.out" || fail "claude -p did not report the error: $(cat "$work/error.out")"
-expect_task "claude-$error_session" failed false delta-api
-grep -q '"state":"failed"' "$events/$error_session.json" || fail "the hook record lost the failure: $(cat "$events/$error_session.json")"
-
-# Interactive: a command that needs permission, refused with Esc. No hook fires after the refusal.
-# The answers of the client's first start: onboarding done, the key accepted, the folder trusted.
-python3 - "$home/.claude.json" "$home/beta-web" "$api_key" <<'PYTHON'
-import json, os, sys
-path, project, key = sys.argv[1:4]
-config = json.load(open(path)) if os.path.exists(path) else {}
-config.update({"hasCompletedOnboarding": True, "theme": "dark",
-               "customApiKeyResponses": {"approved": [key[-20:]], "rejected": []}})
-config.setdefault("projects", {})[project] = {"hasTrustDialogAccepted": True, "allowedTools": []}
-json.dump(config, open(path, "w"))
-PYTHON
-mkdir -p "$home/beta-web"
 # Each tmux session runs one client in a folder.
 start_interactive() { # NAME FOLDER COMMAND...
     local name="$1" folder="$2"
@@ -214,18 +187,131 @@ type_line() {
     sleep 0.3
     tm send-keys -t "$1" Enter
 }
-deny_session=5dcde3f6-925c-44de-bdf0-141e78590603
-start_interactive claude "$home/beta-web" "$claude" --session-id "$deny_session"
-wait_until 30 pane_shows claude "? for shortcuts" || fail "interactive claude did not start: $(screen claude)"
-type_line claude "QV-BASH please create the marker file"
-wait_until 30 pane_shows claude "Do you want to proceed?" || fail "no permission prompt: $(screen claude)"
-wait_until 10 grep -qs '"state":"waiting"' "$events/$deny_session.json" || fail "PermissionRequest wrote no waiting record"
-expect_task "claude-$deny_session" waiting true beta-web "QV-BASH please create the marker file"
-tm send-keys -t claude Escape
-transcript="$(find "$home/.claude/projects" -name "$deny_session.jsonl")"
-wait_until 10 grep -qF "[Request interrupted by user for tool use]" "$transcript" || fail "the refusal was not written"
-expect_task "claude-$deny_session" done false beta-web
-tm kill-session -t claude
+transcript_of() { # SESSION-ID
+    find "$home/.claude/projects" -name "$1.jsonl"
+}
+
+# The answers of the client's first start: onboarding done, the key accepted, these folders trusted.
+accept_first_start() { # FOLDER...
+    python3 - "$home/.claude.json" "$api_key" "$@" <<'PYTHON'
+import json, os, sys
+path, key, projects = sys.argv[1], sys.argv[2], sys.argv[3:]
+config = json.load(open(path)) if os.path.exists(path) else {}
+config.update({"hasCompletedOnboarding": True, "theme": "dark",
+               "customApiKeyResponses": {"approved": [key[-20:]], "rejected": []}})
+for project in projects:
+    config.setdefault("projects", {})[project] = {"hasTrustDialogAccepted": True, "allowedTools": []}
+json.dump(config, open(path, "w"))
+PYTHON
+}
+
+# The scenarios of one Claude Code version, in a home of its own.
+claude_scenarios() { # VERSION
+    local version="$1"
+    claude="$(client_prefix "$claude_package" "$version")/node_modules/.bin/claude"
+    use_home "$work/claude-$version"
+    local health
+    health="$(env -i PATH="$PATH" HOME="$home" "$build/enable-claude-hooks" "$build/quorvel-status")" ||
+        fail "Quorvel's installer failed"
+    [ "$health" = "Enabled" ] || fail "the installed hooks report $health"
+    "${client_environment[@]}" "$claude" --version | grep -qx "$version (Claude Code)" ||
+        fail "the installed claude is not $version"
+    events="$home/.local/share/quorvel/claude-events"
+
+    # claude -p: a plain turn, in the project alpha-app.
+    local plain_session=3d5c1a20-7b6e-4f0a-9c8d-1e2f3a4b5c6d
+    mkdir -p "$home/alpha-app"
+    (cd "$home/alpha-app" && "${client_environment[@]}" "$claude" -p --session-id "$plain_session" \
+        "QV-PLAIN Say hello in one line." </dev/null >"$work/plain.out" 2>&1) || fail "claude -p failed: $(cat "$work/plain.out")"
+    grep -q "Mock answer" "$work/plain.out" || fail "claude -p did not answer: $(cat "$work/plain.out")"
+    grep -q '"state":"done"' "$events/$plain_session.json" || fail "the hooks wrote no finished record"
+    expect_task "claude-$plain_session" done false alpha-app "QV-PLAIN Say hello in one line."
+    [ "$(python3 -c 'import json, sys; print(json.load(open(sys.argv[1]))["claudeHealth"])' "$work/refresh.json")" = Enabled ] ||
+        fail "the refresh does not see the hooks enabled"
+
+    # claude -p while the service fails: StopFailure and SessionEnd start together; the task fails.
+    local error_session=c4257770-a788-44b1-94cc-352190e98558
+    mkdir -p "$home/delta-api"
+    (cd "$home/delta-api" && "${client_environment[@]}" "$claude" -p --session-id "$error_session" \
+        "QV-ERROR Please answer in one line." </dev/null >"$work/error.out" 2>&1) && fail "claude -p succeeded against a failing service"
+    grep -q "API Error: 500" "$work/error.out" || fail "claude -p did not report the error: $(cat "$work/error.out")"
+    expect_task "claude-$error_session" failed false delta-api
+    grep -q '"state":"failed"' "$events/$error_session.json" || fail "the hook record lost the failure: $(cat "$events/$error_session.json")"
+
+    # claude -p with a subagent that works for QV_SLOW_SECONDS. 2.1.197 waits for it inside the turn;
+    # 2.1.337 runs it in the background, ends the turn with a Stop that lists it, and starts a turn of its
+    # own when it is done. The session works until then.
+    local agent_session=9b2e4c61-0d7f-4a35-8e19-6c3b5a7d2f80
+    mkdir -p "$home/zeta-lib"
+    (cd "$home/zeta-lib" && exec "${client_environment[@]}" "$claude" -p --session-id "$agent_session" \
+        "QV-AGENT please hand the side task to an agent" </dev/null >"$work/agent.out" 2>&1) &
+    agent_pid=$!
+    subagent_started() { [ -n "$(find "$home/.claude/projects" -path "*/$agent_session/subagents/agent-*.jsonl")" ]; }
+    wait_until 30 subagent_started || fail "no subagent started: $(cat "$work/agent.out")"
+    if version_at_least "$version" 2.1.337; then
+        wait_until 10 grep -qs '"subtype":"stop_hook_summary"' "$(transcript_of "$agent_session")" ||
+            fail "the turn that launched the agent did not end"
+        kill -0 "$agent_pid" 2>/dev/null || fail "claude -p returned before its background agent finished"
+    fi
+    expect_task "claude-$agent_session" working false zeta-lib "QV-AGENT please hand the side task to an agent"
+    wait "$agent_pid" || fail "claude -p with an agent failed: $(cat "$work/agent.out")"
+    agent_pid=""
+    expect_task "claude-$agent_session" done false zeta-lib
+
+    # Interactive: a command that needs permission, refused with Esc. No hook fires after the refusal.
+    accept_first_start "$home/beta-web" "$home/eta-tool"
+    mkdir -p "$home/beta-web" "$home/eta-tool"
+    local deny_session=5dcde3f6-925c-44de-bdf0-141e78590603
+    ask_interactively "$deny_session" "$home/beta-web" "? for shortcuts" "QV-BASH please create the marker file" \
+        "Do you want to proceed?" --permission-mode default
+    refuse "$deny_session" beta-web
+
+    version_at_least "$version" 2.1.337 || return 0
+
+    # Interactive, in auto mode (the default): the model server gives no verdict for auto mode's check of
+    # a command outside the project, so the client asks the user, and some seconds later fires its only
+    # hook event, a Notification of type agent_needs_input. Staying in auto mode, it asks for the command
+    # itself; Esc refuses it and ends the turn.
+    local ask_session=7e1d3b95-2c48-4f6a-b0d7-58a9c3e6f214
+    ask_interactively "$ask_session" "$home/eta-tool" "(shift+tab to cycle)" \
+        "QV-OUTSIDE please create the marker file beside the project" "Auto mode can't check actions in this session"
+    tm send-keys -t claude Enter
+    wait_until 10 pane_shows claude "Do you want to proceed?" || fail "no approval asked in auto mode: $(screen claude)"
+    expect_task "claude-$ask_session" waiting true eta-tool
+    refuse "$ask_session" eta-tool
+    [ ! -e "$home/qv-outside.txt" ] || fail "the refused command ran"
+}
+
+# Starts the client for a session in a folder, waits for its input box by its footer, types the prompt,
+# and waits until the client asks the question and the session's row waits for the user.
+ask_interactively() { # SESSION FOLDER FOOTER PROMPT QUESTION [CLIENT-OPTION...]
+    local session="$1" folder="$2" footer="$3" prompt="$4" question="$5"
+    shift 5
+    start_interactive claude "$folder" "$claude" --session-id "$session" "$@"
+    wait_until 30 pane_shows claude "$footer" || fail "interactive claude did not start: $(screen claude)"
+    type_line claude "$prompt"
+    wait_until 30 pane_shows claude "$question" || fail "claude did not ask \"$question\": $(screen claude)"
+    wait_until 15 grep -qs '"state":"waiting"' "$events/$session.json" || fail "no hook recorded the wait: $question"
+    expect_task "claude-$session" waiting true "${folder##*/}" "$prompt"
+}
+
+# Esc refuses what the client asks. No hook fires; the transcript ends the turn.
+refuse() { # SESSION PROJECT
+    tm send-keys -t claude Escape
+    wait_until 10 grep -qF "[Request interrupted by user for tool use]" "$(transcript_of "$1")" ||
+        fail "the refusal was not written"
+    expect_task "claude-$1" done false "$2"
+    tm kill-session -t claude
+}
+
+version_at_least() { # VERSION MINIMUM
+    [ "$(printf '%s\n' "$2" "$1" | sort -V | head -n 1)" = "$2" ]
+}
+
+for claude_version in "${claude_versions[@]}"; do
+    claude_scenarios "$claude_version"
+done
+use_home "$work/home"
 
 # --- Codex ---------------------------------------------------------------------------------------------
 
@@ -274,4 +360,4 @@ codex_finished() { [ "$(codex_status | head -n 1)" = "$finished_line" ]; }
 wait_until 30 codex_finished || fail "quorvel-status codex after the approval: $(codex_status)"
 tm kill-session -t codex
 
-echo "real-clients: Claude Code $claude_version and Codex CLI $codex_version read as expected"
+echo "real-clients: Claude Code ${claude_versions[*]} and Codex CLI $codex_version read as expected"

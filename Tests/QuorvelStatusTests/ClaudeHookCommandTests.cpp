@@ -230,3 +230,27 @@ TEST_F(ClaudeHookCommand, ConcurrentStopFailureAndSessionEndNeverLoseTheFailure)
     }
     EXPECT_EQ(outcomes, (std::map<std::string, int>{{"failed", rounds}}));
 }
+
+// Claude Code 2.1.337's own events, in the order its hooks started, and the record after each.
+TEST_F(ClaudeHookCommand, RecordsBackgroundAgentsAndAutoModeQuestions) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> scenarios = {
+        // The Stop that lists the running subagent leaves the session working; the one after the
+        // agent's own turn finishes it.
+        {"claude-2.1.337-p-agent", {"working", "working", "working", "working", "done", "done"}},
+        // agent_needs_input, then the permission_prompt of the question that follows it.
+        {"claude-2.1.337-tui-auto-ask", {"working", "waiting", "waiting", "done"}},
+    };
+    for (const auto& [scenario, expected] : scenarios) {
+        std::istringstream lines(
+            readFile(fixturesDirectory() / "clients-2026-12/claude" / (scenario + ".hook-events.jsonl")));
+        std::vector<std::string> states;
+        for (std::string line; std::getline(lines, line);) {
+            const auto sessionID = nlohmann::json::parse(line)["session_id"].get<std::string>();
+            ASSERT_EQ(run({"claude-hook"}, line).exitStatus, 0);
+            const auto record = nlohmann::json::parse(readFile(eventsDirectory() / (sessionID + ".json")));
+            states.push_back(record["state"].get<std::string>());
+            EXPECT_EQ(record["confirmedAttentionPending"], states.back() == "waiting") << scenario;
+        }
+        EXPECT_EQ(states, expected) << scenario;
+    }
+}

@@ -34,6 +34,23 @@ bool textEquals(simdjson::dom::object event, std::string_view key, std::string_v
     return text && *text == expected;
 }
 
+// A subagent started in the background still works after the turn that launched it ends; the session
+// finishes with the turn the client starts when the agent is done. Background shell commands don't count:
+// they may run for ever while the user is back at the prompt.
+bool listsRunningBackgroundAgent(simdjson::dom::object event) {
+    const std::optional<simdjson::dom::array> tasks = JsonValue::array(event, "background_tasks");
+    if (!tasks)
+        return false;
+    for (const simdjson::dom::element task : *tasks) {
+        if (!task.is_object())
+            continue;
+        const simdjson::dom::object fields = task.get_object().value_unsafe();
+        if (textEquals(fields, "type", "subagent") && textEquals(fields, "status", "running"))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::filesystem::path ClaudeHookStore::defaultDirectory(const std::filesystem::path& home) {
@@ -107,14 +124,15 @@ ClaudeHookStore::transition(std::string_view eventName, simdjson::dom::object ev
     }
     if (eventName == "Notification") {
         if (textEquals(event, "notification_type", "permission_prompt") ||
-            textEquals(event, "notification_type", "elicitation_dialog"))
+            textEquals(event, "notification_type", "elicitation_dialog") ||
+            textEquals(event, "notification_type", "agent_needs_input"))
             return waiting;
         if (textEquals(event, "notification_type", "idle_prompt"))
             return done;
         return std::nullopt;
     }
     if (eventName == "Stop")
-        return done;
+        return listsRunningBackgroundAgent(event) ? working : done;
     if (eventName == "StopFailure")
         return failed;
     if (eventName == "SessionEnd")

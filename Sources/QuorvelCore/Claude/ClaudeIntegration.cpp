@@ -32,7 +32,7 @@ struct Specification {
     std::string_view matcher;
 };
 
-constexpr std::array<Specification, 13> specifications{{
+constexpr std::array<Specification, 14> specifications{{
     {"UserPromptSubmit", ""},
     {"PermissionRequest", ""},
     {"PreToolUse", "AskUserQuestion"},
@@ -41,6 +41,7 @@ constexpr std::array<Specification, 13> specifications{{
     {"Notification", "permission_prompt"},
     {"Notification", "idle_prompt"},
     {"Notification", "elicitation_dialog"},
+    {"Notification", "agent_needs_input"},
     {"Elicitation", ""},
     {"ElicitationResult", ""},
     {"Stop", ""},

@@ -218,7 +218,8 @@ void applyLine(Transcript& transcript, object line) {
         if (auto title = nonBlankTitle(line, "aiTitle"))
             transcript.aiTitle = std::move(title);
     }
-    if (auto cwd = JsonValue::string(line, "cwd"); cwd && cwd->starts_with("/"))
+    // The project is the folder the session started in: later lines follow the commands' own `cd`.
+    if (auto cwd = JsonValue::string(line, "cwd"); cwd && cwd->starts_with("/") && !transcript.workingFolder)
         transcript.workingFolder = *cwd;
 
     if (!type || !isStateLineType(*type))

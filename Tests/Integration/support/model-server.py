@@ -6,9 +6,13 @@ streaming server-sent events.
 The answer depends on a marker in the conversation's latest user text:
   QV-ERROR  HTTP 500 on every request
   QV-BASH   a shell command that needs the user's permission, then a final answer once its result is in
+  QV-OUTSIDE  (Messages API) as QV-BASH, with a command that writes beside the project folder:
+            Claude Code's auto mode wants the service's verdict on it, which this server never gives
   QV-ASK    a question to the user (AskUserQuestion, request_user_input), then a final answer
   QV-PATCH  (Responses API) a patch that deletes QV_PATCH_FILE (obsolete.txt), then a final answer
   QV-PLAN   a proposed plan (ExitPlanMode, or a <proposed_plan> answer)
+  QV-AGENT  (Messages API) a subagent, launched with the client's default for the Agent tool, whose own
+            task is a QV-SLOW answer; then a final answer
   QV-SLOW   a plain answer streamed over QV_SLOW_SECONDS seconds (default 8)
   anything else: a plain answer
 A request without tools (the clients' title and summary requests) gets a short plain answer.
@@ -26,6 +30,7 @@ import time
 PLAIN_ANSWER = "Mock answer: the plain reply is complete."
 FINAL_ANSWER = "Mock answer: the command ran and the task is complete."
 SHELL_COMMAND = "touch qv-approved.txt && echo qv-ran"
+OUTSIDE_COMMAND = "touch ../qv-outside.txt && echo qv-ran"
 counter = itertools.count(1)
 log_path = sys.argv[2] if len(sys.argv) > 2 else None
 
@@ -38,7 +43,7 @@ def text_of(content):
     return ""
 
 
-MARKERS = ("QV-ERROR", "QV-BASH", "QV-ASK", "QV-PATCH", "QV-PLAN", "QV-SLOW")
+MARKERS = ("QV-ERROR", "QV-BASH", "QV-OUTSIDE", "QV-ASK", "QV-PATCH", "QV-PLAN", "QV-AGENT", "QV-SLOW")
 
 
 def marker_of(text):
@@ -150,10 +155,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if not body.get("tools"):
             marker = "title"
         number = next(counter)
-        if marker == "QV-BASH" and not answered:
+        if marker in ("QV-BASH", "QV-OUTSIDE") and not answered:
+            command = SHELL_COMMAND if marker == "QV-BASH" else OUTSIDE_COMMAND
             blocks = [{"type": "text", "text": "I will run a command that needs your permission."},
                       {"type": "tool_use", "id": f"toolu_mock_{number}", "name": "Bash",
-                       "input": {"command": SHELL_COMMAND, "description": "Create the marker file"}}]
+                       "input": {"command": command, "description": "Create the marker file"}}]
             stop = "tool_use"
         elif marker == "QV-ASK" and not answered:
             question = {"questions": [{"question": "Which colour should the button be?", "header": "Colour",
@@ -166,6 +172,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
         elif marker == "QV-PLAN" and not answered:
             blocks = [{"type": "tool_use", "id": f"toolu_mock_{number}", "name": "ExitPlanMode",
                        "input": {"plan": "1. Create the marker file"}}]
+            stop = "tool_use"
+        elif marker == "QV-AGENT" and not answered:
+            blocks = [{"type": "tool_use", "id": f"toolu_mock_{number}", "name": "Agent",
+                       "input": {"description": "Slow side task", "subagent_type": "general-purpose",
+                                 "prompt": "QV-SLOW Work on the side task and report in one line."}}]
             stop = "tool_use"
         elif marker == "title":
             blocks = [{"type": "text", "text": '{"title": "Mock session title"}'}]

@@ -82,6 +82,12 @@ TEST_F(HookStoreTest, EventTableMapsEachRowExactly) {
         e[std::string(key)] = std::move(value);
         return e;
     };
+    auto task = [](std::string_view type, std::string_view status) {
+        return nlohmann::json{{"id", "ae13f0b3370255b85"}, {"type", type}, {"status", status}};
+    };
+    auto agent = [&](std::string_view status) { return task("subagent", status); };
+    auto shell = [&](std::string_view status) { return task("local_bash", status); };
+    using nlohmann::json;
     const std::vector<Row> rows = {
         {event("UserPromptSubmit"), LightState::working},
         {event("PostToolUse"), LightState::working},
@@ -95,10 +101,19 @@ TEST_F(HookStoreTest, EventTableMapsEachRowExactly) {
         {event("PreToolUse"), std::nullopt},
         {with("Notification", "notification_type", "permission_prompt"), LightState::waiting, true},
         {with("Notification", "notification_type", "elicitation_dialog"), LightState::waiting, true},
+        {with("Notification", "notification_type", "agent_needs_input"), LightState::waiting, true},
         {with("Notification", "notification_type", "idle_prompt"), LightState::done},
         {with("Notification", "notification_type", "Idle_prompt"), std::nullopt},
         {event("Notification"), std::nullopt},
         {event("Stop"), LightState::done},
+        {with("Stop", "background_tasks", json::array()), LightState::done},
+        {with("Stop", "background_tasks", json::array({agent("running")})), LightState::working},
+        {with("Stop", "background_tasks", json::array({shell("running"), agent("running")})),
+         LightState::working},
+        {with("Stop", "background_tasks", json::array({agent("completed"), shell("running")})),
+         LightState::done},
+        {with("Stop", "background_tasks", json::array({"subagent", 7})), LightState::done},
+        {with("Stop", "background_tasks", agent("running")), LightState::done},
         {event("StopFailure"), LightState::failed},
         {event("SessionEnd"), LightState::done},
         {event("SubagentStop"), std::nullopt},

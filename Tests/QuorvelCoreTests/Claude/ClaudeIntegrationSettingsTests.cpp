@@ -40,7 +40,7 @@ int ownedEntries(const json& settings) {
     return count;
 }
 
-TEST(ClaudeIntegrationSettings, AddingToAnEmptyObjectInstallsThirteenGroupsUnderElevenEvents) {
+TEST(ClaudeIntegrationSettings, AddingToAnEmptyObjectInstallsFourteenGroupsUnderElevenEvents) {
     const std::string output = add("{}");
     const json settings = json::parse(output);
     ASSERT_EQ(settings.size(), 1u);
@@ -50,8 +50,9 @@ TEST(ClaudeIntegrationSettings, AddingToAnEmptyObjectInstallsThirteenGroupsUnder
                               "Elicitation", "ElicitationResult", "Stop", "StopFailure", "SessionEnd"})
         EXPECT_EQ(hooks[event], json::array({ownedGroup("")})) << event;
     EXPECT_EQ(hooks["PreToolUse"], json::array({ownedGroup("AskUserQuestion")}));
-    EXPECT_EQ(hooks["Notification"], json::array({ownedGroup("permission_prompt"), ownedGroup("idle_prompt"),
-                                                  ownedGroup("elicitation_dialog")}));
+    EXPECT_EQ(hooks["Notification"],
+              json::array({ownedGroup("permission_prompt"), ownedGroup("idle_prompt"),
+                           ownedGroup("elicitation_dialog"), ownedGroup("agent_needs_input")}));
     EXPECT_EQ(output, settings.dump(2) + "\n"); // pretty, sorted keys, one final line feed
 }
 
@@ -72,12 +73,12 @@ TEST(ClaudeIntegrationSettings, AddRemoveAndAddAgainKeepEverythingTheUserWrote) 
     EXPECT_NE(added.find("\"cleanupPeriodDays\": 30,"), std::string::npos);
 
     json withHooks = json::parse(added);
-    EXPECT_EQ(ownedEntries(withHooks), 13);
+    EXPECT_EQ(ownedEntries(withHooks), 14);
     // The user's groups come first, the owned ones after them.
     EXPECT_EQ(withHooks["hooks"]["Stop"][0], original["hooks"]["Stop"][0]);
     EXPECT_EQ(withHooks["hooks"]["Stop"][1], ownedGroup(""));
     EXPECT_EQ(withHooks["hooks"]["PreToolUse"][0], original["hooks"]["PreToolUse"][0]);
-    EXPECT_EQ(withHooks["hooks"]["Notification"].size(), 4u);
+    EXPECT_EQ(withHooks["hooks"]["Notification"].size(), 5u);
     withHooks.erase("hooks");
     json withoutHooks = original;
     withoutHooks.erase("hooks");
@@ -112,7 +113,7 @@ TEST(ClaudeIntegrationSettings, OwnedEntriesAreFoundBesideElementsThatAreNotObje
     EXPECT_EQ(json::parse(remove(strayEntry.dump())),
               json({{"hooks", {{"Stop", {{{"matcher", ""}, {"hooks", {"note"}}}}}}}}));
     const json twice = json::parse(add(add(strayEntry.dump())));
-    EXPECT_EQ(ownedEntries(twice), 13);
+    EXPECT_EQ(ownedEntries(twice), 14);
     EXPECT_EQ(twice["hooks"]["Stop"][0]["hooks"], json::array({"note"}));
 
     // A group list with a stray value: disabling still takes the owned group out.

@@ -88,6 +88,16 @@ TEST_F(ClaudeIntegrationTest, HealthNeedsRepairForAnythingBetweenNoneAndAll) {
     enable();
     EXPECT_EQ(health(), Health::enabled);
 
+    // Hooks installed by an earlier version lack the newest notification type; repairing adds it.
+    json document = json::parse(readFile(settings));
+    json& notifications = document["hooks"]["Notification"];
+    ASSERT_EQ(notifications.back()["matcher"], "agent_needs_input");
+    notifications.erase(notifications.size() - 1);
+    writeFile(settings, document.dump());
+    EXPECT_EQ(health(), Health::needsRepair);
+    enable();
+    EXPECT_EQ(health(), Health::enabled);
+
     fs::permissions(helper, fs::perms(0600));
     EXPECT_EQ(health(), Health::needsRepair);
     fs::remove(helper);

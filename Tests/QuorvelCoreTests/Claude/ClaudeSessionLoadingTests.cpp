@@ -1,5 +1,6 @@
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeSessionReader.h"
+#include "Claude/ClaudeSessionReaderCache.h"
 #include "ClaudeTranscriptLines.h"
 #include "TestSupport.h"
 
@@ -223,6 +224,40 @@ TEST_F(ClaudeSessionLoading, AnAppliedHookRecordNamesAMissingProject) {
     EXPECT_EQ(load()[0].projectName, std::nullopt);
     writeHookRecord(sessionA, LightState::done, at("2026-03-01T11:58:02Z"), false, "/home/me/api");
     EXPECT_EQ(load()[0].projectName, "api");
+}
+
+// A command's `cd` moves the later lines and hook events into a subfolder; the project stays the folder
+// the session started in, read from the transcript's head however long the transcript grows.
+TEST_F(ClaudeSessionLoading, TheProjectIsTheFolderTheSessionStartedIn) {
+    auto inFolder = [](std::string bytes, std::string_view cwd) {
+        for (std::size_t at = bytes.find("/home/me/code/app"); at != std::string::npos;
+             at = bytes.find("/home/me/code/app", at + 1))
+            bytes.replace(at, 17, cwd);
+        return bytes;
+    };
+    const std::string subfolder = "/home/me/mono-repo/sub-pkg";
+    std::string bytes = inFolder(user("Fix it", "2026-03-01T11:00:00Z"), "/home/me/mono-repo") +
+                        inFolder(assistant("tool_use", "2026-03-01T11:00:01Z"), subfolder);
+    const fs::path path = fs::path("-home-me-mono-repo") / (std::string(sessionA) + ".jsonl");
+    writeTranscript(path, bytes);
+    writeHookRecord(sessionA, LightState::working, at("2026-03-01T11:59:00Z"), false, subfolder);
+
+    ClaudeSessionReader::Cache cache;
+    auto loadCached = [&] {
+        cache.beginPass(now);
+        auto tasks = ClaudeSessionReader::load(temp_ / "claude", ClaudeHookStore(temp_ / "events"), now,
+                                               temp_ / "desktop", ClaudeSessionReader::unlimited, &cache);
+        cache.endPass();
+        return tasks;
+    };
+    EXPECT_EQ(loadCached().at(0).projectName, "mono-repo");
+    const std::string more = inFolder(user("Go on", "2026-03-01T11:00:02Z"), subfolder);
+    while (bytes.size() <= 2 * ClaudeSessionReader::transcriptWindowBytes)
+        bytes += more;
+    writeTranscript(path, bytes, 30);
+    const auto tasks = loadCached();
+    EXPECT_EQ(tasks.at(0).projectName, "mono-repo");
+    EXPECT_EQ(tasks.at(0).state, LightState::working);
 }
 
 TEST_F(ClaudeSessionLoading, OneBadHookRecordFileDropsThemAll) {

@@ -110,7 +110,9 @@ TEST(ClaudeSessionReaderParse, TimeNeverRunsBackwards) {
 }
 
 TEST(ClaudeSessionReaderParse, ALineWithoutAUsableTimestampOnlyGivesIdsAndFolders) {
-    std::string turn = user("Fix it", "2026-03-01T09:00:00Z");
+    auto first = json::parse(user("Fix it", "2026-03-01T09:00:00Z"));
+    first.erase("cwd");
+    std::string turn = line(first);
     for (json timestamp : {json(nullptr), json(12345), json("2026-03-01 09:30:00"), json("yesterday")}) {
         auto value = json::parse(assistant("end_turn", "2026-03-01T09:30:00Z"));
         value["timestamp"] = timestamp;
@@ -133,7 +135,8 @@ TEST(ClaudeSessionReaderParse, TakesTheLastValidSessionIdAsWritten) {
     EXPECT_FALSE(parse(user("Fix it", "2026-03-01T09:00:00Z", "not-a-uuid"), "agent-a881341"));
 }
 
-TEST(ClaudeSessionReaderParse, ProjectNameComesFromTheLastAbsoluteFolder) {
+// The session's project is the folder it started in, also after a command moved into a subfolder.
+TEST(ClaudeSessionReaderParse, ProjectNameComesFromTheFirstAbsoluteFolder) {
     auto withFolder = [](std::string_view cwd) {
         auto value = json::parse(user("Fix it", "2026-03-01T09:00:00Z"));
         value["cwd"] = cwd;
@@ -141,7 +144,9 @@ TEST(ClaudeSessionReaderParse, ProjectNameComesFromTheLastAbsoluteFolder) {
     };
     EXPECT_EQ(parse(withFolder("/Users/me/code/app"))->projectName, "app");
     EXPECT_EQ(parse(withFolder("/Users/me/code/app") + withFolder("relative/other"))->projectName, "app");
-    EXPECT_EQ(parse(withFolder("/Users/me/code/app") + withFolder("/srv/site/"))->projectName, "site");
+    EXPECT_EQ(parse(withFolder("relative/other") + withFolder("/Users/me/code/app"))->projectName, "app");
+    EXPECT_EQ(parse(withFolder("/srv/mono-repo/") + withFolder("/srv/mono-repo/sub-pkg"))->projectName,
+              "mono-repo");
     EXPECT_EQ(parse(withFolder("/"))->projectName, std::nullopt);
     EXPECT_EQ(parse(withFolder("relative/app"))->projectName, std::nullopt);
 }

@@ -1,5 +1,5 @@
-// What Claude Code 2.1.197 wrote in real sessions (its transcripts and the events its hooks received),
-// read back as one refresh reads them.
+// What Claude Code 2.1.197 and 2.1.337 wrote in real sessions (its transcripts and the events its hooks
+// received), read back as one refresh reads them.
 #include "Claude/ClaudeHookStore.h"
 #include "Claude/ClaudeSessionReader.h"
 #include "ClaudeTranscriptLines.h"
@@ -160,6 +160,39 @@ TEST_F(ClaudeTodaysClientWithHooks, FailureSurvivesSessionEndFirst) {
                        {2, "2026-12-09T04:19:34.710Z"},
                        {1, "2026-12-09T04:19:34.720Z"}}),
                {LightState::failed, "2026-12-09T04:19:34Z", false});
+}
+
+// 2.1.337 runs a subagent in the background: the turn that launched it ends with a Stop that lists it,
+// and the transcript says the turn ended. The session works until the client's own turn for the agent's
+// result ends with a Stop that lists none.
+TEST_F(ClaudeTodaysClientWithHooks, BackgroundAgentKeepsTheSessionWorking) {
+    const std::vector<std::pair<std::size_t, const char*>> events = {
+        {0, "2026-12-09T13:29:14.942Z"}, {1, "2026-12-09T13:29:16.642Z"}, {2, "2026-12-09T13:29:16.992Z"}};
+    const TaskStatus launched =
+        replay("claude-2.1.337-p-agent", transcript("claude-2.1.337-p-agent", 31), events);
+    expectTask(launched, {LightState::working, "2026-12-09T13:29:16Z", false});
+    EXPECT_EQ(launched.projectName, "zeta-lib");
+
+    auto finished = events;
+    finished.insert(
+        finished.end(),
+        {{3, "2026-12-09T13:29:26.144Z"}, {4, "2026-12-09T13:29:26.557Z"}, {5, "2026-12-09T13:29:26.710Z"}});
+    expectTask(replay("claude-2.1.337-p-agent", transcript("claude-2.1.337-p-agent"), finished),
+               {LightState::done, "2026-12-09T13:29:26.504Z", false});
+}
+
+// Auto mode without a verdict asks the user; its only event is a Notification. Staying in auto mode
+// asks again (no event); Esc refuses and ends the turn.
+TEST_F(ClaudeTodaysClientWithHooks, AutoModeAskingWaitsUntilRefused) {
+    const std::vector<std::pair<std::size_t, const char*>> events = {{0, "2026-12-09T13:30:08.020Z"},
+                                                                     {1, "2026-12-09T13:30:15.163Z"}};
+    const std::string scenario = "claude-2.1.337-tui-auto-ask";
+    expectTask(replay(scenario, transcript(scenario, 25), events),
+               {LightState::waiting, "2026-12-09T13:30:15Z", true});
+    expectTask(replay(scenario, transcript(scenario, 32), events),
+               {LightState::waiting, "2026-12-09T13:30:15Z", true});
+    expectTask(replay(scenario, transcript(scenario), events),
+               {LightState::done, "2026-12-09T13:30:29.439Z", false});
 }
 
 } // namespace
