@@ -47,7 +47,7 @@ TEST_F(IntegrationSetupWindow, TheFirstRunAndTheLaterWordings) {
     EXPECT_EQ(controller.introduction()->text(),
               QStringLiteral(
                   "Working on several things at once? Quorvel keeps Codex and Claude Code visible in your "
-                  "menu bar, so you can see what is working, waiting for you, or finished without losing "
+                  "tray, so you can see what is working, waiting for you, or finished without losing "
                   "track.\n\nConnect the coding assistant you use. You can add the other one later from "
                   "the Quorvel menu."));
     EXPECT_EQ(controller.saveButton()->text(), "Connect and start");
