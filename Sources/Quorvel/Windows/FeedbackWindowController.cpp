@@ -68,6 +68,7 @@ FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, Al
       window_(WindowPlacement::makeWindow(QStringLiteral("Report an issue"))) {
     window_->setFixedSize(540, 610);
     buildContent();
+    WindowPlacement::closeOnEscape(*window_);
     WindowPlacement::centre(*window_);
 }
 
@@ -110,6 +111,7 @@ void FeedbackWindowController::buildContent() {
     details_->document()->setDocumentMargin(8);
     details_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     details_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    details_->setTabChangesFocus(true);
     auto* detailsFrame = new TextBoxFrame(details_, root);
     detailsFrame->setFixedSize(contentWidth, 105);
     stack->addWidget(detailsFrame);

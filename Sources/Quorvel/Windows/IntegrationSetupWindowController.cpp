@@ -43,6 +43,7 @@ IntegrationSetupWindowController::IntegrationSetupWindowController(const Resourc
       applySelection_(std::move(applySelection)), openLoginItems_(std::move(openLoginItems)) {
     buildContent(resourceBundle);
     fitWindowHeight();
+    WindowPlacement::closeOnEscape(*window_);
     WindowPlacement::centre(*window_);
 }
 

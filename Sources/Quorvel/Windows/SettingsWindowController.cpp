@@ -76,6 +76,7 @@ SettingsWindowController::SettingsWindowController(const ResourceBundle& resourc
     buildContent(resourceBundle, buildInfo, workspace);
     showShortcut(true);
     window_->setFixedSize(contentWidth, contentHeight);
+    WindowPlacement::closeOnEscape(*window_);
     WindowPlacement::centre(*window_);
 }
 
