@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -311,6 +312,15 @@ TEST_F(FeedbackWindowControllerTest, AServiceThatCannotTakeReportsIsNamedAtOnceA
     EXPECT_TRUE(submissions.empty());
     EXPECT_FALSE(controller->submitButton()->isEnabled());
     EXPECT_TRUE(alerts.empty());
+}
+
+TEST(FeedbackScreenshotDialog, HasAShortTitleOnlyImagesAndRoomForItsColumns) {
+    const auto dialog = FeedbackWindowController::screenshotDialog(nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Choose Screenshot");
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(dialog->nameFilters(), QStringList{"PNG, JPEG or HEIC images (*.png *.jpg *.jpeg *.heic)"});
+    EXPECT_GE(dialog->width(), 700);
+    EXPECT_GE(dialog->height(), 450);
 }
 
 // Esc and Ctrl+W close the window as its close button does; the form is kept for the next showing.
