@@ -57,9 +57,10 @@ bool FocusRing::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-// Focus that comes back with the window, or after a pop-up, keeps the ring as it was.
+// Focus that comes with the window (the first control of a window just opened, or the last one of a
+// window activated again), or after a pop-up, keeps the ring as it was: none until a key moves it.
 void FocusRing::follow(QWidget* focused, Qt::FocusReason reason) {
-    if (focused != focused_ || (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason))
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
         shown_ = reason != Qt::MouseFocusReason;
     focused_ = focused;
     raise();
