@@ -14,6 +14,9 @@ QString combination();
 QStringList keys();
 // What a screen reader says for the keycaps: "Alt Super L".
 QString spoken();
+// Where the keys cannot be grabbed (Wayland): a second start of the program opens its menu, so the user
+// can bind a key of their own to it.
+QString commandBinding();
 
 } // namespace ShortcutKeys
 } // namespace quorvel

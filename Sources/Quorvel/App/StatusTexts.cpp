@@ -58,7 +58,8 @@ QString toolTip(const QString& summary, bool shortcutAvailable) {
     const QString hint =
         shortcutAvailable
             ? QStringLiteral("Press ") + ShortcutKeys::combination() + QStringLiteral(" to open.")
-            : QStringLiteral("If the menu bar is crowded, set the tray to always show this icon.");
+            : QStringLiteral("If the panel is crowded, set the tray to always show this icon. ") +
+                  ShortcutKeys::commandBinding();
     return QStringLiteral("Quorvel \u2014 ") + summary + QStringLiteral(". ") + hint;
 }
 

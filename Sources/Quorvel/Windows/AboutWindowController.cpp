@@ -110,8 +110,9 @@ QWidget* AboutWindowController::privacyCard() {
         QStringLiteral("Quorvel does not collect response-time analytics. An issue report is sent only when "
                        "you choose its description and screenshot, then submit it to Nimbrel support."),
         12, QFont::Normal, TextColour::tertiaryLabel));
-    stack->addWidget(
-        row({legalButton(QStringLiteral("Privacy Policy \u2197"), &AboutWindowController::openPrivacyPolicy),
+    if (websiteBase_)
+        stack->addWidget(row(
+            {legalButton(QStringLiteral("Privacy Policy \u2197"), &AboutWindowController::openPrivacyPolicy),
              legalButton(QStringLiteral("Terms & Conditions \u2197"), &AboutWindowController::openTerms)},
             14));
     return card(content);
@@ -200,7 +201,6 @@ void AboutWindowController::openLegalPage(const QString& pathComponent) {
 QPushButton* AboutWindowController::legalButton(const QString& title,
                                                 void (AboutWindowController::*action)()) {
     auto* button = new LinkButton(title, 12, QFont::Medium);
-    button->setEnabled(websiteBase_.has_value());
     connect(button, &QPushButton::clicked, this, action);
     return button;
 }

@@ -30,8 +30,8 @@ constexpr QSize previewSize(contentWidth, 90);
 
 const QString failureTitle = QStringLiteral("Could not send report");
 const QString noScreenshotName = QStringLiteral("No screenshot selected");
-const QString chooserMessage =
-    QStringLiteral("Choose the screenshot showing the missed question or approval.");
+// Qt's own file dialog (where the desktop offers none) opens wide enough for its columns.
+constexpr QSize chooserSize(760, 500);
 const QString instructions =
     QStringLiteral("1. Leave the Codex or Claude Code question or approval open.\n"
                    "2. Press Print Screen and capture the prompt and its task title.\n"
@@ -68,6 +68,7 @@ FeedbackWindowController::FeedbackWindowController(SubmitReport submitReport, Al
       window_(WindowPlacement::makeWindow(QStringLiteral("Report an issue"))) {
     window_->setFixedSize(540, 610);
     buildContent();
+    WindowPlacement::closeOnEscape(*window_);
     WindowPlacement::centre(*window_);
 }
 
@@ -75,13 +76,20 @@ FeedbackWindowController::~FeedbackWindowController() = default;
 
 FeedbackWindowController::ScreenshotChooser FeedbackWindowController::fileDialogChooser() {
     return [](QWidget* parent) -> std::optional<std::filesystem::path> {
-        QFileDialog dialog(parent, chooserMessage, PicturesFolder::path());
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(QStringLiteral("PNG, JPEG or HEIC images (*.png *.jpg *.jpeg *.heic)"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        const std::unique_ptr<QFileDialog> dialog = screenshotDialog(parent);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return std::filesystem::path(dialog.selectedFiles().constFirst().toStdString());
+        return std::filesystem::path(dialog->selectedFiles().constFirst().toStdString());
     };
+}
+
+std::unique_ptr<QFileDialog> FeedbackWindowController::screenshotDialog(QWidget* parent) {
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, QStringLiteral("Choose Screenshot"), PicturesFolder::path());
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setNameFilter(QStringLiteral("PNG, JPEG or HEIC images (*.png *.jpg *.jpeg *.heic)"));
+    dialog->resize(chooserSize);
+    return dialog;
 }
 
 void FeedbackWindowController::buildContent() {
@@ -110,6 +118,7 @@ void FeedbackWindowController::buildContent() {
     details_->document()->setDocumentMargin(8);
     details_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     details_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    details_->setTabChangesFocus(true);
     auto* detailsFrame = new TextBoxFrame(details_, root);
     detailsFrame->setFixedSize(contentWidth, 105);
     stack->addWidget(detailsFrame);

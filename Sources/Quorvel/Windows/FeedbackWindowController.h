@@ -12,6 +12,7 @@
 #include <optional>
 
 class QComboBox;
+class QFileDialog;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -45,6 +46,8 @@ public:
 
     // The platform's open dialog, limited to PNG, JPEG and HEIC files, starting in the pictures folder.
     static ScreenshotChooser fileDialogChooser();
+    // That dialog, not yet shown.
+    static std::unique_ptr<QFileDialog> screenshotDialog(QWidget* parent);
 
     // Says so at the top of the window, in the reason's words, and keeps Send unavailable.
     void setServiceUnavailable(const QString& reason);

@@ -20,8 +20,8 @@ namespace {
 constexpr int contentColumn = 492;
 
 const QString firstRunIntroduction = QStringLiteral(
-    "Working on several things at once? Quorvel keeps Codex and Claude Code visible in your menu "
-    "bar, so you can see what is working, waiting for you, or finished without losing track.\n\n"
+    "Working on several things at once? Quorvel keeps Codex and Claude Code visible in your tray, "
+    "so you can see what is working, waiting for you, or finished without losing track.\n\n"
     "Connect the coding assistant you use. You can add the other one later from the Quorvel menu.");
 const QString laterIntroduction = QStringLiteral("Choose which coding assistants Quorvel should monitor.");
 
@@ -43,6 +43,7 @@ IntegrationSetupWindowController::IntegrationSetupWindowController(const Resourc
       applySelection_(std::move(applySelection)), openLoginItems_(std::move(openLoginItems)) {
     buildContent(resourceBundle);
     fitWindowHeight();
+    WindowPlacement::closeOnEscape(*window_);
     WindowPlacement::centre(*window_);
 }
 

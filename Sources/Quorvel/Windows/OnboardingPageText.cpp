@@ -38,15 +38,16 @@ QString body(OnboardingStep step, bool shortcutAvailable) {
         return QStringLiteral("Click a light to see your tasks, then click a task to jump back to its "
                               "conversation.");
     case OnboardingStep::find:
-        return QStringLiteral("If the icon gets lost in a crowded menu bar, ") +
+        return QStringLiteral("If the icon gets lost in a crowded panel, ") +
                (shortcutAvailable ? QStringLiteral("press ") + keys + QStringLiteral(" to open Quorvel. ")
-                                  : QStringLiteral("look for it among the tray\u2019s hidden icons. ")) +
+                                  : QStringLiteral("look for it among the tray\u2019s hidden icons. ") +
+                                        ShortcutKeys::commandBinding() + u' ') +
                QStringLiteral("When you can see the icon, set the tray to always show it to keep it easy "
                               "to find.");
     case OnboardingStep::connect:
         return QStringLiteral("Choose the assistants you use today. You can change this later in Settings.");
     case OnboardingStep::ready:
-        return QStringLiteral("Quorvel lives in your menu bar.") +
+        return QStringLiteral("Quorvel lives in your tray.") +
                (shortcutAvailable
                     ? QStringLiteral(" Press ") + keys + QStringLiteral(" whenever you need to find it.")
                     : QString());

@@ -35,10 +35,9 @@ const QString repairNotice =
 const QString integrationRequirement = QStringLiteral("At least one integration must stay connected.");
 const QString approvalNotice =
     QStringLiteral("Your desktop needs your approval before Quorvel can open at login.");
-const QString launchNotice =
-    QStringLiteral("Quorvel opens in the menu bar when you sign in to this computer.");
+const QString launchNotice = QStringLiteral("Quorvel opens in the tray when you sign in to this computer.");
 const QString trayHint =
-    QStringLiteral("If the menu bar is crowded, set the tray to always show the Quorvel icon.");
+    QStringLiteral("If the panel is crowded, set the tray to always show the Quorvel icon.");
 
 // What this build does about updates: only a build with an update feed looks for them itself.
 QString updatesDetail(const BuildInfo& buildInfo) {
@@ -77,6 +76,7 @@ SettingsWindowController::SettingsWindowController(const ResourceBundle& resourc
     buildContent(resourceBundle, buildInfo, workspace);
     showShortcut(true);
     window_->setFixedSize(contentWidth, contentHeight);
+    WindowPlacement::closeOnEscape(*window_);
     WindowPlacement::centre(*window_);
 }
 
@@ -180,6 +180,7 @@ QWidget* SettingsWindowController::makeGeneralPage(const BuildInfo& buildInfo) {
     connect(launchSwitch_, &QAbstractButton::clicked, this, &SettingsWindowController::changeLaunchAtLogin);
     updateButton_ = new QPushButton(QStringLiteral("Check for Updates\u2026"));
     connect(updateButton_, &QPushButton::clicked, this, &SettingsWindowController::checkForSoftwareUpdates);
+    updateButton_->setHidden(buildInfo.updateFeedURL.isEmpty());
     launchStatus_ = SettingsPages::detail(launchNotice);
     loginItemsButton_ = new QPushButton(QStringLiteral("Open Autostart Folder\u2026"));
     connect(loginItemsButton_, &QPushButton::clicked, this, &SettingsWindowController::openLoginSettings);
@@ -243,7 +244,8 @@ void SettingsWindowController::showShortcut(bool available) {
     shortcutKeys_->setText(available ? keys : QStringLiteral("Not available"));
     shortcutDetail_->setText(
         available ? QStringLiteral("Press ") + keys + QStringLiteral(" from any app. ") + trayHint
-                  : keys + QStringLiteral(" is not available in this desktop session. ") + trayHint);
+                  : keys + QStringLiteral(" is not available in this desktop session. ") +
+                        ShortcutKeys::commandBinding() + u' ' + trayHint);
 }
 
 void SettingsWindowController::showWindow() {

@@ -1,5 +1,6 @@
 #include "Windows/TextBoxFrame.h"
 
+#include "Windows/FocusRing.h"
 #include "Windows/Palette.h"
 
 #include <QEvent>
@@ -14,6 +15,7 @@ TextBoxFrame::TextBoxFrame(QWidget* box, QWidget* parent) : QFrame(parent), box_
     layout->setContentsMargins(1, 1, 1, 1);
     layout->addWidget(box);
     box->installEventFilter(this);
+    box->setProperty(FocusRing::aroundParentProperty, true);
 }
 
 QColor TextBoxFrame::edgeColour() const {

@@ -1,5 +1,6 @@
 #include "Windows/ToggleSwitch.h"
 
+#include "Windows/FocusRing.h"
 #include "Windows/Palette.h"
 
 #include <QPainter>
@@ -13,6 +14,7 @@ ToggleSwitch::ToggleSwitch(const QString& accessibleName, QWidget* parent) : QAb
     setCursor(Qt::PointingHandCursor);
     setAccessibleName(accessibleName);
     setFixedSize(sizeHint());
+    setProperty(FocusRing::radiusProperty, trackHeight);
 }
 
 void ToggleSwitch::paintEvent(QPaintEvent*) {
@@ -37,14 +39,6 @@ void ToggleSwitch::paintEvent(QPaintEvent*) {
     painter.drawEllipse(knob.translated(0, 0.6));
     painter.setBrush(Palette::onAccent());
     painter.drawEllipse(knob);
-
-    if (hasFocus()) {
-        QColor ring = Palette::accent();
-        ring.setAlphaF(0.5f);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(ring, 2));
-        painter.drawRoundedRect(track.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
-    }
 }
 
 } // namespace quorvel

@@ -62,10 +62,14 @@ AutostartEntry AutostartEntry::forCurrentExecutable() {
     return {defaultPath(), currentExecutable()};
 }
 
+// The icon and comment are the installed desktop entry's (Sources/Quorvel/Resources/quorvel.desktop), so
+// that the desktop's autostart settings show the entry as the application grid does.
 std::string AutostartEntry::contents() const {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Quorvel\n"
+           "Comment=See which Claude Code and Codex conversations are waiting, failed, working or finished\n"
+           "Icon=quorvel\n"
            "Exec=" +
            DesktopEntry::execValue(executable.native()) +
            "\n"

@@ -85,8 +85,13 @@ TEST(AutostartEntry, InstallWritesARunnableEntryAndRemoveTakesItAway) {
     EXPECT_EQ(folder.entry.status(), LaunchAtLoginState::disabled);
     folder.entry.install();
     const std::string text = testing::readFile(folder.entry.path);
-    EXPECT_EQ(text, "[Desktop Entry]\nType=Application\nName=Quorvel\nExec=\"/opt/Quorvel Apps/quorvel\"\n"
-                    "Terminal=false\n");
+    EXPECT_EQ(text, "[Desktop Entry]\nType=Application\nName=Quorvel\nComment=See which Claude Code and "
+                    "Codex conversations are waiting, failed, working or finished\nIcon=quorvel\n"
+                    "Exec=\"/opt/Quorvel Apps/quorvel\"\nTerminal=false\n");
+    const std::string installed = testing::readFile(std::filesystem::path(QUORVEL_FIXTURES_DIR) /
+                                                    "../../../Sources/Quorvel/Resources/quorvel.desktop");
+    for (const char* key : {"Name", "Comment", "Icon"})
+        EXPECT_EQ(DesktopEntry::value(text, key), DesktopEntry::value(installed, key)) << key;
     EXPECT_EQ(testing::permissions(folder.entry.path), 0600u);
     EXPECT_EQ(folder.entry.status(), LaunchAtLoginState::enabled);
 

@@ -170,7 +170,8 @@ TEST(AppDelegateStartup, TheShortcutIsRegisteredAtStartAndReleasedAtShutDown) {
     EXPECT_FALSE(harness.hotKeys->hasHandler());
 }
 
-// As in every Wayland session: no window promises the shortcut, and the tooltip says where the icon is kept.
+// As in every Wayland session: no window promises the shortcut, and the tooltip says where the icon is kept
+// and how to open the menu with a key of the user's own.
 TEST(AppDelegateStartup, AShortcutThatCannotBeGrabbedIsPromisedNowhere) {
     AppHarness harness;
     harness.grantsHotKey = false;
@@ -178,7 +179,8 @@ TEST(AppDelegateStartup, AShortcutThatCannotBeGrabbedIsPromisedNowhere) {
     EXPECT_FALSE(delegate.globalMenuShortcutAvailable);
     EXPECT_FALSE(harness.hotKeys->hasHandler());
     EXPECT_TRUE(harness.item->toolTip.endsWith(
-        ". If the menu bar is crowded, set the tray to always show this icon."));
+        ". If the panel is crowded, set the tray to always show this icon. To open Quorvel with a key, bind "
+        "one to the command \u201cquorvel\u201d in your desktop\u2019s keyboard settings."));
 
     delegate.AppDelegate::showOnboarding();
     EXPECT_FALSE(delegate.onboardingController->shortcutAvailable());

@@ -53,15 +53,11 @@ TEST(AboutWindowController, TheAboutPageHoldsTheHeaderLegendAndPrivacyTexts) {
         EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected;
 }
 
-TEST(AboutWindowController, WithoutAWebsiteTheLegalButtonsAreDisabledAndOpenNothing) {
+TEST(AboutWindowController, WithoutAWebsiteThereAreNoLegalLinksAndNothingOpens) {
     testing::RecordingWorkspace workspace;
     AboutWindowController about(BuildInfo{}, workspace);
     std::unique_ptr<QWidget> card(about.privacyCard());
-    QPushButton* privacy = button(*card, "Privacy Policy \u2197");
-    QPushButton* terms = button(*card, "Terms & Conditions \u2197");
-    ASSERT_TRUE(privacy && terms);
-    EXPECT_FALSE(privacy->isEnabled());
-    EXPECT_FALSE(terms->isEnabled());
+    EXPECT_TRUE(card->findChildren<QPushButton*>().isEmpty());
     about.openPrivacyPolicy();
     about.openLegalPage("terms");
     EXPECT_TRUE(workspace.openedURLs.isEmpty());

@@ -3,6 +3,7 @@
 #include "Services/TestImages.h"
 #include "Support/DarkPalette.h"
 #include "Support/EventLoopWait.h"
+#include "Support/KeyPress.h"
 #include "Support/WrittenFile.h"
 #include "TestSupport.h"
 #include "Windows/FeedbackScreenshotPreview.h"
@@ -11,16 +12,12 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
-
-// Qt's own entry for delivering a key press to the shortcut map, as its test library does.
-Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* object, ulong timestamp, int key,
-                                               Qt::KeyboardModifiers modifiers, const QString& text,
-                                               bool autorepeat, ushort count);
 
 namespace quorvel {
 namespace {
@@ -81,10 +78,7 @@ protected:
 
     static void pressReturn(QWidget* target) {
         target->setFocus();
-        if (qt_sendShortcutOverrideEvent(target, 0, Qt::Key_Return, Qt::NoModifier, "\r", false, 1))
-            return;
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
-        QApplication::sendEvent(target, &press);
+        testing::pressKey(target, Qt::Key_Return, Qt::NoModifier, "\r");
     }
 
     QString lastAlertText() const { return alerts.empty() ? QString() : alerts.back().informative; }
@@ -318,6 +312,29 @@ TEST_F(FeedbackWindowControllerTest, AServiceThatCannotTakeReportsIsNamedAtOnceA
     EXPECT_TRUE(submissions.empty());
     EXPECT_FALSE(controller->submitButton()->isEnabled());
     EXPECT_TRUE(alerts.empty());
+}
+
+TEST(FeedbackScreenshotDialog, HasAShortTitleOnlyImagesAndRoomForItsColumns) {
+    const auto dialog = FeedbackWindowController::screenshotDialog(nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Choose Screenshot");
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(dialog->nameFilters(), QStringList{"PNG, JPEG or HEIC images (*.png *.jpg *.jpeg *.heic)"});
+    EXPECT_GE(dialog->width(), 700);
+    EXPECT_GE(dialog->height(), 450);
+}
+
+// Esc and Ctrl+W close the window as its close button does; the form is kept for the next showing.
+TEST_F(FeedbackWindowControllerTest, EscAndCtrlWCloseTheWindowAndKeepTheForm) {
+    fillIn("Missed question.", validScreenshot());
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
+        controller->showWindow();
+        QApplication::setActiveWindow(controller->window());
+        controller->details()->setFocus();
+        testing::pressKey(controller->details(), keys.key(), keys.keyboardModifiers());
+        EXPECT_FALSE(controller->window()->isVisible());
+        EXPECT_EQ(controller->details()->toPlainText(), "Missed question.");
+        EXPECT_EQ(controller->screenshotName(), "missed.png");
+    }
 }
 
 TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillShown) {

@@ -1,5 +1,6 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
+#include "Support/KeyPress.h"
 #include "Windows/IntegrationSetupError.h"
 #include "Windows/IntegrationSetupWindowController.h"
 #include "Windows/TextLabel.h"
@@ -47,7 +48,7 @@ TEST_F(IntegrationSetupWindow, TheFirstRunAndTheLaterWordings) {
     EXPECT_EQ(controller.introduction()->text(),
               QStringLiteral(
                   "Working on several things at once? Quorvel keeps Codex and Claude Code visible in your "
-                  "menu bar, so you can see what is working, waiting for you, or finished without losing "
+                  "tray, so you can see what is working, waiting for you, or finished without losing "
                   "track.\n\nConnect the coding assistant you use. You can add the other one later from "
                   "the Quorvel menu."));
     EXPECT_EQ(controller.saveButton()->text(), "Connect and start");
@@ -111,14 +112,20 @@ TEST_F(IntegrationSetupWindow, AFailedSaveThenASuccessfulOneHidesTheErrorAndClos
     EXPECT_FALSE(controller.window()->isVisible());
 }
 
+// Closed with Esc, then with Ctrl+W, as with its close button.
 TEST_F(IntegrationSetupWindow, ShowingAgainAfterAFailureShowsNoError) {
-    show(true, false, true, false);
-    failure = std::make_exception_ptr(LaunchAtLoginError::needsApproval());
-    controller.saveButton()->click();
-    controller.window()->close();
-    show(true, false, true, false);
-    EXPECT_TRUE(controller.errorLabel()->isHidden());
-    EXPECT_TRUE(controller.settingsButton()->isHidden());
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
+        show(true, false, true, false);
+        failure = std::make_exception_ptr(LaunchAtLoginError::needsApproval());
+        controller.saveButton()->click();
+        QApplication::setActiveWindow(controller.window());
+        testing::pressKey(controller.codexCheckbox(), keys.key(), keys.keyboardModifiers());
+        EXPECT_FALSE(controller.window()->isVisible());
+        show(true, false, true, false);
+        EXPECT_TRUE(controller.errorLabel()->isHidden());
+        EXPECT_TRUE(controller.settingsButton()->isHidden());
+    }
+    EXPECT_EQ(applied.size(), 2u) << "only the two saves, the keys save nothing";
 }
 
 TEST_F(IntegrationSetupWindow, ReturnSaves) {

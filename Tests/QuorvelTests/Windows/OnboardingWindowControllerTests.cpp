@@ -1,5 +1,6 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
+#include "Support/KeyPress.h"
 #include "Windows/IntegrationSetupError.h"
 #include "Windows/OnboardingWindowController.h"
 #include "Windows/PageTransition.h"
@@ -63,6 +64,15 @@ protected:
                                           [this] { ++finished; }, [this] { ++loginItemsOpened; }};
 };
 
+// Esc does not end a first run by accident; Ctrl+W closes the window as its close button does.
+TEST_F(OnboardingWindow, OnlyCtrlWClosesIt) {
+    QApplication::setActiveWindow(controller.window());
+    testing::pressKey(controller.nextButton(), Qt::Key_Escape);
+    EXPECT_TRUE(controller.window()->isVisible());
+    testing::pressKey(controller.nextButton(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(controller.window()->isVisible());
+}
+
 TEST_F(OnboardingWindow, TheFirstPageHasNoBackButtonAndCountsOneOfSix) {
     EXPECT_EQ(controller.window()->windowTitle(), "Welcome to Quorvel");
     EXPECT_EQ(controller.journey().step, OnboardingStep::why);
@@ -124,7 +134,7 @@ TEST_F(OnboardingWindow, TheFindPageShowsTheShortcutOnKeycapsAndTheReadyPageName
     forward(3);
     const QStringList texts = pageTexts();
     EXPECT_EQ(texts.mid(0, 4), (QStringList{"Alt", "Super", "L", "Alt + Super + L"}));
-    EXPECT_TRUE(texts.contains("If the icon gets lost in a crowded menu bar, press Alt+Super+L to open "
+    EXPECT_TRUE(texts.contains("If the icon gets lost in a crowded panel, press Alt+Super+L to open "
                                "Quorvel. When you can see the "
                                "icon, set the tray to always show it to keep it easy to find."));
     QStringList spoken;
@@ -135,8 +145,8 @@ TEST_F(OnboardingWindow, TheFindPageShowsTheShortcutOnKeycapsAndTheReadyPageName
     EXPECT_TRUE(controller.currentPage()->findChildren<ScaledImageView*>().isEmpty());
 
     forward(2);
-    EXPECT_TRUE(pageTexts().contains(
-        "Quorvel lives in your menu bar. Press Alt+Super+L whenever you need to find it."));
+    EXPECT_TRUE(
+        pageTexts().contains("Quorvel lives in your tray. Press Alt+Super+L whenever you need to find it."));
 }
 
 // A session that did not let the application have the shortcut (every Wayland session).
@@ -148,10 +158,12 @@ TEST_F(OnboardingWindow, WithoutTheShortcutNoPageOffersIt) {
         forward();
     }
     EXPECT_FALSE(texts.join(u'\n').contains("Alt")) << texts.join(u'\n').toStdString();
-    EXPECT_TRUE(texts.contains("If the icon gets lost in a crowded menu bar, look for it among the "
-                               "tray\u2019s hidden icons. When you "
-                               "can see the icon, set the tray to always show it to keep it easy to find."));
-    EXPECT_TRUE(texts.contains("Quorvel lives in your menu bar."));
+    EXPECT_TRUE(texts.contains(
+        "If the icon gets lost in a crowded panel, look for it among the tray\u2019s "
+        "hidden icons. To open Quorvel with a key, bind one to the command \u201cquorvel\u201d "
+        "in your desktop\u2019s keyboard settings. When you can see the icon, set the tray to always show it "
+        "to keep it easy to find."));
+    EXPECT_TRUE(texts.contains("Quorvel lives in your tray."));
 
     controller.prepare(true, false, true, true);
     forward(3);

@@ -2,12 +2,14 @@
 #include "Login/AutostartError.h"
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
+#include "Support/KeyPress.h"
 #include "Windows/IntegrationSetupError.h"
 #include "Windows/SettingsSidebarButton.h"
 #include "Windows/SettingsWindowController.h"
 #include "Windows/TextLabel.h"
 #include "Windows/ToggleSwitch.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -133,7 +135,7 @@ TEST_F(SettingsWindow, EachShowingFillsTheSwitchesAndStatusLines) {
     EXPECT_TRUE(controller.integrationError()->isHidden());
     EXPECT_TRUE(controller.launchSwitch()->isChecked());
     EXPECT_EQ(controller.launchStatus()->text(),
-              "Quorvel opens in the menu bar when you sign in to this computer.");
+              "Quorvel opens in the tray when you sign in to this computer.");
     EXPECT_TRUE(controller.loginItemsButton()->isHidden());
 
     controller.prepareForShowing({true, false, Health::needsRepair, Login::disabled});
@@ -168,28 +170,32 @@ TEST_F(SettingsWindow, TheGeneralPageNamesTheShortcutOnlyWhereTheSessionLetsQuor
     EXPECT_EQ(controller.shortcutKeys()->text(), "Not available");
     EXPECT_EQ(
         controller.shortcutDetail()->text(),
-        "Alt+Super+L is not available in this desktop session. If the menu bar is crowded, set the tray "
-        "to always show the Quorvel icon.");
+        "Alt+Super+L is not available in this desktop session. To open Quorvel with a key, bind one to the "
+        "command \u201cquorvel\u201d in your desktop\u2019s keyboard settings. If the panel is crowded, set "
+        "the tray to always show the Quorvel icon.");
     controller.prepareForShowing({true, false, Health::disabled, Login::disabled, true});
     EXPECT_EQ(controller.shortcutKeys()->text(), "Alt+Super+L");
     EXPECT_EQ(controller.shortcutDetail()->text(),
-              "Press Alt+Super+L from any app. If the menu bar is crowded, set the tray to always show the "
+              "Press Alt+Super+L from any app. If the panel is crowded, set the tray to always show the "
               "Quorvel icon.");
 }
 
-TEST_F(SettingsWindow, TheUpdateTextSaysWhatThisBuildDoes) {
-    const auto updateText = [&](const QString& feed) {
+// Only a build with an update feed offers to check.
+TEST_F(SettingsWindow, TheUpdateTextAndButtonSayWhatThisBuildDoes) {
+    const auto updateRow = [&](const QString& feed) {
         BuildInfo build;
         build.updateFeedURL = feed;
         SettingsWindowController settings(ResourceBundle::module(), actions(), build, workspace);
+        QString text;
         for (const TextLabel* label : settings.tabs()->widget(1)->findChildren<TextLabel*>())
             if (label->text().startsWith("Updates"))
-                return label->text();
-        return QString();
+                text = label->text();
+        return std::make_pair(text, settings.updateButton()->isHidden());
     };
-    EXPECT_EQ(updateText(QString()), "Updates come through your package manager.");
-    EXPECT_EQ(updateText("https://quorvel.example/appcast.xml"),
-              "Updates are checked daily and offered for download.");
+    EXPECT_EQ(updateRow(QString()),
+              std::make_pair(QString("Updates come through your package manager."), true));
+    EXPECT_EQ(updateRow("https://quorvel.example/appcast.xml"),
+              std::make_pair(QString("Updates are checked daily and offered for download."), false));
 }
 
 TEST_F(SettingsWindow, ALoginItemAwaitingApprovalShowsTheApprovalTextAndButtonAtEveryShowing) {
@@ -260,18 +266,24 @@ TEST_F(SettingsWindow, TheUpdateButtonAsksForAnUpdateCheck) {
     EXPECT_EQ(updateChecks, 1);
 }
 
+// Esc (here from the search field) and Ctrl+W close the window as its close button does.
 TEST_F(SettingsWindow, HidingAndShowingKeepsTheSectionAndTheSearch) {
     controller.sectionButtons()[2]->click();
     search("privacy");
     controller.showWindow();
-    controller.window()->close();
+    QApplication::setActiveWindow(controller.window());
+    controller.searchField()->setFocus();
+    testing::pressKey(controller.searchField(), Qt::Key_Escape);
+    EXPECT_FALSE(controller.window()->isVisible());
     controller.prepareForShowing({true, false, Health::disabled, Login::disabled});
     controller.showWindow();
     EXPECT_EQ(controller.tabs()->currentIndex(), 2);
     EXPECT_EQ(controller.searchField()->text(), "privacy");
     EXPECT_EQ(visibleSections(), QStringList{"Privacy"});
     EXPECT_FALSE(controller.searchField()->hasFocus());
-    controller.window()->close();
+    QApplication::setActiveWindow(controller.window());
+    testing::pressKey(controller.window(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(controller.window()->isVisible());
 }
 
 } // namespace

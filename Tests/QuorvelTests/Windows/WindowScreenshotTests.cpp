@@ -13,12 +13,17 @@
 #include "Windows/OnboardingWindowController.h"
 #include "Windows/SettingsSidebarButton.h"
 #include "Windows/SettingsWindowController.h"
+#include "Windows/ToggleSwitch.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
@@ -27,6 +32,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
+#include <optional>
 
 // Pictures of every window for people to look at: written only when QUORVEL_SCREENSHOT_DIR names a
 // folder (Tests/Integration/windows-screenshots.sh runs these under a real X server with a window
@@ -88,6 +94,15 @@ void captureToolTips(const QString& prefix) {
         {{LightState::waiting, 1}, {LightState::working, 2}, {LightState::unread, 1}, {LightState::done, 3}});
     captureToolTip(StatusTexts::toolTip(summary, true), prefix + QStringLiteral("tooltip"));
     captureToolTip(StatusTexts::toolTip(summary, false), prefix + QStringLiteral("tooltip-no-shortcut"));
+}
+
+// The window with `control` focused from the keyboard.
+void captureFocused(QWidget& window, QWidget* control, const QString& name) {
+    window.show();
+    window.activateWindow();
+    settle(100);
+    control->setFocus(Qt::TabFocusReason);
+    capture(window, name);
 }
 
 // Every section of the settings window, named after it.
@@ -175,8 +190,8 @@ TEST_F(WindowScreenshots, ToolTips) {
     captureToolTips(QString());
 }
 
-// Windows shown on a light desktop that then turns dark, in a build without a website (the legal links
-// disabled) or a support service: once with a desktop theme's palette, once with Qt's own dark palette.
+// Windows shown on a light desktop that then turns dark, in a build without a website (no online legal
+// links) or a support service: once with a desktop theme's palette, once with Qt's own dark palette.
 TEST_F(WindowScreenshots, DarkAppearance) {
     for (const auto& [prefix, palette] :
          {std::pair{QStringLiteral("dark-"), testing::DarkPalette::colours()},
@@ -202,6 +217,48 @@ TEST_F(WindowScreenshots, DarkAppearance) {
         capture(*report.window(), prefix + "issue-report");
         report.window()->close();
         captureToolTips(prefix);
+    }
+}
+
+// The focus ring on each kind of control, on a light and a dark desktop.
+TEST_F(WindowScreenshots, KeyboardFocus) {
+    for (const bool darkDesktop : {false, true}) {
+        std::optional<testing::DarkPalette> dark;
+        if (darkDesktop)
+            dark.emplace();
+        const QString prefix = darkDesktop ? QStringLiteral("focus-dark-") : QStringLiteral("focus-");
+        SettingsWindowController settings(ResourceBundle::module(), ignoreSettings,
+                                          testing::buildOf("1.4.0", std::nullopt, "https://quorvel.example"),
+                                          workspace);
+        settings.prepareForShowing({true, false, Health::disabled, Login::disabled});
+        captureFocused(*settings.window(), settings.searchField(), prefix + "settings-search");
+        captureFocused(*settings.window(), settings.sectionButtons()[0],
+                       prefix + "settings-selected-section");
+        captureFocused(*settings.window(), settings.sectionButtons()[1], prefix + "settings-section");
+        captureFocused(*settings.window(), settings.codexSwitch(), prefix + "settings-switch");
+        settings.selectSection(settings.sectionButtons()[4]);
+        for (QPushButton* link : settings.tabs()->widget(4)->findChildren<QPushButton*>())
+            if (link->text().startsWith("Privacy"))
+                captureFocused(*settings.window(), link, prefix + "settings-link");
+        settings.window()->close();
+
+        IntegrationSetupWindowController setup(ResourceBundle::module(), ignoreSetup, noAction);
+        setup.configure(true, false, true, false);
+        captureFocused(*setup.window(), setup.codexCheckbox(), prefix + "integration-setup-checkbox");
+        setup.window()->close();
+
+        OnboardingWindowController onboarding(ResourceBundle::module(), ignoreOnboarding, noAction, noAction);
+        onboarding.prepare(true, false, true);
+        forward(onboarding, 4);
+        captureFocused(*onboarding.window(), onboarding.codexCheckbox(), prefix + "onboarding-checkbox");
+        captureFocused(*onboarding.window(), onboarding.nextButton(), prefix + "onboarding-continue");
+        onboarding.window()->close();
+
+        FeedbackWindowController report(ignoreReport, alerts);
+        captureFocused(*report.window(), report.provider(), prefix + "issue-report-provider");
+        captureFocused(*report.window(), report.details(), prefix + "issue-report-description");
+        captureFocused(*report.window(), report.submitButton(), prefix + "issue-report-send");
+        report.window()->close();
     }
 }
 
