@@ -29,14 +29,6 @@ class Service(dbus.service.Object):
             record.write(json.dumps(entry) + "\n")
         return self.last_id
 
-    @dbus.service.method(NOTIFICATIONS, in_signature="", out_signature="as")
-    def GetCapabilities(self):
-        return ["body"]
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="", out_signature="ssss")
-    def GetServerInformation(self):
-        return ["test-notifications", "Quorvel tests", "1", "1.2"]
-
 
 def main():
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
