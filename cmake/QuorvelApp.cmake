@@ -1,5 +1,5 @@
 # The tray application: the QuorvelApp library (everything but main) and the quorvel program.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Svg Network)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Svg Network DBus)
 pkg_check_modules(CANBERRA REQUIRED IMPORTED_TARGET libcanberra)
 pkg_check_modules(HEIF REQUIRED IMPORTED_TARGET libheif)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng16)
@@ -25,7 +25,7 @@ add_dependencies(QuorvelApp QuorvelBuildConfiguration)
 set_target_properties(QuorvelApp PROPERTIES AUTOMOC ON)
 target_include_directories(QuorvelApp PUBLIC Sources/Quorvel PRIVATE ${QUORVEL_GENERATED_DIR})
 target_compile_options(QuorvelApp PRIVATE ${QUORVEL_WARNINGS})
-target_link_libraries(QuorvelApp PUBLIC QuorvelCore Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Svg Qt6::Network
+target_link_libraries(QuorvelApp PUBLIC QuorvelCore Qt6::Core Qt6::Gui Qt6::Widgets Qt6::Svg Qt6::Network Qt6::DBus
                                         PkgConfig::CANBERRA PkgConfig::HEIF PkgConfig::PNG PkgConfig::DE265 PkgConfig::JPEG
                                         PkgConfig::XCB)
 

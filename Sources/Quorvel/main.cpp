@@ -1,7 +1,9 @@
 #include "App/AppDelegate.h"
 #include "App/AppPlatform.h"
+#include "Platform/ShowRequestChannel.h"
 #include "Platform/SingleInstanceGuard.h"
 #include "Platform/TerminationSignals.h"
+#include "Support/FileIO.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -9,14 +11,19 @@
 
 int main(int argc, char** argv) {
     // Checked before anything else starts, so a second copy leaves the first's files and tray alone.
-    const quorvel::SingleInstanceGuard guard(quorvel::SingleInstanceGuard::lockFile());
+    const auto lockFile = quorvel::SingleInstanceGuard::lockFile(quorvel::FileIO::homeDirectory());
+    const auto socket = quorvel::ShowRequestChannel::socketFile(lockFile);
+    const quorvel::SingleInstanceGuard guard(lockFile);
     if (guard.outcome() == quorvel::SingleInstanceGuard::Outcome::anotherCopyRuns) {
-        std::fputs("Quorvel is already running.\n", stderr);
+        if (!quorvel::ShowRequestChannel::ask(socket))
+            std::fputs("Quorvel is already running.\n", stderr);
         return 0;
     }
-    if (guard.outcome() == quorvel::SingleInstanceGuard::Outcome::unguarded)
-        std::fprintf(stderr, "Quorvel: %s; another running copy cannot be noticed.\n",
+    if (guard.outcome() == quorvel::SingleInstanceGuard::Outcome::failed) {
+        std::fprintf(stderr, "Quorvel cannot make sure that only one copy runs: %s\n",
                      guard.problem().c_str());
+        return 1;
+    }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
@@ -29,6 +36,10 @@ int main(int argc, char** argv) {
     quorvel::AppDelegate delegate(quorvel::AppPlatform::forThisDesktop());
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      [&delegate] { delegate.applicationWillTerminate(); });
+    quorvel::ShowRequestChannel showRequests;
+    if (const auto problem = showRequests.listen(socket, [&delegate] { delegate.showFromSecondStart(); });
+        !problem.empty())
+        std::fprintf(stderr, "Quorvel: %s; a second start cannot show this copy's menu.\n", problem.c_str());
     delegate.applicationDidFinishLaunching();
     application.exec();
     return 0;

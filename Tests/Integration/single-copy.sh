@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# One copy at a time: a second start while the program runs exits at once with status 0, leaving the
-# first running with its single tray icon and its files untouched; after the first is killed with
-# SIGKILL (its lock file left behind), the next start runs and docks.
+# One copy per home at a time, whatever the session's environment: a second start while the program runs
+# (with the same private runtime folder, with none as from ssh or cron, with a link to it, or with another
+# private one) opens the running copy's menu and exits at once with status 0, leaving the first running
+# with its single tray icon and its files untouched. After the first is killed with SIGKILL (its lock
+# file left behind), the next start runs and docks; a lock file that is a folder stops a start with a
+# clear error.
 source "$(dirname "$0")/support/desktop-session.sh" "$@"
 source "$support/tasks.sh"
 
@@ -30,25 +33,47 @@ state_files() {
 sleep 3.5 # past the first refresh's writes
 before="$(state_files)"
 
-for attempt in 1 2; do
+mkdir -m 700 "$work/other-runtime"
+ln -s "$XDG_RUNTIME_DIR" "$work/runtime-link"
+for runtime in "$XDG_RUNTIME_DIR" "" "$work/runtime-link" "$work/other-runtime"; do
     started=$(date +%s%N)
     status=0
-    timeout 10 "$build/quorvel" >"$work/second.log" 2>&1 || status=$?
+    if [ -n "$runtime" ]; then
+        XDG_RUNTIME_DIR="$runtime" timeout 10 "$build/quorvel" >"$work/second.log" 2>&1 || status=$?
+    else
+        env -u XDG_RUNTIME_DIR timeout 10 "$build/quorvel" >"$work/second.log" 2>&1 || status=$?
+    fi
     elapsed_ms=$((($(date +%s%N) - started) / 1000000))
-    echo "second start $attempt: status $status after $elapsed_ms ms: $(cat "$work/second.log")"
+    echo "second start with XDG_RUNTIME_DIR=${runtime:-(unset)}: status $status after $elapsed_ms ms: $(cat "$work/second.log")"
     [ "$status" -eq 0 ] || fail "the second start ended with status $status"
     [ "$elapsed_ms" -lt 2000 ] || fail "the second start took $elapsed_ms ms"
+    wait_until 5 has_menu || fail "the second start did not open the first copy's menu"
+    xdotool key Escape
+    wait_until 5 has_no_menu || fail "the menu did not close"
 done
 kill -0 "$first_pid" 2>/dev/null || fail "the first copy stopped"
 sleep 1 # a second icon would have docked by now
-[ "$(icon_count)" -eq 1 ] || fail "expected one icon after the second start, found $(icon_count)"
-[ "$(state_files)" = "$before" ] || fail "the second start changed the first's files"
+[ "$(icon_count)" -eq 1 ] || fail "expected one icon after the second starts, found $(icon_count)"
+[ "$(state_files)" = "$before" ] || fail "a second start changed the first's files"
 
 kill -KILL "$first_pid"
 wait "$first_pid" 2>/dev/null || true
-test -e "$XDG_RUNTIME_DIR/quorvel.lock" || fail "no lock file in the runtime folder"
+lock="$(find "$HOME" -name quorvel.lock)"
+[ -f "$lock" ] || fail "no lock file in the home: $lock"
+[ -z "$(find "$XDG_RUNTIME_DIR" -name 'quorvel.*')" ] || fail "files left in the runtime folder"
+
+# A lock file that is a folder: the start says so, with the path, and ends with a failure.
+rm "$lock"
+mkdir "$lock"
+status=0
+timeout 10 "$build/quorvel" >"$work/refused.log" 2>&1 || status=$?
+echo "start with a folder for the lock file: status $status: $(cat "$work/refused.log")"
+[ "$status" -ne 0 ] || fail "a start with a folder for the lock file ran"
+grep -qF "$lock" "$work/refused.log" || fail "the error does not name the lock file"
+rmdir "$lock"
+
 start_quorvel
 wait_until 15 tray_icon_window >/dev/null || fail "a start after SIGKILL of the first did not dock"
 kill -0 "$quorvel_pid" || fail "the start after SIGKILL ended"
 [ "$(icon_count)" -eq 1 ] || fail "expected one icon after the restart, found $(icon_count)"
-echo "single-copy: the second start exits at once; a start after SIGKILL runs"
+echo "single-copy: second starts open the menu and exit at once; a start after SIGKILL runs"

@@ -82,6 +82,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     });
     globalMenuShortcutAvailable = globalMenuShortcut().registerShortcut();
     redraw();
+    // A tray that comes up with the desktop session may take a moment.
+    QTimer::singleShot(platform_.trayCheckDelay, this, [self] {
+        if (self)
+            self->tellWhenNoTray();
+    });
     updaterController().startUpdater();
     startTimers();
     QCoreApplication::instance()->installEventFilter(this);

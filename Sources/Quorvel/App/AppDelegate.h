@@ -79,6 +79,8 @@ public:
     QString statusSummary() const;
     void advanceLampAnimation();
     void systemAppearanceDidChange();
+    // Tells the user, once, when no tray shows the icon.
+    void tellWhenNoTray();
 
     // Task menu.
     std::vector<TaskStatus> visibleRows(Date now) const;
@@ -99,6 +101,8 @@ public:
     void updaterDidFindValidUpdate(const QString& displayVersion);
     void updaterDidNotFindUpdate();
     void showMenuFromShortcut();
+    // A second start asks the running copy to show itself: the menu where it can be placed, else Settings.
+    void showFromSecondStart();
     // Pops the menu up at the pointer (a left click on an XEmbed tray icon, the shortcut).
     void showMenuAtPointer();
 

@@ -321,6 +321,15 @@ void AppDelegate::showMenuFromShortcut() {
     showMenuAtPointer();
 }
 
+void AppDelegate::showFromSecondStart() {
+    redraw();
+    const auto place = platform_.placeMenu ? platform_.placeMenu() : std::nullopt;
+    if (place && menu_)
+        menu_->popup(*place);
+    else
+        showSettings();
+}
+
 void AppDelegate::showMenuAtPointer() {
     if (menu_)
         menu_->popup(QCursor::pos());

@@ -3,6 +3,7 @@
 #include "App/StatusTexts.h"
 #include "App/TaskMenu.h"
 #include "Platform/Clock.h"
+#include "Platform/Notifier.h"
 #include "Platform/StatusItem.h"
 #include "Windows/SettingsWindowController.h"
 
@@ -97,6 +98,11 @@ void AppDelegate::advanceLampAnimation() {
     renderStatusButton();
     if (menuIsOpen)
         animateWorkingRows();
+}
+
+void AppDelegate::tellWhenNoTray() {
+    if (item && !item->trayAvailable() && platform_.notifier)
+        platform_.notifier->notify(StatusTexts::noTrayTitle(), StatusTexts::noTrayMessage());
 }
 
 void AppDelegate::systemAppearanceDidChange() {

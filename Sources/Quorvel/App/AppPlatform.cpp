@@ -4,7 +4,9 @@
 #include "Platform/AlertPresenter.h"
 #include "Platform/CanberraSoundPlayer.h"
 #include "Platform/Clock.h"
+#include "Platform/DesktopNotifier.h"
 #include "Platform/HotKeyBackend.h"
+#include "Platform/MenuPlacement.h"
 #include "Platform/SettingsStore.h"
 #include "Platform/SystemTrayStatusItem.h"
 #include "Platform/ThreadPoolOrcaOpenRunner.h"
@@ -33,12 +35,14 @@ AppPlatform AppPlatform::forThisDesktop() {
     platform.refreshRunner = std::make_unique<ThreadPoolRefreshRunner>(*platform.clock);
     platform.orcaOpenRunner = std::make_unique<ThreadPoolOrcaOpenRunner>(*platform.clock);
     platform.launchAtLogin = std::make_unique<LaunchAtLoginManager>();
+    platform.notifier = std::make_unique<DesktopNotifier>();
     platform.locateOrca = [] {
         return OrcaInstallation::locate(OrcaInstallation::configuredProgram(),
                                         OrcaInstallation::SearchFolders::fromEnvironment());
     };
     platform.makeStatusItem = [] { return std::make_unique<SystemTrayStatusItem>(); };
     platform.makeHotKeyBackend = [] { return HotKeyBackend::forThisDesktop(); };
+    platform.placeMenu = [] { return MenuPlacement::outsideTheTray(); };
     return platform;
 }
 

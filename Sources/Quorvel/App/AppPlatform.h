@@ -3,6 +3,8 @@
 #include "App/BuildInfo.h"
 #include "Orca/OrcaInstallation.h"
 
+#include <QPoint>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@ class Clock;
 class FrontmostApplication;
 class HotKeyBackend;
 class LaunchAtLoginManager;
+class Notifier;
 class OrcaOpenRunner;
 class RefreshRunner;
 class SettingsStore;
@@ -35,11 +38,16 @@ struct AppPlatform {
     std::unique_ptr<RefreshRunner> refreshRunner;
     std::unique_ptr<OrcaOpenRunner> orcaOpenRunner;
     std::unique_ptr<LaunchAtLoginManager> launchAtLogin;
+    std::unique_ptr<Notifier> notifier;
     // The installed Orca app, looked up afresh each time; none when it is not installed.
     std::function<std::optional<OrcaInstallation>()> locateOrca;
     // Called at start-up, once each.
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
     std::function<std::unique_ptr<HotKeyBackend>()> makeHotKeyBackend;
+    // Where a menu opened from outside the tray goes; none where no menu can be placed.
+    std::function<std::optional<QPoint>()> placeMenu;
+    // How long after the start the tray is looked for, to tell the user once when there is none.
+    std::chrono::milliseconds trayCheckDelay{6000};
 
     AppPlatform();
     AppPlatform(AppPlatform&&) noexcept;

@@ -135,4 +135,15 @@ QString emptyStateText(bool codexEnabled, bool claudeEnabled) {
     return QStringLiteral("No recent local signals.");
 }
 
+QString noTrayTitle() {
+    return QStringLiteral("Quorvel is running");
+}
+
+QString noTrayMessage() {
+    return QStringLiteral(
+        "This desktop shows no tray icons, so Quorvel’s lamps cannot appear. On GNOME, the "
+        "AppIndicator extension makes them show. Meanwhile, start Quorvel again to open its "
+        "menu, or bind a key to the command “quorvel” in the keyboard settings.");
+}
+
 } // namespace quorvel::StatusTexts

@@ -43,5 +43,9 @@ QString rowDetail(const TaskStatus& task, LightState visibleState);
 QString rowImageDescription(TaskProvider provider, bool isOrcaTask, LightState state);
 QString emptyStateText(bool codexEnabled, bool claudeEnabled);
 
+// What the user is told once when no tray shows the icon.
+QString noTrayTitle();
+QString noTrayMessage();
+
 } // namespace StatusTexts
 } // namespace quorvel

@@ -11,7 +11,7 @@ void MessageBoxAlerts::show(const QString& message, const QString& informative, 
         new QMessageBox(style == AlertStyle::warning ? QMessageBox::Warning : QMessageBox::Information,
                         QStringLiteral("Quorvel"), message, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowModality(modality_);
     box->setTextFormat(Qt::PlainText);
     box->setInformativeText(informative);
     // The informative label does not always take the box's text format: set it on the label itself.

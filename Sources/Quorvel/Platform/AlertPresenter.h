@@ -26,12 +26,18 @@ public:
     }
 };
 
-// A QMessageBox that blocks the application's other windows until it is closed, and then deletes itself.
+// A QMessageBox that deletes itself once closed. By default it blocks the application's other windows
+// until then.
 class MessageBoxAlerts final : public AlertPresenter {
 public:
+    explicit MessageBoxAlerts(Qt::WindowModality modality = Qt::ApplicationModal) : modality_(modality) {}
+
     using AlertPresenter::show;
     void show(const QString& message, const QString& informative, AlertStyle style,
               Dismissed dismissed) override;
+
+private:
+    Qt::WindowModality modality_;
 };
 
 } // namespace quorvel

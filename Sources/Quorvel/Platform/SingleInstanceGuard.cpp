@@ -3,79 +3,69 @@
 #include "Support/FileChecks.h"
 #include "Support/FileIO.h"
 #include "Support/FileInfo.h"
+#include "Support/Locations.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace quorvel {
 
 namespace {
 
-std::optional<std::filesystem::path> absoluteVariable(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || value[0] != '/')
-        return std::nullopt;
-    return std::filesystem::path(value);
-}
-
-// A real folder (not a link), owned by this user, that nobody else may enter.
-bool isPrivateFolder(const std::filesystem::path& folder) {
-    try {
-        const FileInfo info = FileInfo::of(folder);
-        return info.isDirectory() && FileChecks::isOwnedByCurrentUser(info) && (info.permissions & 077) == 0;
-    } catch (const std::system_error&) {
-        return false;
-    }
-}
-
-std::optional<std::filesystem::path> temporaryFolderOfOurOwn() {
-    const auto folder =
-        absoluteVariable("TMPDIR").value_or("/tmp") / ("quorvel-" + std::to_string(::getuid()));
-    try {
-        FileIO::createPrivateDirectories(folder);
-    } catch (const std::system_error&) {
-        return std::nullopt;
-    }
-    if (!isPrivateFolder(folder))
-        return std::nullopt;
-    return folder;
-}
-
 std::string describe(const std::filesystem::path& path, const std::string& problem) {
     return path.string() + ": " + problem;
 }
 
-} // namespace
-
-std::optional<std::filesystem::path> SingleInstanceGuard::lockFile() {
-    if (const auto runtime = absoluteVariable("XDG_RUNTIME_DIR"); runtime && isPrivateFolder(*runtime))
-        return *runtime / lockFileName;
-    if (const auto folder = temporaryFolderOfOurOwn())
-        return *folder / lockFileName;
-    return std::nullopt;
+// What is wrong with a path that must be a file or folder of this user's, or an empty text.
+std::string kindProblem(const FileInfo& info, FileInfo::Kind expected) {
+    if (info.isSymlink())
+        return "a symbolic link";
+    if (info.kind != expected)
+        return expected == FileInfo::Kind::directory ? "not a folder" : "not a regular file";
+    if (!FileChecks::isOwnedByCurrentUser(info))
+        return "owned by another user";
+    return {};
 }
 
-SingleInstanceGuard::SingleInstanceGuard(const std::optional<std::filesystem::path>& lockFile) {
-    if (!lockFile) {
-        problem_ = "no private folder for the lock file";
-        return;
+} // namespace
+
+std::filesystem::path SingleInstanceGuard::lockFile(const std::filesystem::path& home) {
+    return Locations::quorvelSupport(home) / lockFileName;
+}
+
+SingleInstanceGuard::SingleInstanceGuard(const std::filesystem::path& lockFile) {
+    problem_ = folderProblem(lockFile.parent_path());
+    if (problem_.empty())
+        takeLock(lockFile);
+}
+
+std::string SingleInstanceGuard::folderProblem(const std::filesystem::path& folder) {
+    try {
+        FileIO::createPrivateDirectories(folder);
+        const std::string problem = kindProblem(FileInfo::of(folder), FileInfo::Kind::directory);
+        return problem.empty() ? problem : describe(folder, problem);
+    } catch (const std::system_error& error) {
+        return error.what();
     }
-    // Close-on-exec: a program started from here (a browser, Orca) must not keep the lock alive.
+}
+
+void SingleInstanceGuard::takeLock(const std::filesystem::path& lockFile) {
+    // Close-on-exec: a program started from here (a browser, Orca) must not keep the lock alive. A FIFO
+    // is opened without waiting for a writer, then refused.
     FileDescriptor file(
-        ::open(lockFile->c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
+        ::open(lockFile.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600));
     if (!file.valid()) {
-        problem_ = describe(*lockFile, std::strerror(errno));
+        problem_ = describe(lockFile, errno == ELOOP ? "a symbolic link" : std::strerror(errno));
         return;
     }
     try {
-        const FileInfo info = FileInfo::ofOpen(file.get(), lockFile->string());
-        if (!info.isRegular() || !FileChecks::isOwnedByCurrentUser(info)) {
-            problem_ = describe(*lockFile, "not a file of this user");
+        if (const auto problem =
+                kindProblem(FileInfo::ofOpen(file.get(), lockFile.string()), FileInfo::Kind::regular);
+            !problem.empty()) {
+            problem_ = describe(lockFile, problem);
             return;
         }
     } catch (const std::system_error& error) {
@@ -86,7 +76,7 @@ SingleInstanceGuard::SingleInstanceGuard(const std::optional<std::filesystem::pa
         if (errno == EWOULDBLOCK)
             outcome_ = Outcome::anotherCopyRuns;
         else
-            problem_ = describe(*lockFile, std::strerror(errno));
+            problem_ = describe(lockFile, std::strerror(errno));
         return;
     }
     lock_ = std::move(file);

@@ -24,6 +24,8 @@ public:
     // Whether the host draws the menu from its D-Bus export (dbusmenu, where "_" marks a mnemonic)
     // rather than Qt drawing the QMenu itself. Known from the start and fixed for the item's life.
     virtual bool exportsMenu() const = 0;
+    // Whether a tray is there to show the icon now: an XEmbed tray or a StatusNotifierItem host.
+    virtual bool trayAvailable() const = 0;
 };
 
 } // namespace quorvel

@@ -22,6 +22,7 @@ public:
     void setMenu(QMenu* menu) override;
     void setClickHandler(std::function<void()> handler) override;
     bool exportsMenu() const override { return exportsMenu_; }
+    bool trayAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 private:
     // Qt gives a context menu a platform menu exactly when it exports it over D-Bus, which it decides

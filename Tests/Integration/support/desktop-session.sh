@@ -61,14 +61,15 @@ wait_until 10 grep -qs "^[0-9]" "$work/display" || fail "Xvfb did not start: $(c
 export DISPLAY=":$(head -n 1 "$work/display")"
 
 # A window manager with an XEmbed tray along the bottom of the screen, its panel in $tray_background
-# (jwm's own grey unless set, e.g. "#f2f2f2" for a light panel).
+# (jwm's own grey unless set, e.g. "#f2f2f2" for a light panel); with "no-tray" as $1, one without a tray.
 start_window_manager() {
-    local style=""
+    local style="" tray='<Tray x="0" y="-1" height="32" autohide="off"><Spacer width="200"/><Dock/></Tray>'
+    [ "${1:-}" = no-tray ] && tray=""
     [ -n "${tray_background:-}" ] && style="<TrayStyle><Background>$tray_background</Background></TrayStyle>"
     cat >"$HOME/.jwmrc" <<JWM
 <?xml version="1.0"?>
 <JWM>
-    <Tray x="0" y="-1" height="32" autohide="off"><Spacer width="200"/><Dock/></Tray>
+    $tray
     $style
     <FocusModel>click</FocusModel>
 </JWM>

@@ -512,6 +512,23 @@ TEST_F(TaskMenu, TheShortcutRedrawsAndShowsTheMenuAtThePointer) {
     closeMenu();
 }
 
+TEST_F(TaskMenu, ASecondStartShowsTheFreshMenuWhereItCanBePlacedAndSettingsWhereNot) {
+    launch();
+    show({});
+    harness.delegate->tasks = {claudeTask(1, "Fresh", LightState::waiting, minutesAgo(1))};
+    delegate->showFromSecondStart();
+    EXPECT_TRUE(menu().isVisible());
+    EXPECT_TRUE(menu().geometry().contains(*harness.menuPlace));
+    EXPECT_EQ(shownTitles(), QStringList{"Fresh"});
+    EXPECT_EQ(delegate->settingsShown, 0);
+    closeMenu();
+
+    harness.menuPlace.reset();
+    delegate->showFromSecondStart();
+    EXPECT_FALSE(menu().isVisible());
+    EXPECT_EQ(delegate->settingsShown, 1);
+}
+
 TEST_F(TaskMenu, ALeftClickOnTheTrayIconShowsTheMenu) {
     launch();
     show({});

@@ -1,6 +1,7 @@
 #include "App/LampIcon.h"
 #include "Support/AppDelegateTest.h"
 #include "Support/DarkPalette.h"
+#include "Support/EventLoopWait.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -205,6 +206,26 @@ TEST_F(StatusItem, AnAppearanceChangeWhileTheMenuIsOpenUpdatesItsRowsInPlace) {
     EXPECT_TRUE(delegate->taskMenuRows[1].title->isVisible());
     open->hide();
     QCoreApplication::processEvents();
+}
+
+// Some time after the start, and only then, the user is told once when no tray shows the icon.
+TEST(TrayCheck, WithoutATrayTheUserIsToldOnceAfterAMomentAndWithOneNever) {
+    for (const bool tray : {false, true}) {
+        testing::AppHarness harness;
+        harness.trayAvailable = tray;
+        harness.launch();
+        const QStringList& notices = harness.notifier->notices;
+        EXPECT_TRUE(notices.isEmpty()) << "told at once";
+        testing::waitUntil([&] { return !notices.isEmpty(); }, std::chrono::milliseconds(200));
+        harness.item->tray = false;
+        testing::waitUntil([&] { return notices.size() > 1; }, std::chrono::milliseconds(200));
+        ASSERT_EQ(notices.size(), tray ? 0 : 1) << "with a tray: " << tray;
+        if (!tray) {
+            EXPECT_TRUE(notices[0].startsWith("Quorvel is running | This desktop shows no tray icons"));
+            EXPECT_TRUE(notices[0].contains("AppIndicator extension"));
+            EXPECT_TRUE(notices[0].contains("start Quorvel again to open its menu"));
+        }
+    }
 }
 
 } // namespace

@@ -26,6 +26,7 @@ public:
     void setMenu(QMenu* newMenu) override { menu = newMenu; }
     void setClickHandler(std::function<void()> handler) override { click = std::move(handler); }
     bool exportsMenu() const override { return exported; }
+    bool trayAvailable() const override { return tray; }
 
     QIcon icon;
     int iconUpdates = 0;
@@ -36,6 +37,7 @@ public:
     QPointer<QMenu> menu;
     std::function<void()> click;
     bool exported = false; // a D-Bus host shows the menu
+    bool tray = true;      // a tray shows the icon
 };
 
 } // namespace quorvel::testing

@@ -1,5 +1,6 @@
 #include "Platform/SingleInstanceGuard.h"
 #include "Support/EventLoopWait.h"
+#include "Support/Locations.h"
 #include "TestSupport.h"
 
 #include <QProcess>
@@ -14,66 +15,28 @@ using Outcome = SingleInstanceGuard::Outcome;
 using testing::ScopedEnvironmentVariable;
 using testing::TemporaryDirectory;
 
-class LockFolders : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::filesystem::create_directory(runtime);
-        ::chmod(runtime.c_str(), 0700);
-        std::filesystem::create_directory(temporary);
-    }
+// Whatever the session's runtime and temporary folders, the lock is the home's: a start from ssh, su or
+// cron finds the copy started in the desktop session.
+TEST(LockFile, TheLockIsTheHomesWhateverTheEnvironment) {
+    TemporaryDirectory home;
+    ScopedEnvironmentVariable data("XDG_DATA_HOME", (home / ".local/share").string());
+    TemporaryDirectory runtime;
+    std::filesystem::create_directory_symlink(runtime.path(), home / "runtime-link");
+    const auto lock = SingleInstanceGuard::lockFile(home.path());
+    EXPECT_EQ(lock, Locations::quorvelSupport(home.path()) / "quorvel.lock");
 
-    TemporaryDirectory root;
-    const std::filesystem::path runtime = root / "runtime";
-    const std::filesystem::path temporary = root / "tmp";
-    const std::filesystem::path ownTemporary = temporary / ("quorvel-" + std::to_string(::getuid()));
-    ScopedEnvironmentVariable runtimeVariable{"XDG_RUNTIME_DIR", runtime.string()};
-    ScopedEnvironmentVariable temporaryVariable{"TMPDIR", temporary.string()};
-};
-
-TEST_F(LockFolders, ThePrivateRuntimeFolderHoldsTheLock) {
-    EXPECT_EQ(SingleInstanceGuard::lockFile(), runtime / "quorvel.lock");
-    EXPECT_FALSE(std::filesystem::exists(ownTemporary));
-}
-
-TEST_F(LockFolders, AnUnsafeRuntimeFolderGivesWayToAPrivateTemporaryFolder) {
-    std::filesystem::create_directory(root / "elsewhere");
-    ::chmod((root / "elsewhere").c_str(), 0700);
-    std::filesystem::create_directory_symlink(root / "elsewhere", root / "link");
-    testing::writeFile(root / "file", "");
-    const std::vector<std::optional<std::string>> unsafe = {
-        std::nullopt,
-        "",
-        "runtime",
-        (root / "link").string(),
-        (root / "file").string(),
-        (root / "absent").string(),
-    };
-    for (const auto& value : unsafe) {
+    ScopedEnvironmentVariable privateRuntime("XDG_RUNTIME_DIR", runtime.path().string());
+    const SingleInstanceGuard first(lock);
+    ASSERT_EQ(first.outcome(), Outcome::first) << first.problem();
+    EXPECT_EQ(testing::permissions(lock.parent_path()), 0700u);
+    const std::vector<std::optional<std::string>> environments = {std::nullopt,
+                                                                  (home / "runtime-link").string()};
+    for (const auto& value : environments) {
         ScopedEnvironmentVariable variable("XDG_RUNTIME_DIR", value);
-        EXPECT_EQ(SingleInstanceGuard::lockFile(), ownTemporary / "quorvel.lock") << value.value_or("unset");
-    }
-    EXPECT_EQ(testing::permissions(ownTemporary), 0700u);
-
-    ::chmod(runtime.c_str(), 0755);
-    EXPECT_EQ(SingleInstanceGuard::lockFile(), ownTemporary / "quorvel.lock") << "others may look in";
-}
-
-TEST_F(LockFolders, NoLockFileWhenTheTemporaryFolderIsNotOursAlone) {
-    ScopedEnvironmentVariable noRuntime("XDG_RUNTIME_DIR", std::nullopt);
-    std::filesystem::create_directory(root / "planted");
-    std::filesystem::create_directory_symlink(root / "planted", ownTemporary);
-    EXPECT_EQ(SingleInstanceGuard::lockFile(), std::nullopt) << "a link";
-    EXPECT_FALSE(std::filesystem::exists(root / "planted/quorvel.lock"));
-
-    std::filesystem::remove(ownTemporary);
-    std::filesystem::create_directory(ownTemporary);
-    ::chmod(ownTemporary.c_str(), 0777);
-    EXPECT_EQ(SingleInstanceGuard::lockFile(), std::nullopt) << "open to everyone";
-
-    if (::geteuid() == 0) {
-        ::chmod(ownTemporary.c_str(), 0700);
-        ASSERT_EQ(::chown(ownTemporary.c_str(), 65534, 65534), 0);
-        EXPECT_EQ(SingleInstanceGuard::lockFile(), std::nullopt) << "another user's";
+        ScopedEnvironmentVariable temporary("TMPDIR", (home / "tmp").string());
+        EXPECT_EQ(SingleInstanceGuard::lockFile(home.path()), lock);
+        EXPECT_EQ(SingleInstanceGuard(SingleInstanceGuard::lockFile(home.path())).outcome(),
+                  Outcome::anotherCopyRuns);
     }
 }
 
@@ -106,7 +69,8 @@ TEST_F(Guards, AKilledHolderLeavesNoStaleLock) {
         testing::waitUntil([&] { return SingleInstanceGuard(lock).outcome() == Outcome::anotherCopyRuns; }));
     ::kill(static_cast<pid_t>(holder.processId()), SIGKILL);
     holder.waitForFinished();
-    EXPECT_EQ(SingleInstanceGuard(lock).outcome(), Outcome::first);
+    // flock(1) itself may still be ending, with the locked file open, when its shell is killed.
+    EXPECT_TRUE(testing::waitUntil([&] { return SingleInstanceGuard(lock).outcome() == Outcome::first; }));
 }
 
 TEST_F(Guards, AProgramStartedByTheHolderDoesNotKeepTheLock) {
@@ -122,19 +86,37 @@ TEST_F(Guards, AProgramStartedByTheHolderDoesNotKeepTheLock) {
     child.waitForFinished();
 }
 
-TEST_F(Guards, ALockFileThatIsNotAFileOfOursRunsUnguardedAndTouchesNothing) {
-    EXPECT_EQ(SingleInstanceGuard(std::nullopt).outcome(), Outcome::unguarded);
-
+// A lock that cannot be taken for any other reason than another copy holding it fails, naming the path,
+// and follows no link.
+TEST_F(Guards, ALockFileOrFolderThatIsNotOursFailsWithItsPathAndTouchesNothing) {
     testing::writeFile(folder / "target", "kept");
     std::filesystem::create_symlink(folder / "target", lock);
     const SingleInstanceGuard throughLink(lock);
-    EXPECT_EQ(throughLink.outcome(), Outcome::unguarded);
-    EXPECT_FALSE(throughLink.problem().empty());
+    EXPECT_EQ(throughLink.outcome(), Outcome::failed);
+    EXPECT_EQ(throughLink.problem(), lock.string() + ": a symbolic link");
     EXPECT_EQ(testing::readFile(folder / "target"), "kept");
 
     std::filesystem::remove(lock);
     ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0);
-    EXPECT_EQ(SingleInstanceGuard(lock).outcome(), Outcome::unguarded) << "a pipe, opened without waiting";
+    const SingleInstanceGuard pipe(lock); // opened without waiting for a writer
+    EXPECT_EQ(pipe.outcome(), Outcome::failed);
+    EXPECT_EQ(pipe.problem(), lock.string() + ": not a regular file");
+
+    std::filesystem::remove(lock);
+    std::filesystem::create_directory(lock);
+    const SingleInstanceGuard aFolder(lock);
+    EXPECT_EQ(aFolder.outcome(), Outcome::failed);
+    EXPECT_TRUE(aFolder.problem().starts_with(lock.string() + ": ")) << aFolder.problem();
+
+    std::filesystem::create_directory(folder / "elsewhere");
+    std::filesystem::create_directory_symlink(folder / "elsewhere", folder / "data");
+    const SingleInstanceGuard linkedFolder(folder / "data" / "quorvel.lock");
+    EXPECT_EQ(linkedFolder.outcome(), Outcome::failed);
+    EXPECT_EQ(linkedFolder.problem(), (folder / "data").string() + ": a symbolic link");
+    EXPECT_TRUE(std::filesystem::is_empty(folder / "elsewhere"));
+
+    testing::writeFile(folder / "file", "");
+    EXPECT_EQ(SingleInstanceGuard(folder / "file" / "quorvel.lock").outcome(), Outcome::failed);
 }
 
 } // namespace

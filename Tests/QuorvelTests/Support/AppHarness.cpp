@@ -54,6 +54,7 @@ AppPlatform AppHarness::platform() {
     clock = install<ManualClock>(platform.clock);
     workspace = install<RecordingWorkspace>(platform.workspace);
     alerts = install<RecordingAlerts>(platform.alerts);
+    notifier = install<RecordingNotifier>(platform.notifier);
     frontmost = install<FixedFrontmostApplication>(platform.frontmostApplication);
     sounds = install<FakeSoundPlayer>(platform.sounds);
     refresh = install<HeldRefreshRunner>(platform.refreshRunner);
@@ -66,6 +67,7 @@ AppPlatform AppHarness::platform() {
     platform.makeStatusItem = [this] {
         auto made = std::make_unique<FakeStatusItem>();
         made->exported = trayExportsMenu;
+        made->tray = trayAvailable;
         item = made.get();
         return made;
     };
@@ -75,6 +77,8 @@ AppPlatform AppHarness::platform() {
         hotKeys = made.get();
         return made;
     };
+    platform.placeMenu = [this] { return menuPlace; };
+    platform.trayCheckDelay = std::chrono::milliseconds(20);
     return platform;
 }
 

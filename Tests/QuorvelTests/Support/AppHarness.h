@@ -10,6 +10,7 @@
 #include "Fakes/HeldRefreshRunner.h"
 #include "Fakes/ManualClock.h"
 #include "Fakes/RecordingAlerts.h"
+#include "Fakes/RecordingNotifier.h"
 #include "Fakes/RecordingWorkspace.h"
 #include "TestSupport.h"
 
@@ -46,6 +47,8 @@ public:
     void writeSettings(std::string_view iniText);
     bool grantsHotKey = true;
     bool trayExportsMenu = false; // the tray is a StatusNotifierItem whose host shows the menu
+    bool trayAvailable = true;
+    std::optional<QPoint> menuPlace = QPoint(200, 150); // none: no menu can be placed
     std::optional<OrcaInstallation> orcaInstallation;
 
     // The fakes for a delegate of the test's own (the pointers below then point into it).
@@ -68,6 +71,7 @@ public:
     ManualClock* clock = nullptr;
     RecordingWorkspace* workspace = nullptr;
     RecordingAlerts* alerts = nullptr;
+    RecordingNotifier* notifier = nullptr;
     FixedFrontmostApplication* frontmost = nullptr;
     FakeSoundPlayer* sounds = nullptr;
     HeldRefreshRunner* refresh = nullptr;
