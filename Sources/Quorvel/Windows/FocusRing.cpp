@@ -1,5 +1,6 @@
 #include "Windows/FocusRing.h"
 
+#include "Windows/AccessibilityHidden.h"
 #include "Windows/Palette.h"
 
 #include <QAbstractScrollArea>
@@ -30,6 +31,7 @@ FocusRing::FocusRing(QWidget& window) : QWidget(&window) {
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
     setGeometry(window.rect());
+    AccessibilityHidden::hide(this);
     qApp->installEventFilter(this);
 }
 
