@@ -39,8 +39,8 @@ struct ClaudeHookStore {
     // record, holding a FolderLock on the directory from reading the previous record to the write. Throws
     // StatusError::invalidRecord for a bad event or one whose record would be larger than maxRecordBytes
     // (nothing written), JsonParseError for broken JSON and std::system_error for file failures.
-    // Returns false when another process held the lock past lockPatience and the record was written
-    // without it.
+    // A previous record that cannot be read is kept aside (UnreadableFile). Returns false when another
+    // process held the lock past lockPatience and the record was written without it.
     bool ingest(std::string_view payload, Date now) const;
 
     // The decoded record files, kept from one refresh to the next while a file keeps its version.
