@@ -98,7 +98,9 @@ void captureToolTips(const QString& prefix) {
 void captureFocused(QWidget& window, QWidget* control, const QString& name) {
     window.show();
     window.activateWindow();
-    settle(100);
+    for (int wait = 0; wait < 20 && !window.isActiveWindow(); ++wait)
+        settle(100);
+    control->clearFocus(); // it may have the focus the window gave it, which shows no ring
     control->setFocus(Qt::TabFocusReason);
     capture(window, name);
 }
