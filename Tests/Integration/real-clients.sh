@@ -295,13 +295,19 @@ ask_interactively() { # SESSION FOLDER FOOTER PROMPT QUESTION [CLIENT-OPTION...]
     expect_task "claude-$session" waiting true "${folder##*/}" "$prompt"
 }
 
-# Esc refuses what the client asks. No hook fires; the transcript ends the turn.
+# Esc refuses what the client asks. No hook fires; the transcript ends the turn. Hook records keep whole
+# seconds and win a tie with a transcript line of their own second, so the key comes in a later second.
 refuse() { # SESSION PROJECT
+    wait_until 3 written_before_this_second "$events/$1.json" || fail "the hook record keeps changing"
     tm send-keys -t claude Escape
     wait_until 10 grep -qF "[Request interrupted by user for tool use]" "$(transcript_of "$1")" ||
         fail "the refusal was not written"
     expect_task "claude-$1" done false "$2"
     tm kill-session -t claude
+}
+
+written_before_this_second() { # FILE
+    [ "$(stat -c %Y "$1")" -lt "$(date +%s)" ]
 }
 
 version_at_least() { # VERSION MINIMUM

@@ -265,9 +265,9 @@ TEST_F(BugReportClientTest, AnEndlessReplyIsDroppedAtItsCapAndASlowOneAtTheDeadl
     testing::EndlessHttpServer endless;
     const BugReportClient endlessClient(QUrl(endless.url(QString())), NetworkTransport::make(&manager));
     EXPECT_EQ(errorCode(submitAndWait(endlessClient)), Code::invalidResponse);
-    const long long sentAtTheEnd = endless.sentBytes();
-    waitUntil([] { return false; }, std::chrono::milliseconds(300));
-    EXPECT_LT(endless.sentBytes() - sentAtTheEnd, 1'000'000) << "the connection was drained after the cap";
+    // A drained endless answer never ends; a closed connection ends it however busy the machine is.
+    EXPECT_TRUE(waitUntil([&] { return endless.endedAnswers() == 1; }, std::chrono::seconds(5)))
+        << "the connection was drained after the cap";
 
     respondWith({201, R"({"id":"R-9","emailSent":true})", {}, LocalHttpServer::Pacing::trickle});
     const BugReportClient slow(QUrl(server.url(QString())),

@@ -149,6 +149,7 @@ void EndlessHttpServer::serve() {
                 sent_ += sent;
         }
         ::close(connection);
+        ended_ += open ? 0 : 1;
     }
 }
 

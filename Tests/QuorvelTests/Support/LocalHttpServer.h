@@ -62,6 +62,8 @@ public:
     QString url(const QString& path) const;
     // Body bytes the network has taken so far.
     long long sentBytes() const { return sent_; }
+    // Answers that ended because the client closed its connection or stopped reading.
+    int endedAnswers() const { return ended_; }
 
 private:
     void serve();
@@ -69,6 +71,7 @@ private:
     int listener_ = -1;
     quint16 port_ = 0;
     std::atomic<long long> sent_{0};
+    std::atomic<int> ended_{0};
     std::atomic<bool> stopping_{false};
     std::thread thread_;
 };
