@@ -132,8 +132,8 @@ QString EndlessHttpServer::url(const QString& path) const {
 }
 
 void EndlessHttpServer::serve() {
-    static const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
-    static const std::string chunk = "10000\r\n" + std::string(64 * 1024, 'x') + "\r\n";
+    static const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000\r\n\r\n";
+    static const std::string chunk(64 * 1024, 'x');
     while (!stopping_) {
         const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (connection < 0)
