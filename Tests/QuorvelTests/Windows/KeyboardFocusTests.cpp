@@ -4,17 +4,24 @@
 #include "Support/DarkPalette.h"
 #include "Support/KeyPress.h"
 #include "Windows/FeedbackWindowController.h"
+#include "Windows/IntegrationSetupWindowController.h"
+#include "Windows/OnboardingWindowController.h"
 #include "Windows/SettingsSidebarButton.h"
 #include "Windows/SettingsWindowController.h"
 #include "Windows/ToggleSwitch.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QKeySequence>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <optional>
+#include <tuple>
 
 // Tab reaches every control of a window, and wherever it stops the control looks focused; focus given
-// with the mouse shows no ring.
+// with the mouse shows no ring. Keys close the windows.
 namespace quorvel {
 namespace {
 
@@ -83,6 +90,38 @@ TEST(KeyboardFocus, EveryTabStopShowsItsFocusAndAClickShowsNoneInLightAndDark) {
             << "Tab moved on, typing nothing";
         report.window()->close();
     }
+}
+
+// Esc and Ctrl+W close a window as its close button does, sending and saving nothing and keeping what
+// was typed; Esc does not end a first run by accident.
+TEST(WindowKeys, EscAndCtrlWCloseEachWindow) {
+    testing::RecordingWorkspace workspace;
+    testing::RecordingAlerts alerts;
+    SettingsWindowController settings(ResourceBundle::module(),
+                                      {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, BuildInfo{}, workspace);
+    FeedbackWindowController report([](auto&&...) { ADD_FAILURE() << "sent"; }, alerts);
+    report.details()->setPlainText("Missed question.");
+    IntegrationSetupWindowController setup(
+        ResourceBundle::module(), [](auto...) { ADD_FAILURE() << "saved"; }, [] {});
+    OnboardingWindowController onboarding(
+        ResourceBundle::module(), [](auto...) {}, [] {}, [] {});
+    const std::tuple<QWidget*, QWidget*, bool> windows[] = {
+        {settings.window(), settings.searchField(), true},
+        {report.window(), report.details(), true},
+        {setup.window(), setup.codexCheckbox(), true},
+        {onboarding.window(), onboarding.nextButton(), false},
+    };
+    for (const auto& [window, control, escCloses] : windows)
+        for (const QKeyCombination keys :
+             {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
+            window->show();
+            QApplication::setActiveWindow(window);
+            control->setFocus();
+            testing::pressKey(control, keys.key(), keys.keyboardModifiers());
+            EXPECT_EQ(window->isVisible(), keys.key() == Qt::Key_Escape && !escCloses)
+                << window->windowTitle().toStdString() << ' ' << QKeySequence(keys).toString().toStdString();
+        }
+    EXPECT_EQ(report.details()->toPlainText(), "Missed question.");
 }
 
 } // namespace
