@@ -25,18 +25,15 @@ TEST(LockFile, TheLockIsTheHomesWhateverTheEnvironment) {
     const auto lock = SingleInstanceGuard::lockFile(home.path());
     EXPECT_EQ(lock, Locations::quorvelSupport(home.path()) / "quorvel.lock");
 
-    ScopedEnvironmentVariable privateRuntime("XDG_RUNTIME_DIR", runtime.path().string());
     const SingleInstanceGuard first(lock);
     ASSERT_EQ(first.outcome(), Outcome::first) << first.problem();
     EXPECT_EQ(testing::permissions(lock.parent_path()), 0700u);
-    const std::vector<std::optional<std::string>> environments = {std::nullopt,
-                                                                  (home / "runtime-link").string()};
+    const std::optional<std::string> environments[] = {std::nullopt, runtime.path().string(),
+                                                       (home / "runtime-link").string()};
     for (const auto& value : environments) {
         ScopedEnvironmentVariable variable("XDG_RUNTIME_DIR", value);
         ScopedEnvironmentVariable temporary("TMPDIR", (home / "tmp").string());
-        EXPECT_EQ(SingleInstanceGuard::lockFile(home.path()), lock);
-        EXPECT_EQ(SingleInstanceGuard(SingleInstanceGuard::lockFile(home.path())).outcome(),
-                  Outcome::anotherCopyRuns);
+        EXPECT_EQ(SingleInstanceGuard::lockFile(home.path()), lock) << value.value_or("unset");
     }
 }
 
