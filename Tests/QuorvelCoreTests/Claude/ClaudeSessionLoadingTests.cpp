@@ -229,11 +229,10 @@ TEST_F(ClaudeSessionLoading, AnAppliedHookRecordNamesAMissingProject) {
 // A command's `cd` moves the later lines and hook events into a subfolder; the project stays the folder
 // the session started in, read from the transcript's head however long the transcript grows.
 TEST_F(ClaudeSessionLoading, TheProjectIsTheFolderTheSessionStartedIn) {
-    auto inFolder = [](std::string bytes, std::string_view cwd) {
-        for (std::size_t at = bytes.find("/home/me/code/app"); at != std::string::npos;
-             at = bytes.find("/home/me/code/app", at + 1))
-            bytes.replace(at, 17, cwd);
-        return bytes;
+    auto inFolder = [](const std::string& text, std::string_view cwd) {
+        auto value = json::parse(text);
+        value["cwd"] = cwd;
+        return line(value);
     };
     const std::string subfolder = "/home/me/mono-repo/sub-pkg";
     std::string bytes = inFolder(user("Fix it", "2026-03-01T11:00:00Z"), "/home/me/mono-repo") +

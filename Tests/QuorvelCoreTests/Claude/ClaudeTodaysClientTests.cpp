@@ -166,18 +166,15 @@ TEST_F(ClaudeTodaysClientWithHooks, FailureSurvivesSessionEndFirst) {
 // and the transcript says the turn ended. The session works until the client's own turn for the agent's
 // result ends with a Stop that lists none.
 TEST_F(ClaudeTodaysClientWithHooks, BackgroundAgentKeepsTheSessionWorking) {
+    const std::string scenario = "claude-2.1.337-p-agent";
     const std::vector<std::pair<std::size_t, const char*>> events = {
-        {0, "2026-12-09T13:29:14.942Z"}, {1, "2026-12-09T13:29:16.642Z"}, {2, "2026-12-09T13:29:16.992Z"}};
+        {0, "2026-12-09T13:29:14.942Z"}, {1, "2026-12-09T13:29:16.642Z"}, {2, "2026-12-09T13:29:16.992Z"},
+        {3, "2026-12-09T13:29:26.144Z"}, {4, "2026-12-09T13:29:26.557Z"}, {5, "2026-12-09T13:29:26.710Z"}};
     const TaskStatus launched =
-        replay("claude-2.1.337-p-agent", transcript("claude-2.1.337-p-agent", 31), events);
+        replay(scenario, transcript(scenario, 31), {events.begin(), events.begin() + 3});
     expectTask(launched, {LightState::working, "2026-12-09T13:29:16Z", false});
     EXPECT_EQ(launched.projectName, "zeta-lib");
-
-    auto finished = events;
-    finished.insert(
-        finished.end(),
-        {{3, "2026-12-09T13:29:26.144Z"}, {4, "2026-12-09T13:29:26.557Z"}, {5, "2026-12-09T13:29:26.710Z"}});
-    expectTask(replay("claude-2.1.337-p-agent", transcript("claude-2.1.337-p-agent"), finished),
+    expectTask(replay(scenario, transcript(scenario), events),
                {LightState::done, "2026-12-09T13:29:26.504Z", false});
 }
 

@@ -350,7 +350,6 @@ TEST_F(WindowWiring, TheSettingsLaunchSwitchAndUpdateButtonReachTheLoginItemAndT
     app.settingsController->updateButton()->click();
     ASSERT_EQ(harness.alerts->alerts.size(), 1u) << "this build has no update feed, and says so";
     EXPECT_EQ(harness.alerts->alerts[0].informative, "This build of Quorvel does not check for updates.");
-    EXPECT_TRUE(app.settingsController->updateButton()->isHidden()) << "so the button is not shown";
 }
 
 TEST_F(WindowWiring, TheFirstOnboardingPresetsLaunchAtLoginALaterOneFollowsTheLoginItem) {

@@ -323,20 +323,6 @@ TEST(FeedbackScreenshotDialog, HasAShortTitleOnlyImagesAndRoomForItsColumns) {
     EXPECT_GE(dialog->height(), 450);
 }
 
-// Esc and Ctrl+W close the window as its close button does; the form is kept for the next showing.
-TEST_F(FeedbackWindowControllerTest, EscAndCtrlWCloseTheWindowAndKeepTheForm) {
-    fillIn("Missed question.", validScreenshot());
-    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
-        controller->showWindow();
-        QApplication::setActiveWindow(controller->window());
-        controller->details()->setFocus();
-        testing::pressKey(controller->details(), keys.key(), keys.keyboardModifiers());
-        EXPECT_FALSE(controller->window()->isVisible());
-        EXPECT_EQ(controller->details()->toPlainText(), "Missed question.");
-        EXPECT_EQ(controller->screenshotName(), "missed.png");
-    }
-}
-
 TEST_F(FeedbackWindowControllerTest, AResultArrivingAfterTheWindowClosedIsStillShown) {
     controller->showWindow();
     fillIn("Missed question.", validScreenshot());

@@ -4,17 +4,22 @@
 #include "Support/DarkPalette.h"
 #include "Support/KeyPress.h"
 #include "Windows/FeedbackWindowController.h"
+#include "Windows/IntegrationSetupWindowController.h"
+#include "Windows/OnboardingWindowController.h"
 #include "Windows/SettingsSidebarButton.h"
 #include "Windows/SettingsWindowController.h"
 #include "Windows/ToggleSwitch.h"
 
 #include <QApplication>
-#include <QComboBox>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <optional>
 
-// Tab reaches every control of a window, and wherever it stops the control looks focused.
+// Tab reaches every control of a window, and wherever it stops the control looks focused; focus given
+// with the mouse shows no ring. Esc and Ctrl+W close the windows.
 namespace quorvel {
 namespace {
 
@@ -50,7 +55,19 @@ QList<QWidget*> expectEveryTabStopShowsItsFocus(QWidget& window, const std::stri
     return stops;
 }
 
-TEST(KeyboardFocus, EveryTabStopOfSettingsAndTheReportWindowShowsItsFocusInLightAndDark) {
+// Esc and Ctrl+W close the window as its close button does; a first run's Esc does not end it by accident.
+void expectEscAndCtrlWClose(QWidget& window, QWidget& control, bool escCloses = true) {
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
+        window.show();
+        QApplication::setActiveWindow(&window);
+        control.setFocus();
+        testing::pressKey(&control, keys.key(), keys.keyboardModifiers());
+        EXPECT_EQ(window.isVisible(), keys.key() == Qt::Key_Escape && !escCloses)
+            << window.windowTitle().toStdString() << ' ' << keys.key();
+    }
+}
+
+TEST(KeyboardFocus, TabShowsItsFocusEverywhereAClickNowhereAndEscOrCtrlWClose) {
     testing::RecordingWorkspace workspace;
     testing::RecordingAlerts alerts;
     BuildInfo build;
@@ -64,35 +81,31 @@ TEST(KeyboardFocus, EveryTabStopOfSettingsAndTheReportWindowShowsItsFocusInLight
                                           {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, build, workspace);
         settings.prepareForShowing(
             {true, true, ClaudeIntegrationHealth::needsRepair, LaunchAtLoginState::enabled});
+        settings.window()->show();
+        QApplication::setActiveWindow(settings.window());
+        const QImage unfocused = around(*settings.window(), *settings.codexSwitch());
+        settings.codexSwitch()->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(around(*settings.window(), *settings.codexSwitch()), unfocused) << "a click shows no ring";
         for (SettingsSidebarButton* section : settings.sectionButtons()) {
             settings.selectSection(section);
             EXPECT_TRUE(expectEveryTabStopShowsItsFocus(*settings.window(), section->text().toStdString())
                             .contains(section));
         }
-        settings.window()->close();
+        expectEscAndCtrlWClose(*settings.window(), *settings.searchField());
 
-        FeedbackWindowController report(
-            [](const QString&, const QString&, const PreparedFeedbackScreenshot&, BugReportCompletion) {},
-            alerts, [](QWidget*) { return std::nullopt; });
+        FeedbackWindowController report([](auto&&...) { ADD_FAILURE() << "sent"; }, alerts);
         report.details()->setPlainText("The light stayed amber.");
         EXPECT_TRUE(expectEveryTabStopShowsItsFocus(*report.window(), "report").contains(report.details()));
+        expectEscAndCtrlWClose(*report.window(), *report.details());
         EXPECT_EQ(report.details()->toPlainText(), "The light stayed amber.")
-            << "Tab moved on, typing nothing";
-        report.window()->close();
+            << "nothing typed, nothing lost";
     }
-}
-
-// Focus given with the mouse shows no ring.
-TEST(KeyboardFocus, AClickShowsNoRing) {
-    testing::RecordingWorkspace workspace;
-    SettingsWindowController settings(ResourceBundle::module(),
-                                      {[](bool, bool) {}, [](bool) {}, [] {}, [] {}}, BuildInfo{}, workspace);
-    settings.window()->show();
-    QApplication::setActiveWindow(settings.window());
-    const QImage unfocused = around(*settings.window(), *settings.codexSwitch());
-    settings.codexSwitch()->setFocus(Qt::MouseFocusReason);
-    EXPECT_EQ(around(*settings.window(), *settings.codexSwitch()), unfocused);
-    settings.window()->close();
+    IntegrationSetupWindowController setup(
+        ResourceBundle::module(), [](auto...) { ADD_FAILURE() << "saved"; }, [] {});
+    expectEscAndCtrlWClose(*setup.window(), *setup.codexCheckbox());
+    OnboardingWindowController onboarding(
+        ResourceBundle::module(), [](auto...) {}, [] {}, [] {});
+    expectEscAndCtrlWClose(*onboarding.window(), *onboarding.nextButton(), false);
 }
 
 } // namespace

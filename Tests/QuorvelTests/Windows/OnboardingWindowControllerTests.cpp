@@ -1,6 +1,5 @@
 #include "Login/LaunchAtLoginError.h"
 #include "Platform/ResourceBundle.h"
-#include "Support/KeyPress.h"
 #include "Windows/IntegrationSetupError.h"
 #include "Windows/OnboardingWindowController.h"
 #include "Windows/PageTransition.h"
@@ -63,15 +62,6 @@ protected:
                                           },
                                           [this] { ++finished; }, [this] { ++loginItemsOpened; }};
 };
-
-// Esc does not end a first run by accident; Ctrl+W closes the window as its close button does.
-TEST_F(OnboardingWindow, OnlyCtrlWClosesIt) {
-    QApplication::setActiveWindow(controller.window());
-    testing::pressKey(controller.nextButton(), Qt::Key_Escape);
-    EXPECT_TRUE(controller.window()->isVisible());
-    testing::pressKey(controller.nextButton(), Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(controller.window()->isVisible());
-}
 
 TEST_F(OnboardingWindow, TheFirstPageHasNoBackButtonAndCountsOneOfSix) {
     EXPECT_EQ(controller.window()->windowTitle(), "Welcome to Quorvel");
