@@ -1,8 +1,9 @@
+#include "Platform/ShowRequestChannel.h"
 #include "Platform/SingleInstanceGuard.h"
 #include "Support/EventLoopWait.h"
-#include "Support/Locations.h"
 #include "TestSupport.h"
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -15,26 +16,16 @@ using Outcome = SingleInstanceGuard::Outcome;
 using testing::ScopedEnvironmentVariable;
 using testing::TemporaryDirectory;
 
-// Whatever the session's runtime and temporary folders, the lock is the home's: a start from ssh, su or
-// cron finds the copy started in the desktop session.
-TEST(LockFile, TheLockIsTheHomesWhateverTheEnvironment) {
+// The lock is the home's, in its private data folder, never the session's runtime or temporary folder:
+// a start from ssh, su or cron finds the copy started in the desktop session.
+TEST(LockFile, TheLockIsInTheHomesDataFolder) {
     TemporaryDirectory home;
     ScopedEnvironmentVariable data("XDG_DATA_HOME", (home / ".local/share").string());
-    TemporaryDirectory runtime;
-    std::filesystem::create_directory_symlink(runtime.path(), home / "runtime-link");
     const auto lock = SingleInstanceGuard::lockFile(home.path());
-    EXPECT_EQ(lock, Locations::quorvelSupport(home.path()) / "quorvel.lock");
-
+    EXPECT_EQ(lock, home / ".local/share/quorvel/quorvel.lock");
     const SingleInstanceGuard first(lock);
     ASSERT_EQ(first.outcome(), Outcome::first) << first.problem();
     EXPECT_EQ(testing::permissions(lock.parent_path()), 0700u);
-    const std::optional<std::string> environments[] = {std::nullopt, runtime.path().string(),
-                                                       (home / "runtime-link").string()};
-    for (const auto& value : environments) {
-        ScopedEnvironmentVariable variable("XDG_RUNTIME_DIR", value);
-        ScopedEnvironmentVariable temporary("TMPDIR", (home / "tmp").string());
-        EXPECT_EQ(SingleInstanceGuard::lockFile(home.path()), lock) << value.value_or("unset");
-    }
 }
 
 class Guards : public ::testing::Test {
@@ -106,8 +97,29 @@ TEST_F(Guards, ALockFileOrFolderThatIsNotOursFailsWithItsPathAndTouchesNothing) 
     std::filesystem::create_directory_symlink(folder / "elsewhere", folder / "data");
     expectFailure(folder / "data/quorvel.lock", (folder / "data").string() + ": a symbolic link");
     EXPECT_TRUE(std::filesystem::is_empty(folder / "elsewhere"));
-    testing::writeFile(folder / "file", "");
-    expectFailure(folder / "file/quorvel.lock", (folder / "file").string() + ": ");
+}
+
+// The listener replaces what a killed copy left at the socket's place; only the request line shows.
+TEST(ShowRequestChannel, EachRequestReachesTheListenerAndOtherTextsShowNothing) {
+    TemporaryDirectory folder;
+    const auto socket = ShowRequestChannel::socketFile(folder / "quorvel.lock");
+    testing::writeFile(socket, "left behind");
+    ShowRequestChannel channel;
+    int shown = 0;
+    ASSERT_EQ(channel.listen(socket, [&shown] { ++shown; }), "");
+    EXPECT_EQ(testing::permissions(socket) & 077, 0u);
+    for (const QByteArray& text : {QByteArray("hello\n"), QByteArray("show"), QByteArray(200, 's')}) {
+        QLocalSocket client;
+        client.connectToServer(QString::fromStdString(socket.string()));
+        ASSERT_TRUE(client.waitForConnected());
+        client.write(text);
+        client.waitForBytesWritten();
+        testing::waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(ShowRequestChannel::ask(socket));
+    EXPECT_TRUE(ShowRequestChannel::ask(socket));
+    EXPECT_TRUE(testing::waitUntil([&shown] { return shown == 2; }));
 }
 
 } // namespace
