@@ -220,8 +220,7 @@ TEST(TrayCheck, WithoutATrayTheUserIsToldOnceAfterAMomentAndWithOneNever) {
         harness.item->tray = false;
         testing::waitUntil([&] { return notices.size() > 1; }, std::chrono::milliseconds(200));
         ASSERT_EQ(notices.size(), tray ? 0 : 1) << "with a tray: " << tray;
-        if (!tray)
-            EXPECT_TRUE(notices[0].startsWith("Quorvel is running | This desktop shows no tray icons"));
+        EXPECT_TRUE(tray || notices[0].startsWith("Quorvel is running | This desktop shows no tray icons"));
     }
 }
 
