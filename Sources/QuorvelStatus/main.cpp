@@ -1,4 +1,5 @@
 #include "StatusCommand.h"
+#include "Support/FileDescriptor.h"
 
 #include <cerrno>
 #include <exception>
@@ -17,21 +18,8 @@ quorvel::Date currentDate() {
                                    static_cast<double>(time.tv_nsec) / 1e9);
 }
 
-// Returns false when the bytes could not all be written.
-bool writeAll(int descriptor, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(count));
-    }
-    return true;
-}
-
 int fail(std::string_view error) {
-    writeAll(STDERR_FILENO, quorvel::StatusCommand::errorReport(error));
+    quorvel::FileDescriptor::writeAllTo(STDERR_FILENO, quorvel::StatusCommand::errorReport(error));
     return 1;
 }
 
@@ -44,7 +32,7 @@ int main(int argc, char** argv) {
     } catch (const std::exception& error) {
         return fail(error.what());
     }
-    if (!writeAll(STDOUT_FILENO, output))
+    if (!quorvel::FileDescriptor::writeAllTo(STDOUT_FILENO, output))
         return fail(std::system_error(errno, std::generic_category(), "write standard output").what());
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "Login/AutostartError.h"
 #include "Login/DesktopEntry.h"
 #include "Support/FileIO.h"
+#include "Support/Locations.h"
 #include "Support/Unicode.h"
 
 #include <cctype>
@@ -45,13 +46,7 @@ void describingFailure(const std::string& whatFailed, const std::filesystem::pat
 } // namespace
 
 std::filesystem::path AutostartEntry::defaultPath() {
-    const char* configHome = std::getenv("XDG_CONFIG_HOME");
-    std::filesystem::path base;
-    if (configHome && std::filesystem::path(configHome).is_absolute())
-        base = configHome;
-    else
-        base = FileIO::homeDirectory() / ".config";
-    return base / "autostart" / "quorvel.desktop";
+    return Locations::configHome(FileIO::homeDirectory()) / "autostart" / "quorvel.desktop";
 }
 
 std::filesystem::path AutostartEntry::currentExecutable() {

@@ -91,4 +91,16 @@ void FileDescriptor::writeAll(std::string_view bytes, const std::filesystem::pat
     }
 }
 
+bool FileDescriptor::writeAllTo(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t count = ::write(descriptor, bytes.data(), bytes.size());
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(count));
+    }
+    return true;
+}
+
 } // namespace quorvel

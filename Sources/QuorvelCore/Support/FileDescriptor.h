@@ -31,6 +31,9 @@ public:
     std::string readUpTo(std::uint64_t count, const std::filesystem::path& pathForErrors) const;
     // Writes all bytes at the current position (throws std::system_error).
     void writeAll(std::string_view bytes, const std::filesystem::path& pathForErrors) const;
+    // Writes all bytes to a descriptor this program does not own, such as standard output; false when
+    // they could not all be written.
+    static bool writeAllTo(int descriptor, std::string_view bytes);
 
 private:
     int fd_;
